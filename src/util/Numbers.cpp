@@ -1,0 +1,127 @@
+#include "util/Numbers.h"
+
+#include "util/RuntimeError.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace corvantis {
+
+namespace {
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Length of the longest numeric prefix of text starting at pos (sign, digits, point, exponent).
+std::size_t numericPrefix(std::string_view text, std::size_t pos, char decimalPoint)
+{
+    std::size_t i = pos;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    std::size_t digits = 0;
+    while (i < text.size() && isDigit(text[i]))
+        ++i, ++digits;
+    if (i < text.size() && text[i] == decimalPoint) {
+        ++i;
+        while (i < text.size() && isDigit(text[i]))
+            ++i, ++digits;
+    }
+    if (digits == 0)
+        return 0;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
+            ++j;
+        if (j < text.size() && isDigit(text[j])) {
+            while (j < text.size() && isDigit(text[j]))
+                ++j;
+            i = j;
+        }
+    }
+    return i - pos;
+}
+
+double toDouble(std::string_view number)
+{
+    std::string text(number);
+    if (!text.empty() && text.front() == '+')
+        text.erase(0, 1);
+    for (auto &c : text)
+        if (c == ',')
+            c = '.';
+    double value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec == std::errc::result_out_of_range) {
+        const auto exponent = text.find_first_of("eE");
+        if (exponent != std::string::npos && text.find('-', exponent) != std::string::npos)
+            return 0.0; // too small to represent
+        const double huge = std::numeric_limits<double>::infinity();
+        return text.front() == '-' ? -huge : huge;
+    }
+    return value;
+}
+
+template <typename Int> Int roundChecked(double value)
+{
+    const double rounded = std::nearbyint(value); // the default mode rounds halves to even
+    if (!std::isfinite(rounded) || rounded < static_cast<double>(std::numeric_limits<Int>::min()) ||
+        rounded > static_cast<double>(std::numeric_limits<Int>::max()))
+        throw RuntimeError(kOverflow);
+    return static_cast<Int>(rounded);
+}
+
+} // namespace
+
+double LeadingNumber(std::string_view text)
+{
+    std::size_t pos = text.find_first_not_of(" \t");
+    if (pos == std::string_view::npos)
+        return 0;
+    const auto length = numericPrefix(text, pos, '.');
+    return length == 0 ? 0.0 : toDouble(text.substr(pos, length));
+}
+
+std::int16_t RoundToInt16(double value)
+{
+    return roundChecked<std::int16_t>(value);
+}
+
+std::int32_t RoundToInt32(double value)
+{
+    return roundChecked<std::int32_t>(value);
+}
+
+std::uint8_t RoundToByte(double value)
+{
+    return roundChecked<std::uint8_t>(value);
+}
+
+float ParseSingle(std::string_view text)
+{
+    const auto first = text.find_first_not_of(" \t");
+    const auto last = text.find_last_not_of(" \t");
+    if (first == std::string_view::npos)
+        throw RuntimeError(kTypeMismatch);
+    const auto body = text.substr(first, last - first + 1);
+    const char point =
+        body.find('.') == std::string_view::npos && body.find(',') != body.npos ? ',' : '.';
+    if (numericPrefix(body, 0, point) != body.size())
+        throw RuntimeError(kTypeMismatch);
+    const double value = toDouble(body);
+    if (!std::isfinite(value) || std::fabs(value) > std::numeric_limits<float>::max())
+        throw RuntimeError(kOverflow);
+    return static_cast<float>(value);
+}
+
+std::string FormatSingle(float value)
+{
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+} // namespace corvantis
