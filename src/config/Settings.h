@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace corvantis {
+
+// The program-wide settings that the configuration file and the setup dialog write.
+struct Settings {
+    // "COM1" .. "COM7"; a name whose last character is not a digit opens nothing.
+    std::string CommPortName;
+    // Seconds to wait for a reply per transmission; 0 means replies are not awaited.
+    float RouterTimeout = 0.2f;
+    // Framing of the line: 0 Type A, 1 Type B.
+    std::int16_t CommType = 0;
+    // Loaded and saved; nothing else reads it.
+    std::int16_t RemoteType = 0;
+    // Paired layout of routers 2k and 2k+1.
+    bool MatrixSize = false;
+    // Type code that selects model-specific behaviour of the window, timer and menus.
+    std::int16_t CurrentRouterType = 0;
+    bool ConfigLoaded = false;
+    std::string ConfigFilePath;
+};
+
+} // namespace corvantis

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace corvantis {
+
+// A frame or a reply: a string of bytes, compared byte-exactly.
+using Bytes = std::string;
+
+enum CommandCode : std::int32_t {
+    CmdRoute = 0,
+    CmdDisconnect = 2,
+    CmdPairRoute = 3,
+    CmdStatus = 4,
+    CmdRsConnect = 5,
+    CmdRsDisconnect = 6,
+    CmdSetFrameAddress = 14,
+};
+
+inline constexpr std::int16_t kTypeA = 0;
+inline constexpr std::int16_t kTypeB = 1;
+inline constexpr char kAck = 0x06;
+
+std::uint8_t XorChecksum(std::string_view bytes);
+// Decimal, two digits for 0 to 99; empty for anything else.
+std::string TwoDigits(int n);
+// The frame for (framing, frame address, code, p3, p4).
+Bytes BuildFrame(int commType, int frameAddress, int code, int p3, int p4);
+bool IsValidReply(int commType, std::string_view reply, std::string_view frame);
+// SendCommand's result for a Type B address change answered with two unaccepted bytes:
+// 128 + the second byte.
+int AddressChangeResult(std::string_view reply);
+
+} // namespace corvantis
