@@ -1,0 +1,3 @@
+#include "config/ConfigFile.h"
+
+namespace corvantis {} // namespace corvantis

@@ -1,0 +1,3 @@
+#include "config/MacroRecording.h"
+
+namespace corvantis {} // namespace corvantis

@@ -1,0 +1,3 @@
+#include "config/MacroStore.h"
+
+namespace corvantis {} // namespace corvantis

@@ -1,0 +1,3 @@
+#include "config/RouterCatalog.h"
+
+namespace corvantis {} // namespace corvantis

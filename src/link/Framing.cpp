@@ -1,0 +1,3 @@
+#include "link/Framing.h"
+
+namespace corvantis {} // namespace corvantis
