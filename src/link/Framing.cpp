@@ -1,3 +1,116 @@
 #include "link/Framing.h"
 
-namespace corvantis {} // namespace corvantis
+namespace corvantis {
+
+namespace {
+
+constexpr char kCarriageReturn = 0x0D;
+
+char lowByte(int value)
+{
+    return static_cast<char>(static_cast<std::uint8_t>(value & 0xFF));
+}
+
+Bytes typeAFrame(int frameAddress, int code, int p3, int p4)
+{
+    Bytes frame{'\xBE', '\xEF', lowByte(frameAddress)};
+    switch (code) {
+    case CmdRoute:
+        frame += {'\0', '\x00', lowByte(p4), lowByte(p3)};
+        break;
+    case CmdDisconnect:
+        frame += {'\0', '\x32', lowByte(p3), '\0'};
+        break;
+    case CmdStatus:
+        frame += {'\0', '\x04'};
+        break;
+    case CmdSetFrameAddress:
+        frame += {'\0', '\x0E', lowByte(p3)};
+        break;
+    default:
+        // The routers define no binary payload for the other codes: the bare header goes out.
+        break;
+    }
+    frame += static_cast<char>(XorChecksum(frame));
+    return frame;
+}
+
+Bytes typeBFrame(int frameAddress, int code, int p3, int p4)
+{
+    Bytes frame = "//F" + TwoDigits(frameAddress);
+    switch (code) {
+    case CmdRoute:
+        // The ASCII protocol counts ports from 1.
+        frame += "M" + TwoDigits(p3 + 1) + "I" + TwoDigits(p4 + 1);
+        break;
+    case CmdStatus:
+        frame += "U";
+        break;
+    case CmdRsConnect:
+        frame += "R" + TwoDigits(p3) + "I" + TwoDigits(p4);
+        break;
+    case CmdRsDisconnect:
+        frame += "D" + TwoDigits(p3) + "I" + TwoDigits(p4);
+        break;
+    case CmdSetFrameAddress:
+        frame += "F" + TwoDigits(p3);
+        break;
+    default:
+        // No ASCII body exists for the other codes; the address alone goes out, unterminated.
+        return frame;
+    }
+    frame += static_cast<char>(XorChecksum(frame));
+    frame += kCarriageReturn;
+    return frame;
+}
+
+} // namespace
+
+std::uint8_t XorChecksum(std::string_view bytes)
+{
+    std::uint8_t sum = 0;
+    for (const char byte : bytes)
+        sum ^= static_cast<std::uint8_t>(byte);
+    return sum;
+}
+
+std::string TwoDigits(int n)
+{
+    if (n < 0 || n > 99)
+        return {};
+    return {static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10)};
+}
+
+Bytes BuildFrame(int commType, int frameAddress, int code, int p3, int p4)
+{
+    if (commType == kTypeA)
+        return typeAFrame(frameAddress, code, p3, p4);
+    if (commType == kTypeB)
+        return typeBFrame(frameAddress, code, p3, p4);
+    // A framing the line does not know: nothing can be built, so nothing is sent.
+    return {};
+}
+
+bool IsValidReply(int commType, std::string_view reply, std::string_view frame)
+{
+    if (commType == kTypeA)
+        return reply.size() == 1 && reply.front() == kAck;
+    if (commType == kTypeB) {
+        if (reply.empty())
+            return false;
+        const auto body =
+            frame.size() >= 2 ? frame.substr(0, frame.size() - 2) : std::string_view();
+        return static_cast<std::uint8_t>(reply.front()) == XorChecksum(body);
+    }
+    return false;
+}
+
+int AddressChangeResult(std::string_view reply)
+{
+    // Without a second byte there is no new address to report: "nothing accepted".
+    if (reply.size() < 2)
+        return 0;
+    return 128 + static_cast<std::uint8_t>(reply[1]);
+}
+
+} // namespace corvantis

@@ -1,0 +1,110 @@
+#include "link/Framing.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+using namespace corvantis;
+
+namespace {
+
+// "BE EF 00" -> the three bytes.
+Bytes hex(std::string_view text)
+{
+    Bytes bytes;
+    std::istringstream in{std::string(text)};
+    unsigned value = 0;
+    while (in >> std::hex >> value)
+        bytes += static_cast<char>(value);
+    return bytes;
+}
+
+struct FrameCase {
+    const char *name;
+    int commType;
+    int frameAddress;
+    int code;
+    int p3;
+    int p4;
+    const char *expected; // hex bytes
+};
+
+class FrameVectors : public ::testing::TestWithParam<FrameCase> {};
+
+} // namespace
+
+TEST_P(FrameVectors, BuildFrameIsByteExact)
+{
+    const auto &c = GetParam();
+    EXPECT_EQ(BuildFrame(c.commType, c.frameAddress, c.code, c.p3, c.p4), hex(c.expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Framing, FrameVectors,
+    ::testing::Values(
+        FrameCase{"A_RouteIn2Out5", kTypeA, 1, CmdRoute, 5, 2, "BE EF 01 00 00 02 05 57"},
+        FrameCase{"A_RouteIn0Out0", kTypeA, 0, CmdRoute, 0, 0, "BE EF 00 00 00 00 00 51"},
+        FrameCase{"A_Disconnect", kTypeA, 3, CmdDisconnect, 7, 0, "BE EF 03 00 32 07 00 67"},
+        FrameCase{"A_Status", kTypeA, 0, CmdStatus, 0, 0, "BE EF 00 00 04 55"},
+        FrameCase{"A_SetAddress", kTypeA, 0, CmdSetFrameAddress, 5, 0, "BE EF 00 00 0E 05 5A"},
+        FrameCase{"A_PairRouteBare", kTypeA, 2, CmdPairRoute, 4, 1, "BE EF 02 53"},
+        FrameCase{"A_RsConnectBare", kTypeA, 2, CmdRsConnect, 1, 2, "BE EF 02 53"},
+        FrameCase{"A_RsDisconnectBare", kTypeA, 0, CmdRsDisconnect, 1, 2, "BE EF 00 51"},
+        FrameCase{"B_Route", kTypeB, 1, CmdRoute, 4, 2, "2F 2F 46 30 31 4D 30 35 49 30 33 45 0D"},
+        FrameCase{"B_Status", kTypeB, 0, CmdStatus, 0, 0, "2F 2F 46 30 30 55 13 0D"},
+        FrameCase{"B_RsConnect", kTypeB, 2, CmdRsConnect, 1, 2,
+                  "2F 2F 46 30 32 52 30 31 49 30 32 5C 0D"},
+        FrameCase{"B_RsDisconnect", kTypeB, 2, CmdRsDisconnect, 1, 2,
+                  "2F 2F 46 30 32 44 30 31 49 30 32 4A 0D"},
+        FrameCase{"B_SetAddress", kTypeB, 0, CmdSetFrameAddress, 5, 0,
+                  "2F 2F 46 30 30 46 30 35 05 0D"},
+        FrameCase{"B_DisconnectAddressOnly", kTypeB, 12, CmdDisconnect, 7, 0, "2F 2F 46 31 32"},
+        FrameCase{"B_PairRouteAddressOnly", kTypeB, 3, CmdPairRoute, 7, 1, "2F 2F 46 30 33"},
+        // Numbers beyond two digits leave their field empty.
+        FrameCase{"B_Address100Empty", kTypeB, 100, CmdStatus, 0, 0, "2F 2F 46 55 13 0D"},
+        FrameCase{"B_Output100Empty", kTypeB, 0, CmdRoute, 99, 0,
+                  "2F 2F 46 30 30 4D 49 30 31 43 0D"},
+        // An unknown framing builds nothing rather than a frame no router speaks.
+        FrameCase{"UnknownFramingEmpty", 2, 0, CmdRoute, 0, 0, ""}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(Framing, ChecksumAndTwoDigits)
+{
+    EXPECT_EQ(XorChecksum(""), 0x00);
+    EXPECT_EQ(XorChecksum(hex("BE EF")), 0x51);
+    EXPECT_EQ(XorChecksum(hex("FF 0F")), 0xF0);
+    EXPECT_EQ(TwoDigits(0), "00");
+    EXPECT_EQ(TwoDigits(9), "09");
+    EXPECT_EQ(TwoDigits(10), "10");
+    EXPECT_EQ(TwoDigits(99), "99");
+    EXPECT_EQ(TwoDigits(100), "");
+    EXPECT_EQ(TwoDigits(-1), "");
+}
+
+TEST(Framing, TypeAAcceptsOnlyASingleAck)
+{
+    const auto frame = BuildFrame(kTypeA, 1, CmdRoute, 5, 2);
+    EXPECT_TRUE(IsValidReply(kTypeA, "\x06", frame));
+    EXPECT_FALSE(IsValidReply(kTypeA, "\x06\x06", frame));
+    EXPECT_FALSE(IsValidReply(kTypeA, "", frame));
+    EXPECT_FALSE(IsValidReply(kTypeA, "\x15", frame));
+}
+
+TEST(Framing, TypeBAcceptsTheChecksumEchoAsFirstByte)
+{
+    const auto frame = BuildFrame(kTypeB, 1, CmdRoute, 4, 2);
+    EXPECT_TRUE(IsValidReply(kTypeB, "\x45", frame));
+    EXPECT_TRUE(IsValidReply(kTypeB, "\x45trailing", frame));
+    EXPECT_FALSE(IsValidReply(kTypeB, "", frame));
+    EXPECT_FALSE(IsValidReply(kTypeB, "\x06", frame));
+    // A frame too short to hold a checksum compares against the empty checksum.
+    EXPECT_TRUE(IsValidReply(kTypeB, std::string_view("\0", 1), "/"));
+    EXPECT_FALSE(IsValidReply(3, "\x06", frame));
+}
+
+TEST(Framing, AddressChangeResultIsSecondBytePlus128)
+{
+    EXPECT_EQ(AddressChangeResult(hex("00 05")), 133);
+    EXPECT_EQ(AddressChangeResult(hex("41 FF")), 383);
+    EXPECT_EQ(AddressChangeResult(hex("41")), 0);
+    EXPECT_EQ(AddressChangeResult(""), 0);
+}
