@@ -1,3 +1,105 @@
 #include "config/RouterCatalog.h"
 
-namespace corvantis {} // namespace corvantis
+#include "model/clsRouter.h"
+#include "util/Platform.h"
+#include "util/RuntimeError.h"
+
+#include <string>
+
+namespace corvantis {
+
+namespace {
+
+// The position is the type code stored in configuration files: append only, never reorder.
+constexpr std::array<RouterModel, RouterCatalog::kModelCount> kModels{{
+    {0, "Kestrin-X", "Kestrin-X", 16, 16, 0},
+    {1, "Kestrin-V", "Kestrin-V", 16, 16, 0},
+    {2, "Palomir 8x8", "Palomir", 8, 8, 1},
+    {3, "Palomir 16x16", "Palomir", 16, 16, 0},
+    {4, "Grandevel", "Grandevel", 16, 16, 1},
+    {5, "Vexa 4x4", "Vexa", 4, 4, 1},
+    {6, "Vexa 8x8", "Vexa", 8, 8, 1},
+    {7, "Vexa 16x16", "Vexa", 16, 16, 1},
+    {8, "Vexa 32x32", "Vexa", 32, 32, 1},
+    {9, "Orla 4x4", "Orla", 4, 4, 1},
+    {10, "Orla 8x8", "Orla", 8, 8, 1},
+    {11, "Orla 16x16", "Orla", 16, 16, 1},
+    {12, "Orla 32x32", "Orla", 32, 32, 1},
+    {13, "Lorrin 8x8", "Lorrin", 8, 8, 1},
+    {14, "Lorrin 16x16", "Lorrin", 16, 16, 1},
+    {15, "Lorrin 64x64", "Lorrin", 64, 64, 1},
+}};
+
+// The setup dialog's handlers report a failure and go on with their next statement.
+template <typename Step> void reportingFailure(Step &&step)
+{
+    try {
+        step();
+    } catch (const RuntimeError &error) {
+        platform().messageBox("Error: " + error.description(), "Function cboRouter_Click",
+                              MessageButtons::Ok, MessageIcon::None);
+    }
+}
+
+} // namespace
+
+const std::array<RouterModel, RouterCatalog::kModelCount> &RouterCatalog::models()
+{
+    return kModels;
+}
+
+const RouterModel *RouterCatalog::model(int typeCode)
+{
+    if (typeCode < 0 || typeCode >= kModelCount)
+        return nullptr;
+    return &kModels[static_cast<std::size_t>(typeCode)];
+}
+
+std::string_view RouterCatalog::familyLabel(int typeCode)
+{
+    const auto *entry = model(typeCode);
+    return entry ? entry->familyLabel : std::string_view();
+}
+
+std::int16_t RouterCatalog::commTypeFor(int typeCode)
+{
+    return typeCode == 0 || typeCode == 1 || typeCode == 3 ? 0 : 1;
+}
+
+void RouterCatalog::ApplyModel(clsRouter &router, int typeCode, ModelApplyHost &host)
+{
+    bool stop = false;
+    reportingFailure([&] {
+        if (host.selectedModel() != -1)
+            return;
+        stop = true;
+        host.beep();
+        host.selectModel(router.RouterType());
+    });
+    if (stop)
+        return;
+
+    const RouterModel *entry = nullptr;
+    reportingFailure([&] {
+        entry = model(typeCode);
+        if (!entry)
+            throw RuntimeError(kSubscriptOutOfRange);
+    });
+    // Without an entry there are no counts, framing or label to apply; the rest still runs.
+    if (entry) {
+        reportingFailure([&] {
+            router.SetInputCount(entry->inputs - 1);
+            router.SetOutputCount(entry->outputs - 1);
+        });
+        reportingFailure([&] { host.selectCommType(entry->commType); });
+        reportingFailure([&] { host.showFamilyLabel(entry->familyLabel); });
+    }
+    reportingFailure([&] { host.selectCommType(commTypeFor(typeCode)); });
+    reportingFailure([&] { router.SetRouterType(typeCode); });
+    reportingFailure([&] {
+        if (!host.advancedMode())
+            host.autoOutputMapping();
+    });
+}
+
+} // namespace corvantis
