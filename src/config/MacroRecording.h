@@ -19,10 +19,12 @@ public:
     void setRecordMode(std::int32_t mode) { m_recordMode = mode; }
     bool isRecording() const { return m_recordMode > 0; }
 
-    // Adds the route; a negative input is stored as 255.
+    // Adds the route; a negative input is stored as 255. A value that does not fit a byte is
+    // reported under "Function RecordRoute" and the route is not recorded.
     void RecordRoute(int frameAddress, int output, int input, int level);
     void ClearRecording();
-    // Copies the recorded steps into macro n of the store.
+    // Copies the recorded steps into macro n of the store (an empty list when nothing was
+    // recorded yet). Throws RuntimeError("Subscript out of range") for n outside 0 to 49.
     void StoreRecording(MacroStore &store, int n) const;
 
     // Missing before the first recording of the run.

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace corvantis {
@@ -29,7 +30,8 @@ public:
 
     void ClearMacros();
 
-    // MacroNames and Macros by macro number 0 to 49.
+    // MacroNames and Macros by macro number 0 to 49; another number throws
+    // RuntimeError("Subscript out of range").
     const std::string &MacroName(int number) const;
     void SetMacroName(int number, std::string name);
     // Empty when the place holds no macro; a macro may exist with zero steps.
@@ -37,10 +39,13 @@ public:
     void SetMacro(int number, std::optional<std::vector<std::uint32_t>> steps);
 
     // Reads the section lines after "Begin Macros", up to and including "End Macros".
-    // `next` returns the next line, or nullopt at the end of the file; `lineCounter` is
-    // advanced once per line read.
-    template <typename NextLine> void LoadMacros(NextLine &&next, std::int16_t &lineCounter);
-    void LoadMacroLine(const std::string &line);
+    // `next` returns the next line (anything comparable with a text), or nullopt at the end of
+    // the file; `lineCounter` is advanced once per line read. A size-capped file cannot have
+    // more lines than 32 bits count.
+    template <typename NextLine> void LoadMacros(NextLine &&next, std::int32_t &lineCounter);
+    // One "Macro NN: name; {f, o} = {i, l}; ..." line. Invalid numbers and steps are skipped;
+    // a step number that does not fit a byte is reported and its step skipped.
+    void LoadMacroLine(std::string_view line);
     // The whole section, "Begin Macros" to "End Macros", each line ended by CR LF.
     std::string SaveMacros() const;
 
@@ -49,8 +54,7 @@ private:
     std::array<std::optional<std::vector<std::uint32_t>>, kCount> m_macros;
 };
 
-template <typename NextLine>
-void MacroStore::LoadMacros(NextLine &&next, std::int16_t &lineCounter)
+template <typename NextLine> void MacroStore::LoadMacros(NextLine &&next, std::int32_t &lineCounter)
 {
     ClearMacros();
     while (auto line = next()) {
