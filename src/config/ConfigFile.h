@@ -4,6 +4,7 @@
 #include "config/Settings.h"
 #include "model/RouterTable.h"
 
+#include <cstdint>
 #include <string>
 
 namespace corvantis {
@@ -16,13 +17,18 @@ struct Configuration {
 };
 
 inline constexpr const char *kConfigHeader = "CV ConfigFile 1.2";
+// Far above the largest configuration (about 200 KiB); anything bigger is refused unread.
+inline constexpr std::uintmax_t kMaxConfigFileBytes = 16u * 1024u * 1024u;
 
 // Reads a ".rcf" file into the configuration. `path` is updated to the file actually read
 // (empty when the dialog was cancelled). Problems are reported through the platform seam.
 void ConfigLoad(std::string &path, bool showDialog, Configuration &config);
 // Writes the configuration. With quiet and a known path no dialog is shown. The file is
-// replaced only once the new one is complete.
+// replaced only once the new one is complete; a failed save leaves the old file and
+// ConfigFilePath as they were.
 void ConfigSave(std::string &path, bool quiet, Configuration &config);
+// The whole file ConfigSave writes: UTF-8, lines ended by CR LF.
+std::string ConfigText(const Configuration &config);
 
 // The data folder with a trailing separator, and "default.rcf" inside it.
 std::string ConfigFolder();
