@@ -20,8 +20,7 @@ std::string numberedName(const char *prefix, int index)
     return std::string(prefix) + digits;
 }
 
-void resizeNames(std::vector<std::string> &names, int highestIndex,
-                 std::string (*defaultName)(int))
+void resizeNames(std::vector<std::string> &names, int highestIndex, std::string (*defaultName)(int))
 {
     const auto oldSize = static_cast<int>(names.size());
     names.resize(static_cast<std::size_t>(highestIndex + 1));
@@ -223,8 +222,8 @@ int clsRouter::phyOut(int matrixOutput) const
 std::string clsRouter::StringVal() const
 {
     std::string text;
-    for (int value : {int(m_routerType), int(m_frameAddress), int(InputCount()),
-                      int(OutputCount()), int(m_mapIn), int(m_mapOut)})
+    for (int value : {int(m_routerType), int(m_frameAddress), int(InputCount()), int(OutputCount()),
+                      int(m_mapIn), int(m_mapOut)})
         text += std::to_string(value) + "; ";
     text += AudioBreakaway ? "-1;" : "0;";
     for (const auto &name : m_inNames)
@@ -241,11 +240,12 @@ void clsRouter::SetStringVal(std::string_view text)
     m_wasError = false;
     std::int32_t cursor = 1;
     // A field that does not fit is reported like the language runtime reported it, and
-    // parsing goes on with the next field.
-    auto guarded = [](auto &&step) {
+    // parsing goes on with the next field. The line is still invalid: its value was lost.
+    auto guarded = [this](auto &&step) {
         try {
             step();
         } catch (const RuntimeError &error) {
+            m_wasError = true;
             const auto message = "Error: " + error.description();
             platform().messageBox(message, "Function StringVal", MessageButtons::Ok,
                                   MessageIcon::Information);
@@ -253,9 +253,9 @@ void clsRouter::SetStringVal(std::string_view text)
         }
     };
     using Setter = void (clsRouter::*)(int);
-    for (Setter setter : {&clsRouter::SetRouterType, &clsRouter::SetFrameAddress,
-                          &clsRouter::SetInputCount, &clsRouter::SetOutputCount,
-                          &clsRouter::SetMapIn, &clsRouter::SetMapOut}) {
+    for (Setter setter :
+         {&clsRouter::SetRouterType, &clsRouter::SetFrameAddress, &clsRouter::SetInputCount,
+          &clsRouter::SetOutputCount, &clsRouter::SetMapIn, &clsRouter::SetMapOut}) {
         const auto token = GetToken(text, cursor, ";");
         guarded([&] { (this->*setter)(RoundToInt16(LeadingNumber(token))); });
     }

@@ -1,0 +1,253 @@
+#include "model/RouterTable.h"
+#include "model/clsRouter.h"
+#include "support/ScriptedPlatform.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace corvantis;
+
+namespace {
+
+class RouterTest : public ::testing::Test {
+protected:
+    test::ScriptedPlatform platform;
+    clsRouter router;
+};
+
+struct SetterCase {
+    const char *name;
+    std::function<void(clsRouter &, int)> set;
+    std::function<int(const clsRouter &)> get;
+    int accepted;
+    int refused;
+    const char *message;
+};
+
+class RouterSetterRanges : public RouterTest, public ::testing::WithParamInterface<SetterCase> {};
+
+} // namespace
+
+TEST_F(RouterTest, NewRouterHasNoModelSixteenDefaultPortsAndIsNotValid)
+{
+    EXPECT_EQ(router.RouterType(), -1);
+    EXPECT_EQ(router.InputCount(), 15);
+    EXPECT_EQ(router.OutputCount(), 15);
+    EXPECT_EQ(router.RouterInName(0), "In 01");
+    EXPECT_EQ(router.RouterInName(15), "In 16");
+    EXPECT_EQ(router.RouterOutName(0), "Out 01");
+    EXPECT_EQ(router.RouterOutName(15), "Out 16");
+    EXPECT_EQ(router.RouterInName(16), "");
+    EXPECT_FALSE(router.isValid());
+    EXPECT_FALSE(router.wasError());
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(clsRouter::DefaultInName(99), "In 100");
+}
+
+TEST_F(RouterTest, ShrinkingAndGrowingCountsKeepsSurvivingNamesAndStates)
+{
+    for (int i = 0; i <= 15; ++i)
+        router.SetRouterInName(i, "Src " + std::to_string(i));
+    router.SetInputCount(3);
+    router.SetInputCount(15);
+    EXPECT_EQ(router.RouterInName(3), "Src 3");
+    EXPECT_EQ(router.RouterInName(4), "In 05");
+    EXPECT_EQ(router.RouterInName(15), "In 16");
+
+    auto *kept = router.RouteState(1);
+    router.RouteState(2)->SetVideo(4);
+    router.SetOutputCount(1);
+    EXPECT_EQ(router.RouteState(2), nullptr);
+    router.SetOutputCount(15);
+    EXPECT_EQ(router.RouteStateIfAny(2), nullptr);
+    EXPECT_EQ(router.RouteState(1), kept);
+    EXPECT_EQ(router.RouterOutName(2), "Out 03");
+}
+
+TEST_P(RouterSetterRanges, RefusedValueKeepsTheOldOneAndSaysDataError)
+{
+    const auto &c = GetParam();
+    c.set(router, c.accepted);
+    EXPECT_EQ(c.get(router), c.accepted);
+    EXPECT_FALSE(router.wasError());
+    c.set(router, c.refused);
+    EXPECT_EQ(c.get(router), c.accepted);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, c.message);
+    EXPECT_EQ(platform.messages[0].title, "Data Error");
+    EXPECT_EQ(platform.messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(platform.messages[0].buttons, MessageButtons::Ok);
+    EXPECT_TRUE(router.wasError());
+    EXPECT_FALSE(router.wasError());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Router, RouterSetterRanges,
+    ::testing::Values(SetterCase{"TypeAboveRange", &clsRouter::SetRouterType,
+                                 &clsRouter::RouterType, -1, 16, "Router Type out of range"},
+                      SetterCase{"TypeBelowRange", &clsRouter::SetRouterType,
+                                 &clsRouter::RouterType, 15, -2, "Router Type out of range"},
+                      SetterCase{"AddressNegative", &clsRouter::SetFrameAddress,
+                                 &clsRouter::FrameAddress, 15, -1, "Frame Address out of range"},
+                      SetterCase{"AddressAboveRange", &clsRouter::SetFrameAddress,
+                                 &clsRouter::FrameAddress, 0, 16, "Frame Address out of range"},
+                      SetterCase{"InputCount127", &clsRouter::SetInputCount, &clsRouter::InputCount,
+                                 126, 127, "Input count out of range"},
+                      SetterCase{"OutputCountNegative", &clsRouter::SetOutputCount,
+                                 &clsRouter::OutputCount, 0, -1, "Output count out of range"},
+                      SetterCase{"MapInPastMatrix", &clsRouter::SetMapIn, &clsRouter::mapIn, 111,
+                                 112, "MatIn out of range"},
+                      SetterCase{"MapOutNegative", &clsRouter::SetMapOut, &clsRouter::mapOut, 0, -1,
+                                 "MatOut out of range"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(RouterTest, NameWithSemicolonIsRefusedWithoutRaisingWasError)
+{
+    router.SetRouterInName(1, "a;b");
+    router.SetRouterOutName(1, ";");
+    router.SetRouterOutName(2, "");
+    router.SetRouterInName(16, "beyond");
+    EXPECT_EQ(router.RouterInName(1), "In 02");
+    EXPECT_EQ(router.RouterOutName(1), "Out 02");
+    EXPECT_EQ(router.RouterOutName(2), "");
+    EXPECT_FALSE(router.wasError());
+    ASSERT_EQ(platform.messages.size(), 2u);
+    EXPECT_EQ(platform.messages[0].text, "Invalid input name: cannot have semicolons (;)");
+    EXPECT_EQ(platform.messages[1].text, "Invalid Output name: cannot have semicolons (;)");
+    EXPECT_EQ(platform.messages[1].title, "Data Error");
+    EXPECT_EQ(platform.messages[1].icon, MessageIcon::Information);
+}
+
+TEST_F(RouterTest, PortMappingAnswersOnlyForOwnPorts)
+{
+    router.SetInputCount(7);
+    router.SetMapIn(8);
+    router.SetMapOut(100);
+    EXPECT_EQ(router.MapInput(0), 8);
+    EXPECT_EQ(router.MapInput(8), -1);
+    EXPECT_EQ(router.MapInput(-1), -1);
+    EXPECT_EQ(router.phyIn(15), 7);
+    EXPECT_EQ(router.phyIn(7), -1);
+    EXPECT_EQ(router.phyIn(16), -1);
+    EXPECT_EQ(router.MapOutput(15), 115);
+    EXPECT_EQ(router.phyOut(99), -1);
+    EXPECT_EQ(router.phyOut(115), 15);
+}
+
+TEST_F(RouterTest, NameLookupFindsFirstExactMatch)
+{
+    router.SetRouterInName(3, "Cam");
+    router.SetRouterInName(5, "Cam");
+    router.SetRouterOutName(9, "Mon");
+    EXPECT_EQ(router.InIDFromName("Cam"), 3);
+    EXPECT_EQ(router.InIDFromName("In 01"), 0);
+    EXPECT_EQ(router.InIDFromName("in 01"), -1);
+    EXPECT_EQ(router.OutIDFromName("Mon"), 9);
+    EXPECT_EQ(router.OutIDFromName("Cam"), -1);
+}
+
+TEST_F(RouterTest, RouteStateIsCreatedOnceWithTheRoutersBreakaway)
+{
+    router.AudioBreakaway = true;
+    auto *state = router.RouteState(4);
+    ASSERT_NE(state, nullptr);
+    EXPECT_TRUE(state->AudioBreakaway);
+    EXPECT_EQ(state->Video(), -1);
+    EXPECT_EQ(router.RouteState(4), state);
+    EXPECT_EQ(router.RouteState(-1), nullptr);
+    EXPECT_EQ(router.RouteState(16), nullptr);
+    EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(RouterTest, StringValWritesTheDocumentedLine)
+{
+    router.SetRouterType(3);
+    router.SetFrameAddress(1);
+    router.SetInputCount(3);
+    router.SetOutputCount(1);
+    router.SetMapOut(4);
+    EXPECT_EQ(router.StringVal(),
+              "3; 1; 3; 1; 0; 4; 0;In 01; In 02; In 03; In 04; Out 01; Out 02; ");
+}
+
+TEST_F(RouterTest, StringValRoundTripsIntoAFreshRouter)
+{
+    router.SetRouterType(12);
+    router.SetFrameAddress(7);
+    router.SetInputCount(31);
+    router.SetOutputCount(4);
+    router.SetMapIn(20);
+    router.SetMapOut(90);
+    router.AudioBreakaway = true;
+    router.SetRouterInName(31, "Last in");
+    router.SetRouterOutName(0, "Caf\xC3\xA9");
+    clsRouter copy;
+    copy.SetStringVal(router.StringVal());
+    EXPECT_TRUE(copy.isValid());
+    EXPECT_EQ(copy.StringVal(), router.StringVal());
+    EXPECT_EQ(copy.mapOut(), 90);
+    EXPECT_TRUE(copy.AudioBreakaway);
+    EXPECT_EQ(copy.RouterInName(31), "Last in");
+    EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(RouterTest, StringValParsingFillsMissingNamesTrimsAndRoundsHalfToEven)
+{
+    router.SetStringVal(" 2.5 ; 1.5; 2; 1; x; 0; 1;  Left  ;Mid");
+    EXPECT_TRUE(router.isValid());
+    EXPECT_EQ(router.RouterType(), 2);
+    EXPECT_EQ(router.FrameAddress(), 2);
+    EXPECT_EQ(router.mapIn(), 0);
+    EXPECT_TRUE(router.AudioBreakaway);
+    EXPECT_EQ(router.RouterInName(0), "Left");
+    EXPECT_EQ(router.RouterInName(1), "Mid");
+    EXPECT_EQ(router.RouterInName(2), "");
+    EXPECT_EQ(router.RouterOutName(1), "");
+}
+
+TEST_F(RouterTest, StringValWithBadFieldsIsInvalidButKeepsParsing)
+{
+    router.SetStringVal("3; 16; 3; 3; 0; 0; 0;a;b;c;d;w;x;y;z");
+    EXPECT_FALSE(router.isValid());
+    EXPECT_EQ(router.FrameAddress(), 0);
+    EXPECT_EQ(router.InputCount(), 3);
+    EXPECT_EQ(router.RouterOutName(3), "z");
+    EXPECT_EQ(platform.messageTexts(), std::vector<std::string>{"Frame Address out of range"});
+
+    // A number that does not fit is reported under the parser's label and also invalidates
+    // the line, so the loader does not keep a router whose field was lost.
+    platform.clear();
+    clsRouter other;
+    other.SetStringVal("99999; 1; 3; 3; 0; 0; 0;");
+    EXPECT_FALSE(other.isValid());
+    EXPECT_EQ(other.RouterType(), -1);
+    EXPECT_EQ(other.FrameAddress(), 1);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, "Error: Overflow");
+    EXPECT_EQ(platform.messages[0].title, "Function StringVal");
+    EXPECT_EQ(platform.messages[0].icon, MessageIcon::Information);
+}
+
+TEST_F(RouterTest, CopiesAreIndependent)
+{
+    RouterTable table;
+    auto first = std::make_unique<clsRouter>();
+    first->RouteState(0)->SetVideo(3);
+    table.set(0, std::move(first));
+    table.set(9, std::make_unique<clsRouter>());
+    EXPECT_EQ(table.MaxRouter(), 9);
+    EXPECT_EQ(table.count(), 2);
+    EXPECT_EQ(table.at(16), nullptr);
+    EXPECT_EQ(table.at(-1), nullptr);
+
+    RouterTable copy(table);
+    copy[0]->RouteState(0)->SetVideo(5);
+    copy[0]->SetRouterInName(0, "Changed");
+    EXPECT_EQ(table[0]->RouteState(0)->Video(), 3);
+    EXPECT_EQ(table[0]->RouterInName(0), "In 01");
+    copy.clear(9);
+    EXPECT_EQ(copy.MaxRouter(), 0);
+    EXPECT_EQ(table.MaxRouter(), 9);
+    copy.clearAll();
+    EXPECT_EQ(copy.MaxRouter(), -1);
+}
