@@ -57,7 +57,7 @@ public:
     int cvMatInToPhy2(int viewInput, const clsRouter *router, ViewOffsets offsets) const;
     int cvPhyInToMat(int physicalInput, const clsRouter &router, ViewOffsets offsets) const;
 
-    // Paired layout.
+    // Paired layout. The router is null when the pair's odd slot is empty; callers check it.
     PhysicalCrosspoint cvLgMrxMatToPhy(int viewOutput, int viewInput, ViewOffsets offsets) const;
     PhysicalPort cvLgMrxMatToPhy_(int viewOutput, ViewOffsets offsets) const;
     PhysicalCrosspoint cvLgMrxMapToPhy(int logicalOutput, int logicalInput) const;
@@ -66,7 +66,10 @@ public:
     PhysicalPort cvMatInToNameIn(int viewInput, ViewOffsets offsets) const;
     PhysicalPort cvMatOutToNameOut(int viewOutput, ViewOffsets offsets) const;
 
-    static int PairPartner(int frameAddress) { return frameAddress % 2 == 0 ? frameAddress + 1 : frameAddress - 1; }
+    static int PairPartner(int frameAddress)
+    {
+        return frameAddress % 2 == 0 ? frameAddress + 1 : frameAddress - 1;
+    }
 
 private:
     void clear();

@@ -1,0 +1,185 @@
+#include "model/LogicalMatrix.h"
+
+#include "support/ScriptedPlatform.h"
+#include "util/RuntimeError.h"
+
+#include <gtest/gtest.h>
+
+using namespace corvantis;
+
+namespace {
+
+class LogicalMatrixTest : public ::testing::Test {
+protected:
+    clsRouter *add(int slot)
+    {
+        auto router = std::make_unique<clsRouter>();
+        router->SetFrameAddress(slot);
+        auto *raw = router.get();
+        routers.set(slot, std::move(router));
+        return raw;
+    }
+    void addSlots(int count)
+    {
+        for (int s = 0; s < count; ++s)
+            add(s);
+    }
+
+    test::ScriptedPlatform platform;
+    RouterTable routers;
+    LogicalMatrix matrix{routers};
+};
+
+} // namespace
+
+TEST_F(LogicalMatrixTest, NormalLayoutGivesOverlapsToTheLowerSlot)
+{
+    auto *first = add(0);
+    auto *second = add(1);
+    second->SetMapIn(8);
+    second->SetMapOut(16);
+    second->AudioBreakaway = true;
+    matrix.BuildLogicalMatrix(false);
+    EXPECT_EQ(matrix.InputRouter(8), 0);
+    EXPECT_EQ(matrix.InputRouter(15), 0);
+    EXPECT_EQ(matrix.InputRouter(16), 1);
+    EXPECT_EQ(matrix.InputRouter(24), -1);
+    EXPECT_EQ(matrix.MaxInput(), 23);
+    EXPECT_EQ(matrix.MaxOutput(), 31);
+    EXPECT_TRUE(matrix.AnyAudioBreakaway());
+
+    const ViewOffsets offsets{0, 16};
+    const auto port = matrix.cvMatOutToPhy1(2, offsets);
+    EXPECT_EQ(port.router, second);
+    EXPECT_EQ(port.port, 2);
+    EXPECT_EQ(matrix.cvPhyOutToMat(2, *second, offsets), 2);
+    EXPECT_EQ(matrix.cvPhyOutToMat(16, *second, offsets), -17);
+    // Column 0 belongs to the first router; input 20 is only on the second.
+    EXPECT_EQ(matrix.cvMatInToPhy2(20, first, {}), -1);
+    EXPECT_EQ(matrix.cvMatInToPhy2(20, second, {}), 12);
+    EXPECT_EQ(matrix.cvPhyInToMat(0, *second, {4, 0}), 4);
+    EXPECT_THROW(matrix.cvMatOutToPhy1(15, {0, 120}), RuntimeError);
+}
+
+TEST_F(LogicalMatrixTest, UnclaimedLogicalPortsBelongToNobody)
+{
+    auto *router = add(3);
+    router->SetInputCount(7);
+    router->SetMapIn(8);
+    matrix.BuildLogicalMatrix(false);
+    EXPECT_EQ(matrix.InputRouter(7), -1);
+    EXPECT_EQ(matrix.InputRouter(8), 3);
+    EXPECT_EQ(matrix.InputRouter(16), -1);
+    EXPECT_FALSE(matrix.AnyAudioBreakaway());
+    const auto port = matrix.cvMatInToPhy1(2, {});
+    EXPECT_EQ(port.router, nullptr);
+    EXPECT_EQ(port.port, -1);
+
+    routers.clearAll();
+    matrix.BuildLogicalMatrix(false);
+    EXPECT_EQ(matrix.MaxInput(), -1);
+    EXPECT_EQ(matrix.MaxOutput(), -1);
+    EXPECT_EQ(matrix.cvMatOutToPhy1(0, {}).port, -1);
+    EXPECT_EQ(matrix.cvMatInToPhy1(9, {}).port, -1);
+    EXPECT_EQ(matrix.cvMatOutToPhy2(0, nullptr, {}), -1);
+    EXPECT_EQ(matrix.cvMatInToPhy2(0, nullptr, {}), -1);
+}
+
+TEST_F(LogicalMatrixTest, PairedLayoutWorkedExampleAndEveryCellRoundTrips)
+{
+    addSlots(16);
+    routers[3]->AudioBreakaway = true;
+    matrix.BuildLogicalMatrix(true);
+    EXPECT_EQ(matrix.MaxInput(), 31);
+    EXPECT_EQ(matrix.MaxOutput(), 127);
+    EXPECT_FALSE(matrix.AnyAudioBreakaway());
+
+    const ViewOffsets offsets{0, 32};
+    const auto cell = matrix.cvLgMrxMatToPhy(5, 9, offsets);
+    EXPECT_EQ(cell.router, routers[5]);
+    EXPECT_EQ(cell.output, 5);
+    EXPECT_EQ(cell.input, 4);
+    const auto back = matrix.cvLgMrxPhyToMat(5, 4, *routers[5], offsets);
+    EXPECT_EQ(back.output, 5);
+    EXPECT_EQ(back.input, 9);
+
+    const auto seven = matrix.cvLgMrxPhyToMat(3, 0, *routers[7], {});
+    EXPECT_EQ(seven.output, 51);
+    EXPECT_EQ(seven.input, 1);
+
+    for (int o = 0; o <= matrix.MaxOutput(); ++o)
+        for (int i = 0; i <= matrix.MaxInput(); ++i) {
+            const auto p = matrix.cvLgMrxMapToPhy(o, i);
+            ASSERT_NE(p.router, nullptr);
+            const auto v = matrix.cvLgMrxPhyToMat(p.output, p.input, *p.router, {});
+            ASSERT_EQ(v.output, o);
+            ASSERT_EQ(v.input, i);
+        }
+
+    const auto driven = matrix.cvLgMrxMatToPhy_(5, offsets);
+    EXPECT_EQ(driven.router, routers[4]);
+    EXPECT_EQ(driven.port, 5);
+    const auto inName = matrix.cvMatInToNameIn(9, {});
+    EXPECT_EQ(inName.router, routers[1]);
+    EXPECT_EQ(inName.port, 4);
+    const auto outName = matrix.cvMatOutToNameOut(5, offsets);
+    EXPECT_EQ(outName.router, routers[4]);
+    EXPECT_EQ(outName.port, 5);
+    EXPECT_EQ(LogicalMatrix::PairPartner(6), 7);
+    EXPECT_EQ(LogicalMatrix::PairPartner(7), 6);
+}
+
+TEST_F(LogicalMatrixTest, PairedLayoutCountsOnlyCompletePairs)
+{
+    addSlots(3);
+    matrix.BuildLogicalMatrix(true);
+    EXPECT_EQ(matrix.MaxInput(), 31);
+    EXPECT_EQ(matrix.MaxOutput(), 15);
+    EXPECT_EQ(matrix.OutputRouter(16), -1);
+    // A cell beyond the owned outputs is a subscript failure for the caller to report.
+    EXPECT_THROW(matrix.cvLgMrxMapToPhy(16, 0), RuntimeError);
+    EXPECT_THROW(matrix.cvLgMrxMatToPhy_(0, {0, 16}), RuntimeError);
+}
+
+TEST_F(LogicalMatrixTest, PairedLayoutRenamesOnlyUntouchedDefaultNames)
+{
+    addSlots(4);
+    routers[1]->SetRouterInName(2, "in 05");
+    routers[1]->SetRouterInName(3, "In 5");
+    routers[1]->SetRouterInName(4, "Input A");
+    routers[0]->SetRouterOutName(1, "Stage");
+    matrix.BuildLogicalMatrix(true);
+    EXPECT_EQ(routers[1]->RouterInName(2), "Input 05");
+    EXPECT_EQ(routers[1]->RouterInName(3), "In 5");
+    EXPECT_EQ(routers[1]->RouterInName(4), "Input A");
+    EXPECT_EQ(routers[0]->RouterInName(0), "Input 00");
+    EXPECT_EQ(routers[1]->RouterInName(15), "Input 31");
+    EXPECT_EQ(routers[2]->RouterOutName(10), "Output 26");
+    EXPECT_EQ(routers[0]->RouterOutName(1), "Stage");
+    // Odd slots and slots past 1 keep their own names: nothing reads them in this layout.
+    EXPECT_EQ(routers[3]->RouterOutName(0), "Out 01");
+    EXPECT_EQ(routers[2]->RouterInName(0), "In 01");
+}
+
+TEST_F(LogicalMatrixTest, PairedLayoutReportsAMissingRouterInsteadOfCrashing)
+{
+    add(0);
+    add(2);
+    add(3);
+    EXPECT_THROW(matrix.BuildLogicalMatrix(true), RuntimeError);
+
+    // An even slot of a complete pair is needed for the output names too.
+    add(1);
+    routers.clear(2);
+    EXPECT_THROW(matrix.BuildLogicalMatrix(true), RuntimeError);
+
+    // An empty odd slot is not needed to build; its cells map to no router.
+    add(2);
+    routers.clear(3);
+    add(5);
+    add(4);
+    ASSERT_NO_THROW(matrix.BuildLogicalMatrix(true));
+    EXPECT_EQ(matrix.MaxOutput(), 47);
+    EXPECT_EQ(matrix.cvLgMrxMapToPhy(16, 1).router, nullptr);
+    EXPECT_EQ(matrix.cvLgMrxMapToPhy(16, 0).router, routers[2]);
+}
