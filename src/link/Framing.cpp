@@ -35,25 +35,36 @@ Bytes typeAFrame(int frameAddress, int code, int p3, int p4)
     return frame;
 }
 
+// A letter and a two-digit number, appended in place (no temporaries on the hot path).
+void appendField(Bytes &frame, char letter, int number)
+{
+    frame += letter;
+    frame += TwoDigits(number);
+}
+
 Bytes typeBFrame(int frameAddress, int code, int p3, int p4)
 {
-    Bytes frame = "//F" + TwoDigits(frameAddress);
+    Bytes frame = "//F";
+    frame += TwoDigits(frameAddress);
     switch (code) {
     case CmdRoute:
         // The ASCII protocol counts ports from 1.
-        frame += "M" + TwoDigits(p3 + 1) + "I" + TwoDigits(p4 + 1);
+        appendField(frame, 'M', p3 + 1);
+        appendField(frame, 'I', p4 + 1);
         break;
     case CmdStatus:
-        frame += "U";
+        frame += 'U';
         break;
     case CmdRsConnect:
-        frame += "R" + TwoDigits(p3) + "I" + TwoDigits(p4);
+        appendField(frame, 'R', p3);
+        appendField(frame, 'I', p4);
         break;
     case CmdRsDisconnect:
-        frame += "D" + TwoDigits(p3) + "I" + TwoDigits(p4);
+        appendField(frame, 'D', p3);
+        appendField(frame, 'I', p4);
         break;
     case CmdSetFrameAddress:
-        frame += "F" + TwoDigits(p3);
+        appendField(frame, 'F', p3);
         break;
     default:
         // No ASCII body exists for the other codes; the address alone goes out, unterminated.
