@@ -1,0 +1,78 @@
+#include "model/LogicalMatrix.h"
+
+#include <algorithm>
+#include <benchmark/benchmark.h>
+
+using namespace corvantis;
+
+namespace {
+
+// Sixteen 16 x 8 routers side by side, sharing their inputs; the last overlaps by one output.
+RouterTable normalRouters()
+{
+    RouterTable routers;
+    for (int s = 0; s < RouterTable::kSlots; ++s) {
+        auto router = std::make_unique<clsRouter>();
+        router->SetFrameAddress(s);
+        router->SetOutputCount(7);
+        router->SetMapOut(std::min(8 * s, 119));
+        routers.set(s, std::move(router));
+    }
+    return routers;
+}
+
+RouterTable pairedRouters()
+{
+    RouterTable routers;
+    for (int s = 0; s < RouterTable::kSlots; ++s) {
+        auto router = std::make_unique<clsRouter>();
+        router->SetFrameAddress(s);
+        routers.set(s, std::move(router));
+    }
+    return routers;
+}
+
+void BM_BuildLogicalMatrixNormal16(benchmark::State &state)
+{
+    const auto routers = normalRouters();
+    LogicalMatrix matrix(routers);
+    for (auto _ : state) {
+        matrix.BuildLogicalMatrix(false);
+        benchmark::DoNotOptimize(matrix.MaxOutput());
+    }
+}
+BENCHMARK(BM_BuildLogicalMatrixNormal16);
+
+// After the first rebuild every default name has been replaced, so this is the usual rebuild.
+void BM_BuildLogicalMatrixPaired16(benchmark::State &state)
+{
+    const auto routers = pairedRouters();
+    LogicalMatrix matrix(routers);
+    for (auto _ : state) {
+        matrix.BuildLogicalMatrix(true);
+        benchmark::DoNotOptimize(matrix.MaxOutput());
+    }
+}
+BENCHMARK(BM_BuildLogicalMatrixPaired16);
+
+// The first rebuild after a configuration change: all 32 input and 128 output names replaced.
+void BM_BuildLogicalMatrixPaired16Renaming(benchmark::State &state)
+{
+    auto routers = pairedRouters();
+    LogicalMatrix matrix(routers);
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (int s = 0; s < RouterTable::kSlots; ++s) {
+            for (int i = 0; i <= 15; ++i) {
+                routers[s]->SetRouterInName(i, clsRouter::DefaultInName(i));
+                routers[s]->SetRouterOutName(i, clsRouter::DefaultOutName(i));
+            }
+        }
+        state.ResumeTiming();
+        matrix.BuildLogicalMatrix(true);
+        benchmark::DoNotOptimize(matrix.MaxOutput());
+    }
+}
+BENCHMARK(BM_BuildLogicalMatrixPaired16Renaming);
+
+} // namespace
