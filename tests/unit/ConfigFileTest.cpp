@@ -1,0 +1,481 @@
+#include "config/ConfigFile.h"
+
+#include "support/ScriptedPlatform.h"
+#include "util/Version.h"
+#include "util/clsDebug.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <unistd.h>
+
+using namespace corvantis;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char *kHeader = "CV ConfigFile 1.2\r\n";
+
+// Also remembers what the file dialogs were shown with.
+class DialogPlatform : public test::ScriptedPlatform {
+public:
+    struct Dialog {
+        std::string title, filter, folder, fileName;
+    };
+    std::string openFileDialog(const std::string &title, const std::string &filter,
+                               const std::string &folder, const std::string &fileName) override
+    {
+        dialogs.push_back({title, filter, folder, fileName});
+        return ScriptedPlatform::openFileDialog(title, filter, folder, fileName);
+    }
+    std::string saveFileDialog(const std::string &title, const std::string &filter,
+                               const std::string &folder, const std::string &fileName) override
+    {
+        return openFileDialog(title, filter, folder, fileName);
+    }
+    std::vector<Dialog> dialogs;
+};
+
+class ConfigFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        static int run = 0;
+        m_dir = fs::temp_directory_path() /
+                ("corvantis-config-" + std::to_string(::getpid()) + "-" + std::to_string(++run));
+        fs::create_directories(m_dir);
+        m_platform.dataFolder = m_dir.string();
+        DebugLog().SetEnable(false);
+    }
+    void TearDown() override
+    {
+        EXPECT_TRUE(m_platform.unexpected.empty());
+        fs::remove_all(m_dir);
+    }
+
+    std::string pathOf(const std::string &name) const { return (m_dir / name).string(); }
+    std::string write(const std::string &name, const std::string &bytes) const
+    {
+        std::ofstream(pathOf(name), std::ios::binary) << bytes;
+        return pathOf(name);
+    }
+    static std::string read(const std::string &path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    // Loads a file with this text after the header line.
+    void load(const std::string &body, Configuration &config)
+    {
+        auto path = write("in.rcf", kHeader + body);
+        ConfigLoad(path, false, config);
+    }
+    void load(const std::string &body) { load(body, m_config); }
+    // Returns the file written: a known configuration file wins over the given name.
+    std::string save(Configuration &config, const std::string &name = "out.rcf")
+    {
+        auto path = pathOf(name);
+        ConfigSave(path, true, config);
+        return path;
+    }
+    static std::unique_ptr<clsRouter> router(const std::string &text)
+    {
+        auto made = std::make_unique<clsRouter>();
+        made->SetStringVal(text);
+        return made;
+    }
+
+    DialogPlatform m_platform;
+    fs::path m_dir;
+    Configuration m_config;
+};
+
+} // namespace
+
+TEST_F(ConfigFileTest, WrongFirstLineIsRefusedAndChangesNothing)
+{
+    m_config.routers.set(2, router("3; 2; 3; 1; 0; 4; 0;"));
+    m_config.settings.RouterTimeout = 5;
+    for (const std::string header : {"cv ConfigFile 1.2", "CV ConfigFile 1.2 ",
+                                     " CV ConfigFile 1.2", "CV ConfigFile 1.1", ""}) {
+        m_platform.clear();
+        auto path = write("bad.rcf", header + "\r\nRouter Timeout: 1\r\n");
+        ConfigLoad(path, false, m_config);
+        ASSERT_EQ(m_platform.messages.size(), 1u) << header;
+        EXPECT_EQ(m_platform.messages[0].text,
+                  "This is not a valid configuration file for this version of the program");
+        EXPECT_EQ(m_platform.messages[0].icon, MessageIcon::None);
+    }
+    EXPECT_EQ(m_config.routers.MaxRouter(), 2);
+    EXPECT_EQ(m_config.settings.RouterTimeout, 5.0f);
+    EXPECT_FALSE(m_config.settings.ConfigLoaded);
+    EXPECT_TRUE(m_config.settings.ConfigFilePath.empty());
+}
+
+TEST_F(ConfigFileTest, FileThatCannotBeReadIsReportedAndLoadsNothing)
+{
+    m_config.routers.set(0, router("3; 0; 3; 1; 0; 4; 0;"));
+    auto huge = write("huge.rcf", kHeader);
+    fs::resize_file(huge, kMaxConfigFileBytes + 1);
+    fs::create_directory(m_dir / "folder.rcf");
+    for (const auto &name : {"missing.rcf", "huge.rcf", "folder.rcf"}) {
+        m_platform.clear();
+        auto path = pathOf(name);
+        ConfigLoad(path, false, m_config);
+        ASSERT_EQ(m_platform.messages.size(), 1u) << name;
+        EXPECT_EQ(m_platform.messages[0].text.rfind("Error (section 3): ", 0), 0u)
+            << m_platform.messages[0].text;
+        EXPECT_NE(m_platform.messages[0].text.find(path), std::string::npos);
+        EXPECT_EQ(m_platform.messages[0].title, "Function ConfigLoad");
+        EXPECT_EQ(m_platform.messages[0].icon, MessageIcon::Information);
+    }
+    EXPECT_EQ(m_config.routers.count(), 1);
+    EXPECT_FALSE(m_config.settings.ConfigLoaded);
+}
+
+TEST_F(ConfigFileTest, KeysAreCaseInsensitiveButNotIndented)
+{
+    load("COM PORT: 3\r\n comm type: 1\r\nMaTrIx SiZe: -1\r\nRemote Type: 1.5\r\n");
+    EXPECT_EQ(m_config.settings.CommPortName, "COM3");
+    EXPECT_EQ(m_config.settings.CommType, 0);
+    EXPECT_TRUE(m_config.settings.MatrixSize);
+    EXPECT_EQ(m_config.settings.RemoteType, 2);
+    EXPECT_TRUE(m_config.settings.ConfigLoaded);
+    EXPECT_EQ(m_config.settings.ConfigFilePath, pathOf("in.rcf"));
+}
+
+TEST_F(ConfigFileTest, ComPortOneToSevenLoadsAndOthersLeaveNoUsablePort)
+{
+    for (int n = 0; n <= 9; ++n) {
+        load("Com Port: " + std::to_string(n) + "\r\n");
+        const auto &name = m_config.settings.CommPortName;
+        if (n >= 1 && n <= 7) {
+            EXPECT_EQ(name, "COM" + std::to_string(n));
+        } else {
+            EXPECT_TRUE(name.empty() || name.back() < '0' || name.back() > '9') << n;
+        }
+    }
+    // Saving writes only the last character of the name.
+    m_config.settings.CommPortName = "COM5";
+    EXPECT_NE(read(save(m_config)).find("\r\nCom Port: 5\r\n"), std::string::npos);
+    m_config.settings.CommPortName = "";
+    EXPECT_NE(read(save(m_config)).find("\r\nCom Port: 0\r\n"), std::string::npos);
+}
+
+TEST_F(ConfigFileTest, TimeoutAcceptsZeroToSixtyWithPointOrComma)
+{
+    const struct {
+        std::string body;
+        float expected;
+    } cases[] = {
+        {"Version: 1.0200\r\nRouter Timeout: 60\r\n", 60.0f},
+        {"Version: 1.0200\r\nRouter Timeout: 60.5\r\n", 0.2f},
+        {"Version: 1.0200\r\nRouter Timeout: -1\r\n", 0.2f},
+        {"Version: 1.0200\r\nRouter Timeout: 1,5\r\n", 1.5f},
+        {"Version: 1.0200\r\nRouter Timeout: 0.35\r\n", 0.35f},
+        // Older files wrote 0 where they meant the default.
+        {"Version: 1.0111\r\nRouter Timeout: 0\r\n", 0.0f},
+        {"Version: 1.0110\r\nRouter Timeout: 0\r\n", 0.2f},
+        {"Router Timeout: 0\r\n", 0.2f},
+    };
+    for (const auto &c : cases) {
+        m_config.settings.RouterTimeout = 9;
+        load(c.body);
+        EXPECT_EQ(m_config.settings.RouterTimeout, c.expected) << c.body;
+    }
+    EXPECT_TRUE(m_platform.messages.empty());
+
+    m_config.settings.RouterTimeout = 12.5f;
+    EXPECT_NE(read(save(m_config)).find("\r\nRouter Timeout: 12.5\r\n"), std::string::npos);
+}
+
+TEST_F(ConfigFileTest, RunTimeFailuresNameTheirSectionAndTheLoadGoesOn)
+{
+    load("Version: new\r\nCom Port: 99999\r\nRouter Timeout: soon\r\nComm Type: 40000\r\n"
+         "Remote Type: x\r\nMatrix Size: 1e6\r\nDebug: 1e300\r\nComm Type: 1\r\n");
+    EXPECT_EQ(m_platform.messageTexts(),
+              (std::vector<std::string>{
+                  "Error (section 8): Type mismatch", "Error (section 9): Overflow",
+                  "Error (section 10): Type mismatch", "Error (section 16): Overflow",
+                  "Error (section 11): Type mismatch", "Error (section 13): Overflow",
+                  "Error (section 7): Overflow"}));
+    for (const auto &message : m_platform.messages) {
+        EXPECT_EQ(message.title, "Function ConfigLoad");
+        EXPECT_EQ(message.icon, MessageIcon::Information);
+    }
+    EXPECT_EQ(m_config.settings.CommType, 1);
+    EXPECT_FALSE(m_config.settings.MatrixSize);
+    EXPECT_FALSE(DebugLog().Enable());
+    EXPECT_TRUE(m_config.settings.ConfigLoaded);
+}
+
+TEST_F(ConfigFileTest, RoutersGoToTheirFrameAddressAndInvalidOnesAreSkipped)
+{
+    m_config.routers.set(5, router("3; 5; 3; 1; 0; 4; 0;"));
+    load("Router: 3; 0; 3; 1; 0; 4; 0;A; B; C; D; X; Y; \r\n"
+         "Router: 2; 3; 3; 1; 0; 4; 0;\r\n"
+         "Router: 4; 3; 7; 7; 0; 8; -1;\r\n"
+         "Router: 6; 16; 3; 1; 0; 4; 0;\r\n");
+    EXPECT_EQ(m_config.routers.MaxRouter(), 3);
+    EXPECT_EQ(m_config.routers.count(), 2);
+    ASSERT_NE(m_config.routers.at(0), nullptr);
+    EXPECT_EQ(m_config.routers.at(0)->RouterInName(3), "D");
+    ASSERT_NE(m_config.routers.at(3), nullptr);
+    EXPECT_EQ(m_config.routers.at(3)->RouterType(), 4); // the later line wins
+    EXPECT_TRUE(m_config.routers.at(3)->AudioBreakaway);
+    EXPECT_EQ(m_config.settings.CurrentRouterType, 6); // the last line read, valid or not
+    EXPECT_EQ(m_platform.messageTexts(), std::vector<std::string>{"Frame Address out of range"});
+
+    load("Router: 6; 16; 3; 1; 0; 4; 0;\r\n");
+    EXPECT_EQ(m_config.routers.MaxRouter(), -1);
+}
+
+TEST_F(ConfigFileTest, RouterNamesKeepTheirColonsAndLettersFromOlderFiles)
+{
+    // Windows-1252, LF line ends, as older systems wrote them.
+    auto path = write("old.rcf", "CV ConfigFile 1.2\nRouter: 3; 1; 1; 0; 0; 0; 0;Caf\xE9; "
+                                 "Cam: 2; Deck 10:30; \nMatrix Size: -1\n");
+    ConfigLoad(path, false, m_config);
+    const auto *loaded = m_config.routers.at(1);
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->RouterInName(0), "Caf\xC3\xA9");
+    EXPECT_EQ(loaded->RouterInName(1), "Cam: 2");
+    EXPECT_EQ(loaded->RouterOutName(0), "Deck 10:30");
+    EXPECT_TRUE(m_config.settings.MatrixSize);
+}
+
+TEST_F(ConfigFileTest, MacroSectionReplacesMacrosOnlyWhenPresent)
+{
+    m_config.macros.SetMacroName(1, "Kept");
+    m_config.macros.SetMacro(1, std::vector<std::uint32_t>{});
+    load("Matrix Size: 0\r\n");
+    EXPECT_EQ(m_config.macros.MacroName(1), "Kept");
+
+    load("Begin Macros\r\n  Macro 02: Two; {0, 1} = {2, 3}; \r\nEnd Macros\r\nMatrix Size: -1\r\n");
+    EXPECT_FALSE(m_config.macros.Macro(1).has_value());
+    EXPECT_EQ(m_config.macros.MacroName(2), "Two");
+    EXPECT_EQ(m_config.macros.Macro(2)->size(), 1u);
+    EXPECT_TRUE(m_config.settings.MatrixSize); // reading goes on after the section
+}
+
+TEST_F(ConfigFileTest, DebugLineEnablesTheLogAndIsWrittenBack)
+{
+    DebugLog().SetDBFile(pathOf("Debug.txt"), false, true);
+    DebugLog().SetEnable(false);
+    load("DEBUG: 0\r\n");
+    EXPECT_FALSE(DebugLog().Enable());
+    EXPECT_TRUE(m_platform.messages.empty());
+    load("DEBUG: -1\r\n");
+    EXPECT_TRUE(DebugLog().Enable());
+    ASSERT_EQ(m_platform.messages.size(), 1u);
+    EXPECT_EQ(m_platform.messages[0].text, "Debugger Log Enabled");
+    EXPECT_EQ(m_platform.messages[0].title, "Debugger");
+    EXPECT_EQ(m_platform.messages[0].icon, MessageIcon::Information);
+    EXPECT_NE(read(save(m_config)).find("\r\nDEBUG: -1\r\n"), std::string::npos);
+    DebugLog().SetEnable(false);
+    EXPECT_EQ(read(save(m_config)).find("DEBUG"), std::string::npos);
+}
+
+TEST_F(ConfigFileTest, SavedFileHasTheFormatLineByLine)
+{
+    auto &settings = m_config.settings;
+    settings.CommPortName = "COM2";
+    settings.RouterTimeout = 0.2f;
+    settings.CommType = 1;
+    settings.RemoteType = 2;
+    settings.MatrixSize = true;
+    auto fourByTwo = std::make_unique<clsRouter>();
+    fourByTwo->SetRouterType(3);
+    fourByTwo->SetFrameAddress(1);
+    fourByTwo->SetInputCount(3);
+    fourByTwo->SetOutputCount(1);
+    fourByTwo->SetMapOut(4);
+    m_config.routers.set(1, std::move(fourByTwo));
+    m_config.routers.set(4, std::make_unique<clsRouter>()); // type -1: not written
+    m_config.macros.SetMacroName(3, "Stage");
+    m_config.macros.SetMacro(3, std::vector<std::uint32_t>{0x03020400});
+    char version[32];
+    std::snprintf(version, sizeof version, "%d.%02d%02d", kVersionMajor, kVersionMinor,
+                  kVersionRevision);
+
+    const auto path = save(m_config);
+    EXPECT_EQ(read(path), std::string(kHeader) + "Version: " + version +
+                              "\r\n"
+                              "Com Port: 2\r\n"
+                              "Router Timeout: 0.2\r\n"
+                              "Comm Type: 1\r\n"
+                              "Remote Type: 2\r\n"
+                              "Router: 3; 1; 3; 1; 0; 4; 0;In 01; In 02; In 03; In 04; Out 01; "
+                              "Out 02; \r\n"
+                              "Matrix Size: -1\r\n"
+                              "Begin Macros\r\n"
+                              "  Macro 03: Stage; {0, 4} = {2, 3}; \r\n"
+                              "End Macros\r\n");
+    EXPECT_EQ(settings.ConfigFilePath, path);
+    EXPECT_FALSE(fs::exists(path + ".tmp"));
+}
+
+TEST_F(ConfigFileTest, SavePathGetsTheExtensionAndTheKnownFileWins)
+{
+    auto path = pathOf("plain");
+    ConfigSave(path, true, m_config);
+    EXPECT_EQ(path, pathOf("plain.rcf"));
+    EXPECT_TRUE(fs::exists(path));
+
+    Configuration other;
+    auto upper = pathOf("UPPER.RCF");
+    ConfigSave(upper, true, other);
+    EXPECT_EQ(upper, pathOf("UPPER.RCF"));
+
+    // Known file: the given path is replaced by it, and no dialog is shown.
+    auto given = pathOf("elsewhere.rcf");
+    ConfigSave(given, true, m_config);
+    EXPECT_EQ(given, pathOf("plain.rcf"));
+    EXPECT_FALSE(fs::exists(pathOf("elsewhere.rcf")));
+    EXPECT_TRUE(m_platform.dialogs.empty());
+}
+
+TEST_F(ConfigFileTest, SaveAsAsksForTheFileAndCancelWritesNothing)
+{
+    m_config.settings.ConfigFilePath = pathOf("current.rcf");
+    m_platform.fileAnswers.push_back("");
+    std::string path;
+    ConfigSave(path, false, m_config);
+    ASSERT_EQ(m_platform.dialogs.size(), 1u);
+    EXPECT_EQ(m_platform.dialogs[0].title, "Configuration File");
+    EXPECT_EQ(m_platform.dialogs[0].filter, "*.rcf");
+    EXPECT_EQ(m_platform.dialogs[0].folder, m_dir.string());
+    EXPECT_EQ(m_platform.dialogs[0].fileName, "current.rcf");
+    EXPECT_TRUE(path.empty());
+    EXPECT_TRUE(fs::is_empty(m_dir));
+    EXPECT_EQ(m_config.settings.ConfigFilePath, pathOf("current.rcf"));
+
+    m_platform.fileAnswers.push_back(pathOf("chosen"));
+    ConfigSave(path, false, m_config);
+    EXPECT_EQ(m_config.settings.ConfigFilePath, pathOf("chosen.rcf"));
+    EXPECT_TRUE(fs::exists(pathOf("chosen.rcf")));
+}
+
+TEST_F(ConfigFileTest, LoadDialogStartsInTheDataFolderAndCancelLoadsNothing)
+{
+    m_platform.fileAnswers.push_back("");
+    std::string path;
+    ConfigLoad(path, true, m_config);
+    ASSERT_EQ(m_platform.dialogs.size(), 1u);
+    EXPECT_EQ(m_platform.dialogs[0].title, "Configuration File");
+    EXPECT_EQ(m_platform.dialogs[0].filter, "*.rcf");
+    EXPECT_EQ(m_platform.dialogs[0].folder + "/", ConfigFolder());
+    EXPECT_EQ(m_platform.dialogs[0].fileName, "");
+    EXPECT_TRUE(path.empty());
+    EXPECT_FALSE(m_config.settings.ConfigLoaded);
+
+    EXPECT_EQ(ConfigFolder(), m_dir.string() + "/Corvantis/" + std::to_string(kVersionMajor) + "." +
+                                  std::to_string(kVersionMinor) + "/");
+    EXPECT_TRUE(fs::is_directory(ConfigFolder()));
+    EXPECT_EQ(DefaultConfigPath(), ConfigFolder() + "default.rcf");
+}
+
+TEST_F(ConfigFileTest, FailedSaveLeavesTheOldFileAndPathAlone)
+{
+    const auto good = save(m_config, "good.rcf");
+    const auto before = read(good);
+    m_config.settings.CommType = 1;
+
+    // The temporary file cannot be created beside the target.
+    fs::create_directory(good + ".tmp");
+    auto path = good;
+    ConfigSave(path, true, m_config);
+    EXPECT_EQ(read(good), before);
+
+    // The target is a folder; the known file must not be the one written.
+    m_config.settings.ConfigFilePath.clear();
+    fs::create_directory(m_dir / "folder.rcf");
+    path = pathOf("folder.rcf");
+    ConfigSave(path, true, m_config);
+    EXPECT_TRUE(fs::is_directory(pathOf("folder.rcf")));
+    EXPECT_FALSE(fs::exists(pathOf("folder.rcf.tmp")));
+
+    // The folder does not exist.
+    path = pathOf("no/such/folder.rcf");
+    ConfigSave(path, true, m_config);
+
+    ASSERT_EQ(m_platform.messages.size(), 3u);
+    for (const auto &message : m_platform.messages) {
+        EXPECT_EQ(message.text.rfind("Error: ", 0), 0u);
+        EXPECT_EQ(message.title, "Function ConfigSave");
+        EXPECT_EQ(message.icon, MessageIcon::Information);
+    }
+    EXPECT_TRUE(m_config.settings.ConfigFilePath.empty());
+}
+
+TEST_F(ConfigFileTest, SaveThroughALinkReplacesTheFileItNames)
+{
+    const auto real = save(m_config, "real.rcf");
+    fs::create_symlink(real, m_dir / "link.rcf");
+    m_config.settings.ConfigFilePath.clear();
+    m_config.settings.CommType = 1;
+    save(m_config, "link.rcf");
+    EXPECT_TRUE(fs::is_symlink(m_dir / "link.rcf"));
+    EXPECT_NE(read(real).find("Comm Type: 1"), std::string::npos);
+}
+
+TEST_F(ConfigFileTest, SaveThenLoadGivesBackSettingsRoutersNamesAndMacros)
+{
+    auto &settings = m_config.settings;
+    settings.CommPortName = "COM7";
+    settings.RouterTimeout = 0.35f;
+    settings.CommType = 1;
+    settings.RemoteType = 1;
+    settings.MatrixSize = true;
+    for (int slot = 0; slot < RouterTable::kSlots; ++slot) {
+        auto made = std::make_unique<clsRouter>();
+        made->SetRouterType(slot % 16);
+        made->SetFrameAddress(slot);
+        made->SetInputCount(126);
+        made->SetOutputCount(slot);
+        made->AudioBreakaway = slot % 2 == 1;
+        for (int i = 0; i <= 126; ++i)
+            made->SetRouterInName(i, "Cam\xC3\xA9ra " + std::to_string(i) + ": " +
+                                         std::to_string(slot));
+        made->SetRouterOutName(0, "Deck 10:30:00");
+        m_config.routers.set(slot, std::move(made));
+    }
+    for (int n = 0; n < MacroStore::kCount; ++n) {
+        std::vector<std::uint32_t> steps;
+        for (int s = 0; s < n; ++s)
+            steps.push_back(MacroStep::Pack(static_cast<std::uint8_t>(s % 16),
+                                            static_cast<std::uint8_t>(s), s % 3 ? 255 : 7,
+                                            static_cast<std::uint8_t>(s % 3 + 1)));
+        m_config.macros.SetMacroName(n, "\xC3\x9C"
+                                        "bung: " +
+                                            std::to_string(n));
+        m_config.macros.SetMacro(n, steps);
+    }
+
+    auto path = save(m_config);
+    Configuration loaded;
+    ConfigLoad(path, false, loaded);
+    EXPECT_TRUE(m_platform.messages.empty());
+    EXPECT_EQ(loaded.settings.CommPortName, "COM7");
+    EXPECT_EQ(loaded.settings.RouterTimeout, 0.35f);
+    EXPECT_EQ(loaded.settings.CommType, 1);
+    EXPECT_EQ(loaded.settings.RemoteType, 1);
+    EXPECT_TRUE(loaded.settings.MatrixSize);
+    EXPECT_EQ(loaded.settings.ConfigFilePath, path);
+    for (int slot = 0; slot < RouterTable::kSlots; ++slot) {
+        const auto *original = m_config.routers.at(slot);
+        const auto *back = loaded.routers.at(slot);
+        ASSERT_NE(back, nullptr) << slot;
+        EXPECT_EQ(back->StringVal(), original->StringVal());
+        EXPECT_EQ(back->RouterInName(126), "Cam\xC3\xA9ra 126: " + std::to_string(slot));
+        EXPECT_EQ(back->RouterOutName(0), "Deck 10:30:00");
+    }
+    for (int n = 0; n < MacroStore::kCount; ++n) {
+        EXPECT_EQ(loaded.macros.MacroName(n), m_config.macros.MacroName(n));
+        EXPECT_EQ(loaded.macros.Macro(n), m_config.macros.Macro(n));
+    }
+    EXPECT_EQ(ConfigText(loaded), ConfigText(m_config));
+}

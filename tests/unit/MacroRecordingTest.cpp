@@ -1,0 +1,71 @@
+#include "config/MacroRecording.h"
+
+#include "config/MacroStore.h"
+#include "support/ScriptedPlatform.h"
+#include "util/RuntimeError.h"
+
+#include <gtest/gtest.h>
+
+using namespace corvantis;
+
+namespace {
+
+using Steps = std::vector<std::uint32_t>;
+
+class MacroRecordingTest : public ::testing::Test {
+protected:
+    test::ScriptedPlatform m_platform;
+    MacroRecording m_recording;
+};
+
+} // namespace
+
+TEST_F(MacroRecordingTest, RecordingExistsOnlyOnceStartedAndStartsEmptyEachTime)
+{
+    EXPECT_FALSE(m_recording.exists());
+    m_recording.ClearRecording();
+    EXPECT_TRUE(m_recording.exists());
+    m_recording.RecordRoute(0, 1, 2, 3);
+    m_recording.ClearRecording();
+    EXPECT_TRUE(m_recording.steps().empty());
+}
+
+TEST_F(MacroRecordingTest, RepeatedRouteMovesToTheEndWithItsNewLevel)
+{
+    m_recording.ClearRecording();
+    m_recording.RecordRoute(1, 4, -1, 3);
+    m_recording.RecordRoute(0, 2, 5, 1);
+    m_recording.RecordRoute(1, 4, 255, 2); // no input, written either way
+    m_recording.RecordRoute(0, 2, 6, 1);   // another input is another route
+    EXPECT_EQ(m_recording.steps(),
+              (Steps{MacroStep::Pack(0, 2, 5, 1), MacroStep::Pack(1, 4, 255, 2),
+                     MacroStep::Pack(0, 2, 6, 1)}));
+}
+
+TEST_F(MacroRecordingTest, ValueOutsideAByteIsReportedAndNotRecorded)
+{
+    m_recording.ClearRecording();
+    m_recording.RecordRoute(0, 300, 1, 1);
+    EXPECT_TRUE(m_recording.steps().empty());
+    ASSERT_EQ(m_platform.messages.size(), 1u);
+    EXPECT_EQ(m_platform.messages[0].text, "Error: Overflow");
+    EXPECT_EQ(m_platform.messages[0].title, "Function RecordRoute");
+    EXPECT_EQ(m_platform.messages[0].icon, MessageIcon::Information);
+}
+
+TEST_F(MacroRecordingTest, StoreCopiesTheStepsInOrderAndReplacesTheOldMacro)
+{
+    MacroStore store;
+    store.SetMacro(2, Steps{MacroStep::Pack(9, 9, 9, 1)});
+    m_recording.StoreRecording(store, 1);
+    EXPECT_EQ(store.Macro(1), Steps{});
+
+    m_recording.ClearRecording();
+    m_recording.RecordRoute(0, 1, 2, 3);
+    m_recording.RecordRoute(3, 2, 1, 1);
+    m_recording.StoreRecording(store, 2);
+    EXPECT_EQ(store.Macro(2), (Steps{MacroStep::Pack(0, 1, 2, 3), MacroStep::Pack(3, 2, 1, 1)}));
+    // The recording stays, so it can be stored again.
+    EXPECT_EQ(m_recording.steps().size(), 2u);
+    EXPECT_THROW(m_recording.StoreRecording(store, 50), RuntimeError);
+}
