@@ -1,0 +1,15 @@
+# Serial link, routing engine and status polling on Qt Core and Qt SerialPort.
+add_library(corvantis_link STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/clsSemaphore.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReceiveHandling.h
+    ${CMAKE_CURRENT_LIST_DIR}/RoutingEngine.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RoutingEngine.h
+    ${CMAKE_CURRENT_LIST_DIR}/SerialLink.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SerialLink.h
+    ${CMAKE_CURRENT_LIST_DIR}/StatusPoller.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/StatusPoller.h
+)
+set_target_properties(corvantis_link PROPERTIES AUTOMOC ON)
+target_link_libraries(corvantis_link PUBLIC
+    corvantis_framing corvantis_config corvantis_model corvantis_util
+    Qt6::Core Qt6::SerialPort)

@@ -1,0 +1,141 @@
+#pragma once
+
+#include "link/clsSemaphore.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <chrono>
+#include <optional>
+#include <string>
+
+class QSerialPort;
+
+namespace corvantis {
+
+struct Settings;
+
+// The one serial line to the routers: opening the port on demand, the send-and-acknowledge
+// routine every general command goes through, the waits that keep the event loop running,
+// and the error line. Single-threaded: waits process events, so ticks and clicks can run in
+// the middle of a command; CommBusy is the guard against overlapping commands.
+class SerialLink : public QObject {
+    Q_OBJECT
+
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // The fixed pauses of the protocol. Only tests that must fit many commands into little
+    // time change them.
+    struct Timings {
+        std::chrono::milliseconds closing{200};     // after every command
+        std::chrono::milliseconds noWait{50};       // after a command sent without waiting
+        std::chrono::milliseconds resend{100};      // before each resend
+        std::chrono::milliseconds statusReply{200}; // before reading a status reply
+    };
+
+    static constexpr int kTransmissions = 5;
+    static constexpr int kReadBufferSize = 1024;
+    static constexpr std::chrono::seconds kErrorLineTime{3};
+
+    // Result codes of SendCommand besides 6 (accepted) and 128 + n (address change).
+    static constexpr int kNothingAccepted = 0;
+    static constexpr int kPortUnavailable = -2;
+
+    explicit SerialLink(const Settings &settings, QObject *parent = nullptr);
+    ~SerialLink() override;
+
+    // "COM3" gives 3; a name whose last character is not a digit 1 to 9 gives 0.
+    static int PortNumber(const std::string &commPortName);
+    // Where port n lives: the link "comN" in the ports folder of the data folder when it
+    // exists, otherwise /dev/ttyS<n-1> (COMn on Windows).
+    static QString PortDevicePath(int portNumber);
+
+    // True when opening failed and was reported.
+    bool OpenCommPort();
+    void CloseCommPort();
+    bool isOpen() const;
+
+    int SendCommand(int frameAddress, int code, int p3, int p4, bool waitReply);
+
+    // True when the link is clear. A command in progress can only be further down this
+    // thread's stack, so waiting for it would never end: a held link returns false at once.
+    bool WaitClearToSend();
+    void Delay(std::chrono::milliseconds duration);
+    void Delay(double seconds);
+    // Transmits the frame again until a reply arrives, at most kTransmissions times in all.
+    void WaitForReply(const QByteArray &frame);
+    // The acknowledgement wait of the EDID transfer: up to n x RouterTimeout for an ACK;
+    // every ACK that arrived is counted, one is consumed.
+    bool WaitForAck(int n);
+
+    // Raw access for the timer's polls, the maintenance requests and the EDID transfer.
+    // Writing to a closed port sends nothing and returns false.
+    bool WriteRaw(const QByteArray &bytes);
+    // Everything received so far (the port's input is emptied).
+    QByteArray ReadInput();
+    // Drops everything received, including what the driver holds.
+    void DiscardInput();
+
+    bool CommBusy() const { return m_commBusy; }
+    // For the EDID transfer, which holds the link for its whole length.
+    void setCommBusy(bool busy) { m_commBusy = busy; }
+    bool CommOK() const { return m_commOk; }
+    void setCommOK(bool ok) { m_commOk = ok; }
+    bool ReplyReceived() const { return m_replyReceived; }
+    void setReplyReceived(bool received) { m_replyReceived = received; }
+    clsSemaphore &semaphore() { return m_semaphore; }
+
+    // The raw reply of the last Type B status request, waiting to be applied.
+    const QByteArray &StatusBuffer() const { return m_statusBuffer; }
+    QByteArray TakeStatusBuffer();
+    void setStatusBuffer(const QByteArray &buffer) { m_statusBuffer = buffer; }
+
+    // The error line: one message at a time, each shown for three seconds.
+    void SetErrMsg(const QString &text);
+    // Clears the line once its time is up; the timer calls it on every tick.
+    void ExpireErrMsg(Clock::time_point now = Clock::now());
+    const QString &errorMessage() const { return m_errorMessage; }
+    std::optional<Clock::time_point> errorExpiry() const { return m_errorExpiry; }
+
+    const Settings &settings() const { return m_settings; }
+    const Timings &timings() const { return m_timings; }
+    void setTimings(const Timings &timings) { m_timings = timings; }
+    // Frames transmitted since the link was made, resends included.
+    quint64 transmissions() const { return m_transmissions; }
+
+signals:
+    void errorMessageChanged(const QString &text);
+    // Under Type B a route frame was built; the alive poll is postponed.
+    void routeFrameBuilt();
+    // A Type A status request went out; the routing engine applies the status at once.
+    void statusUpdateRequested();
+    void frameTransmitted(const QByteArray &frame);
+    void portOpenChanged(bool open);
+
+private:
+    void onReadyRead();
+    void onErrorOccurred(int error);
+    bool transmit(const QByteArray &frame);
+    std::chrono::milliseconds routerTimeout() const;
+    int sendSteps(int frameAddress, int code, int p3, int p4, bool waitReply);
+    // Processes events until the condition holds or the deadline has passed, sleeping in
+    // between.
+    template <typename Condition> void waitUntil(Clock::time_point deadline, Condition done);
+    void reportUnavailable(int portNumber);
+
+    const Settings &m_settings;
+    QSerialPort *m_port;
+    Timings m_timings;
+    clsSemaphore m_semaphore;
+    QByteArray m_statusBuffer;
+    QString m_errorMessage;
+    std::optional<Clock::time_point> m_errorExpiry;
+    int m_portNumber = 0;
+    quint64 m_transmissions = 0;
+    bool m_commBusy = false;
+    bool m_commOk = false;
+    bool m_replyReceived = false;
+};
+
+} // namespace corvantis

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <optional>
+
+namespace corvantis {
+
+class MacroRecording;
+class RoutingEngine;
+class SerialLink;
+struct Settings;
+
+// The 100 ms timer: expires the error line, blinks the record label, applies pending status
+// replies, polls whether the router answers, picks up the changes a router reports itself and
+// requests the full status every five minutes. What runs depends on the router model and the
+// framing. Its effects on the window leave as signals.
+class StatusPoller : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int kTickMs = 100;
+    static constexpr int kStatusPollStart = 2990;
+    static constexpr int kStatusPollDue = 3000;
+    static constexpr int kUpdateMatrix = 2999;
+    static constexpr int kBackOnline = 2995;
+    static constexpr int kAlivePollDue = 20;
+    static constexpr int kAlivePollWrap = 130;
+    static constexpr int kAfterRoute = 100;
+    // Router models with their own behaviour.
+    static constexpr int kAliveModel = 4;
+    static constexpr int kNoStatusModel = 3;
+
+    enum class MatrixState { Unknown, Online, Offline };
+
+    StatusPoller(const Settings &settings, SerialLink &link, RoutingEngine &engine,
+                 const MacroRecording &recording, QObject *parent = nullptr);
+
+    void start();
+    void stop();
+    bool isActive() const { return m_timer.isActive(); }
+
+    // One tick, all five steps in order. A tick that comes due while another one waits on
+    // the line is skipped, so a tick is always one whole operation.
+    void Tick();
+    // The start-up status request; models 0, 1 and 3 get none.
+    void SendStartupRequest();
+    // "Update Matrix": the status request goes out at the next tick without received data.
+    void UpdateMatrix() { m_statusPollCounter = kUpdateMatrix; }
+    // Step 5.1 without the port: what a router sent on its own.
+    void HandleReceived(const QByteArray &data);
+
+    int AlivePollCounter() const { return m_alivePollCounter; }
+    void setAlivePollCounter(int counter) { m_alivePollCounter = counter; }
+    int StatusPollCounter() const { return m_statusPollCounter; }
+    void setStatusPollCounter(int counter) { m_statusPollCounter = counter; }
+    bool StatusPollEnabled() const { return m_statusPollEnabled; }
+    void setStatusPollEnabled(bool enabled) { m_statusPollEnabled = enabled; }
+    MatrixState matrixState() const { return m_matrixState; }
+
+    static QString MatrixStateText(bool online);
+
+signals:
+    // Invert the visibility of the record label.
+    void recordLabelBlink();
+    // The alive indicator is shown (model 4) or hidden.
+    void aliveIndicatorVisible(bool visible);
+    // "Matrix Online" in green or "Matrix Offline" in red.
+    void matrixOnlineChanged(bool online);
+    // Run the grid's cell click for this cell; RemoteClick is set while it runs.
+    void remoteCellClick(int cell);
+
+private:
+    void alivePoll();
+    void receiveAndRequest();
+    void periodicRequest();
+    bool pollOnce();
+    void setMatrixState(MatrixState state);
+
+    const Settings &m_settings;
+    SerialLink &m_link;
+    RoutingEngine &m_engine;
+    const MacroRecording &m_recording;
+    QTimer m_timer;
+    int m_alivePollCounter = 0;
+    int m_statusPollCounter = kStatusPollStart;
+    bool m_statusPollEnabled = true;
+    bool m_inTick = false;
+    std::optional<bool> m_aliveVisible;
+    MatrixState m_matrixState = MatrixState::Unknown;
+};
+
+} // namespace corvantis
