@@ -1,0 +1,29 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace corvantis {
+
+class RouterTable;
+
+// The checks the setup dialog's OK runs before anything is written. Each gives the operator's
+// message for the first problem found, nullopt when there is none.
+class SetupValidation {
+public:
+    static constexpr float kMaxTimeout = 60.0f;
+    // The logical matrix has this many inputs and outputs.
+    static constexpr int kLogicalPorts = 128;
+
+    // The time-out box as a number: a text that is not a number counts as 0, one too large for
+    // a single-precision number as infinity (so the range check refuses it).
+    static float ConvertToSingle(std::string_view text);
+    static std::optional<std::string> CheckTimeout(float seconds);
+    // Routers from slot 0 up to the first empty slot, in slot order: a model, ports, and
+    // outputs that lie inside the matrix without overlapping an earlier router's. Inputs may
+    // be shared.
+    static std::optional<std::string> CheckRouters(const RouterTable &routers);
+};
+
+} // namespace corvantis
