@@ -1,10 +1,9 @@
 #include "model/LogicalMatrix.h"
 
-#include "util/GeneralFunctions.h"
 #include "util/RuntimeError.h"
 #include "util/TextCodec.h"
 
-#include <cstdio>
+#include <string>
 
 namespace corvantis {
 
@@ -17,17 +16,31 @@ int checkedLogical(int logical)
     return logical;
 }
 
-// A name the operator never changed ("In 05", "out 12") gets the paired layout's name.
-bool isDefaultName(const std::string &name, std::string_view prefix, std::size_t length)
+// A name the operator never changed ("In 05", "out 12") gets the paired layout's name. The
+// prefix is given in lower case.
+bool isDefaultName(std::string_view name, std::string_view prefix, std::size_t length)
 {
-    return Utf8Length(name) == length && ToLowerAscii(name.substr(0, prefix.size())) == prefix;
+    if (name.size() < prefix.size() || Utf8Length(name) != length)
+        return false;
+    for (std::size_t n = 0; n < prefix.size(); ++n) {
+        const char c = name[n];
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != prefix[n])
+            return false;
+    }
+    return true;
 }
 
-std::string pairedName(const char *prefix, int logical)
+// "Input " + 5 gives "Input 05"; logical numbers lie in 0 to 127.
+std::string pairedName(std::string_view prefix, int logical)
 {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%02d", logical);
-    return std::string(prefix) + digits;
+    std::string name;
+    name.reserve(prefix.size() + 3);
+    name += prefix;
+    if (logical >= 100)
+        name += static_cast<char>('0' + logical / 100);
+    name += static_cast<char>('0' + logical / 10 % 10);
+    name += static_cast<char>('0' + logical % 10);
+    return name;
 }
 
 } // namespace
@@ -148,8 +161,7 @@ PhysicalPort LogicalMatrix::cvMatInToPhy1(int viewInput, ViewOffsets offsets) co
     return {router, router ? router->phyIn(i) : -1};
 }
 
-int LogicalMatrix::cvMatInToPhy2(int viewInput, const clsRouter *router,
-                                 ViewOffsets offsets) const
+int LogicalMatrix::cvMatInToPhy2(int viewInput, const clsRouter *router, ViewOffsets offsets) const
 {
     return router ? router->phyIn(viewInput + offsets.input) : -1;
 }

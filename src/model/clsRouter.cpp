@@ -7,17 +7,19 @@
 #include "util/clsDebug.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace corvantis {
 
 namespace {
 
-std::string numberedName(const char *prefix, int index)
+std::string numberedName(std::string_view prefix, int index)
 {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%02d", index + 1);
-    return std::string(prefix) + digits;
+    const int number = index + 1;
+    std::string name(prefix);
+    if (number >= 0 && number < 10)
+        name += '0';
+    name += std::to_string(number);
+    return name;
 }
 
 void resizeNames(std::vector<std::string> &names, int highestIndex, std::string (*defaultName)(int))
