@@ -28,6 +28,11 @@ struct FrameCase {
     const char *expected; // hex bytes
 };
 
+void PrintTo(const FrameCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
 class FrameVectors : public ::testing::TestWithParam<FrameCase> {};
 
 } // namespace

@@ -24,6 +24,11 @@ struct SetterCase {
     const char *message;
 };
 
+void PrintTo(const SetterCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
 class RouterSetterRanges : public RouterTest, public ::testing::WithParamInterface<SetterCase> {};
 
 } // namespace
