@@ -102,6 +102,9 @@ void clsRouter::SetInputCount(int value)
         return;
     }
     resizeNames(m_inNames, value, &clsRouter::DefaultInName);
+    // A larger router must still fit the matrix, or the next load would refuse its offset
+    // and drop the whole router.
+    m_mapIn = static_cast<std::int16_t>(std::min<int>(m_mapIn, kMaxPortIndex - value));
 }
 
 void clsRouter::SetOutputCount(int value)
@@ -112,6 +115,7 @@ void clsRouter::SetOutputCount(int value)
     }
     resizeNames(m_outNames, value, &clsRouter::DefaultOutName);
     m_routeStates.resize(static_cast<std::size_t>(value + 1));
+    m_mapOut = static_cast<std::int16_t>(std::min<int>(m_mapOut, kMaxPortIndex - value));
 }
 
 void clsRouter::SetMapIn(int value)

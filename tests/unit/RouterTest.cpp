@@ -256,3 +256,22 @@ TEST_F(RouterTest, CopiesAreIndependent)
     copy.clearAll();
     EXPECT_EQ(copy.MaxRouter(), -1);
 }
+
+TEST(RouterOffsets, GrowingACountKeepsEveryPortInsideTheMatrix)
+{
+    test::ScriptedPlatform platform;
+    clsRouter router;
+    router.SetMapIn(100);
+    router.SetMapOut(111);
+    router.SetInputCount(63);
+    router.SetOutputCount(31);
+    EXPECT_EQ(router.MapInput(router.InputCount()), 126);
+    EXPECT_EQ(router.MapOutput(router.OutputCount()), 126);
+
+    clsRouter reloaded;
+    reloaded.SetStringVal(router.StringVal());
+    EXPECT_TRUE(reloaded.isValid());
+    EXPECT_EQ(reloaded.mapIn(), 63);
+    EXPECT_EQ(reloaded.mapOut(), 95);
+    EXPECT_TRUE(platform.messages.empty());
+}
