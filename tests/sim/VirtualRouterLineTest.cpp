@@ -1,0 +1,352 @@
+#include "sim/VirtualRouterLine.h"
+
+#include "LineClient.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+using namespace corvantis;
+
+namespace {
+
+const QByteArray kAck(1, '\x06');
+
+QByteArray withXor(QByteArray frame)
+{
+    char sum = 0;
+    for (const char c : frame)
+        sum = static_cast<char>(sum ^ c);
+    frame.append(sum);
+    return frame;
+}
+
+QByteArray typeA(const char *hex)
+{
+    return withXor(QByteArray::fromHex(hex));
+}
+
+QByteArray typeB(const char *text)
+{
+    return withXor(text) + '\r';
+}
+
+QByteArray acks(int count)
+{
+    return QByteArray(count, '\x06');
+}
+
+} // namespace
+
+class VirtualRouterLineTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void typeAFramesAreAcknowledgedAndChangeTheRouters();
+    void typeBFramesAreEchoedOrAcknowledged();
+    void statusReplyCoversEveryRouterInLogicalOrder();
+    void edidTransferIsAcknowledgedPerBlockThenPerByte();
+    void frontPanelRouteIsReportedWithU();
+    void garbageAndBrokenFramesAreSkipped();
+    void droppedSilentAndLateRepliesAreCountedNotSent();
+    void dropsFollowTheSeed();
+    void resendOnlyAnswersTheSecondTransmission();
+    void noiseIsGlitchBytesBetweenFrames();
+    void linkIsCreatedReplacedAndRemoved();
+
+private:
+    void useRouters(int commType, const QList<VirtualRouterLine::Router> &routers);
+
+    std::unique_ptr<VirtualRouterLine> m_line;
+    std::unique_ptr<LineClient> m_client;
+};
+
+void VirtualRouterLineTest::init()
+{
+    m_line = std::make_unique<VirtualRouterLine>();
+    QVERIFY2(m_line->open(), qPrintable(m_line->errorString()));
+    m_client = std::make_unique<LineClient>();
+    QVERIFY(m_client->open(m_line->devicePath()));
+    QTRY_VERIFY_WITH_TIMEOUT(m_line->isAttached(), kWaitMs);
+}
+
+void VirtualRouterLineTest::cleanup()
+{
+    m_client.reset();
+    m_line.reset();
+}
+
+void VirtualRouterLineTest::useRouters(int commType,
+                                       const QList<VirtualRouterLine::Router> &routers)
+{
+    m_line->setCommType(commType);
+    for (const auto &router : routers)
+        QVERIFY(m_line->addRouter(router));
+}
+
+void VirtualRouterLineTest::typeAFramesAreAcknowledgedAndChangeTheRouters()
+{
+    useRouters(0, {{0, 16, 16}, {1, 8, 8}});
+    // Frame 1, input 2 to output 5, as the framing builds it.
+    QCOMPARE(m_client->exchange(QByteArray::fromHex("BEEF010000020557"), 1), kAck);
+    QCOMPARE(m_line->crosspoint(1, 5), 2);
+    QCOMPARE(m_client->exchange(typeA("BEEF0100320500"), 1), kAck);
+    QCOMPARE(m_line->crosspoint(1, 5), -1);
+    // The status request answers with three version characters.
+    QCOMPARE(m_client->exchange(QByteArray::fromHex("BEEF00000455"), 3), QByteArray("205"));
+
+    // Unanswered: a port the router lacks, an empty frame address, a Type B frame, a header
+    // without payload. Only the last frame's ACK may arrive.
+    m_client->send(typeA("BEEF0100000108")); // output 8 of an 8-output router
+    m_client->send(typeA("BEEF0700000101"));
+    m_client->send(typeB("//F00M01I01"));
+    m_client->send(typeA("BEEF01"));
+    QCOMPARE(m_client->exchange(typeA("BEEF0100000107"), 1), kAck);
+    QCOMPARE(m_line->crosspoint(1, 7), 1);
+
+    // Frame 0 to address 5: the router moves and keeps its crosspoints.
+    QCOMPARE(m_client->exchange(typeA("BEEF0000000302"), 1), kAck);
+    QCOMPARE(m_client->exchange(QByteArray::fromHex("BEEF00000E055A"), 1), kAck);
+    QCOMPARE(m_line->crosspoint(5, 2), 3);
+    QCOMPARE(m_line->crosspoint(0, 2), -1);
+    // The new address taken by another router is refused.
+    m_client->send(typeA("BEEF05000E01"));
+    QCOMPARE(m_client->exchange(typeA("BEEF050004"), 3), QByteArray("205"));
+    QCOMPARE(m_line->routers().size(), 2);
+    QCOMPARE(m_line->framesReceived(), 12);
+    QCOMPARE(m_line->repliesSent(), 7);
+}
+
+void VirtualRouterLineTest::typeBFramesAreEchoedOrAcknowledged()
+{
+    useRouters(1, {{0, 16, 16}, {1, 16, 16}, {2, 4, 4}});
+    // Frame 1, output 4, input 2 (0-based): the reply is the frame's checksum.
+    QCOMPARE(m_client->exchange(QByteArray::fromHex("2F2F4630314D3035493033450D"), 1),
+             QByteArray("E"));
+    QCOMPARE(m_line->crosspoint(1, 4), 2);
+    QCOMPARE(m_client->exchange(QByteArray::fromHex("2F2F4630325230314930325C0D"), 1),
+             QByteArray("\x5C"));
+    QCOMPARE(m_client->exchange(QByteArray::fromHex("2F2F4630324430314930324A0D"), 1),
+             QByteArray("\x4A"));
+    QCOMPARE(m_client->exchange("//F00D\r", 1), kAck);
+    QCOMPARE(m_client->exchange("//RS\r", 1), kAck);
+    QCOMPARE(m_client->exchange("//IR\r", 1), kAck);
+    const QByteArray version = m_client->exchange("//XXXX\r", 12);
+    QCOMPARE(version, QByteArray(SimResponder::kTypeBVersion));
+    QVERIFY(version.size() >= 11);
+
+    // A disconnect carries no body under Type B: no router acts on it or answers. Neither do
+    // routers for a port they lack or a Type A frame on a Type B line.
+    m_client->send("//F01");
+    m_client->send(typeB("//F02M05I01"));
+    m_client->send(QByteArray::fromHex("BEEF00000455"));
+    QCOMPARE(m_client->exchange(QByteArray::fromHex("2F2F46303046303505 0D"), 1),
+             QByteArray("\x05"));
+    QCOMPARE(m_line->crosspoint(1, 4), 2);
+    QCOMPARE(m_line->routers().first().frameAddress, 1);
+    QCOMPARE(m_line->routers().last().frameAddress, 5);
+    QVERIFY(m_line->receivedFrames().contains("//F01"));
+}
+
+void VirtualRouterLineTest::statusReplyCoversEveryRouterInLogicalOrder()
+{
+    // Outputs in frame address order, then a router placed at logical output 12.
+    useRouters(1, {{2, 4, 3}, {0, 4, 4}, {1, 4, 2}, {3, 2, 2, 12}});
+    m_client->send(typeB("//F00M02I04"));
+    m_client->send(typeB("//F01M02I01"));
+    m_client->send(typeB("//F02M01I03"));
+    QCOMPARE(m_client->exchange(typeB("//F03M02I02"), 4).size(), 4);
+    QByteArray expected = QByteArray::fromHex("7F83 7F7F 7F80 827F7F 7F7F7F 7F81");
+    QCOMPARE(m_client->exchange(QByteArray::fromHex("2F2F46303055130D"), expected.size()),
+             expected);
+    // No router at frame address 4: no answer, so only the next reply arrives.
+    m_client->send(typeB("//F04U"));
+    QCOMPARE(m_client->exchange(typeB("//F01U"), expected.size()), expected);
+}
+
+void VirtualRouterLineTest::edidTransferIsAcknowledgedPerBlockThenPerByte()
+{
+    useRouters(1, {{0, 16, 16}, {3, 16, 16}});
+    QByteArray edid;
+    for (int i = 0; i < 128; ++i)
+        edid.append(static_cast<char>(i * 7 + 0xBE));
+    m_client->send(QByteArray::fromHex("BEEF030001"));
+    for (int block = 0; block < 16; ++block) {
+        const QByteArray expected = block < 15 ? acks(1) : acks(1 + 128);
+        QCOMPARE(m_client->exchange(withXor(edid.mid(block * 8, 8)), expected.size()), expected);
+    }
+    QCOMPARE(m_line->edid(3), edid);
+    QCOMPARE(m_line->repliesSent(), 16 + 128);
+
+    // A block that fails its check is not acknowledged and ends the transfer.
+    m_client->send(QByteArray::fromHex("BEEF000001"));
+    QCOMPARE(m_client->exchange(withXor(edid.left(8)), 1), kAck);
+    QByteArray broken = withXor(edid.mid(8, 8));
+    broken[8] = static_cast<char>(broken[8] ^ 1);
+    m_client->send(broken);
+    QCOMPARE(m_client->exchange(typeB("//F00M01I01"), 1), QByteArray("B"));
+    QVERIFY(m_line->edid(0).isEmpty());
+}
+
+void VirtualRouterLineTest::frontPanelRouteIsReportedWithU()
+{
+    useRouters(1, {{0, 16, 16}});
+    QVERIFY(m_line->frontPanelRoute(0, 2, 4));
+    QCOMPARE(m_client->take(3), QByteArray("U\x05\x03"));
+    QCOMPARE(m_line->crosspoint(0, 2), 4);
+    QVERIFY(!m_line->frontPanelRoute(0, 16, 0));
+    QVERIFY(!m_line->frontPanelRoute(4, 0, 0));
+    // A disconnect cannot be reported: nothing arrives before the next report.
+    QVERIFY(m_line->frontPanelRoute(0, 2, -1));
+    QVERIFY(m_line->frontPanelRoute(0, 15, 15));
+    QCOMPARE(m_client->take(3), QByteArray("U\x10\x10"));
+    QCOMPARE(m_line->crosspoint(0, 2), -1);
+    QCOMPARE(m_line->repliesSent(), 0);
+}
+
+void VirtualRouterLineTest::garbageAndBrokenFramesAreSkipped()
+{
+    useRouters(0, {{0, 16, 16}});
+    m_client->send(QByteArray::fromHex("00FF06BEEF00")); // noise, then half a frame
+    m_client->send(QByteArray::fromHex("BEEF0000000102FF"));
+    QCOMPARE(m_client->exchange(typeA("BEEF0000000102"), 1), kAck);
+    QCOMPARE(m_line->framesReceived(), 1);
+    QCOMPARE(m_line->bytesDiscarded(), 14);
+
+    // A partial frame is given up once the line has been quiet; a bare Type B header counts.
+    m_line->setIdleResetMs(20);
+    m_client->send("//F07");
+    QTRY_COMPARE_WITH_TIMEOUT(m_line->framesReceived(), 2, kWaitMs);
+    QCOMPARE(m_line->receivedFrames().last(), QByteArray("//F07"));
+}
+
+void VirtualRouterLineTest::droppedSilentAndLateRepliesAreCountedNotSent()
+{
+    useRouters(0, {{0, 16, 16}});
+    QSignalSpy frames(m_line.get(), &VirtualRouterLine::frameReceived);
+    m_line->setDropPercent(100);
+    m_client->send(typeA("BEEF0000000101"));
+    QVERIFY(frames.wait(kWaitMs));
+    QCOMPARE(m_line->repliesDropped(), 1);
+    QCOMPARE(m_line->crosspoint(0, 1), 1); // the reply was lost, not the route
+    m_line->setDropPercent(0);
+    m_line->setSilent(true);
+    m_client->send(typeA("BEEF0000000202"));
+    QVERIFY(frames.wait(kWaitMs));
+    QCOMPARE(m_line->crosspoint(0, 2), 2);
+    QVERIFY(!m_line->frontPanelRoute(0, 99, 0) && m_line->frontPanelRoute(0, 3, 3));
+    m_line->setSilent(false);
+    QCOMPARE(m_client->exchange(typeA("BEEF0000000303"), 1), kAck);
+    QCOMPARE(m_line->repliesSent(), 1);
+    QCOMPARE(m_line->repliesDropped(), 1);
+    QCOMPARE(frames.first().first().toByteArray(), typeA("BEEF0000000101"));
+
+    // A late reply is on its way but not yet on the line.
+    m_line->setLateMs(60000);
+    m_client->send(typeA("BEEF0000000404"));
+    QVERIFY(frames.wait(kWaitMs));
+    QCOMPARE(m_line->repliesSent(), 2);
+    QVERIFY(m_client->take(0).isEmpty());
+
+    m_line->clearCounters();
+    QCOMPARE(m_line->framesReceived(), 0);
+    QVERIFY(m_line->receivedFrames().isEmpty());
+}
+
+void VirtualRouterLineTest::dropsFollowTheSeed()
+{
+    useRouters(0, {{0, 16, 16}});
+    m_line->setPacing(false);
+    m_line->setDropPercent(50);
+    auto run = [this] {
+        m_line->setSeed(7);
+        m_line->clearCounters();
+        QString pattern;
+        for (int i = 0; i < 24; ++i) {
+            const int dropped = m_line->repliesDropped();
+            m_client->send(typeA("BEEF0000000505"));
+            if (!QTest::qWaitFor([&] { return m_line->framesReceived() == i + 1; }, kWaitMs))
+                return QStringLiteral("no frame");
+            pattern += m_line->repliesDropped() > dropped ? QLatin1Char('d') : QLatin1Char('s');
+        }
+        return pattern;
+    };
+    const QString first = run();
+    QCOMPARE(run(), first);
+    QVERIFY(first.contains(QLatin1Char('d')) && first.contains(QLatin1Char('s')));
+    const auto answered = static_cast<int>(first.count(QLatin1Char('s')));
+    QCOMPARE(m_line->repliesSent(), answered);
+    QCOMPARE(m_client->take(2 * answered), acks(2 * answered));
+}
+
+void VirtualRouterLineTest::resendOnlyAnswersTheSecondTransmission()
+{
+    useRouters(1, {{0, 16, 16}});
+    m_line->setAnswerOnResendOnly(true);
+    const QByteArray route = typeB("//F00M01I02");
+    m_client->send(route);
+    QTRY_COMPARE_WITH_TIMEOUT(m_line->framesReceived(), 1, kWaitMs);
+    QCOMPARE(m_line->crosspoint(0, 0), -1); // the first transmission went unheard
+    QCOMPARE(m_client->exchange(route, 1), route.mid(route.size() - 2, 1));
+    QCOMPARE(m_line->crosspoint(0, 0), 1);
+    // Another frame in between starts over.
+    m_client->send(route);
+    m_client->send(typeB("//F00U"));
+    m_client->send(route);
+    QCOMPARE(m_client->exchange(route, 1), route.mid(route.size() - 2, 1));
+    QCOMPARE(m_line->repliesDropped(), 4);
+    QCOMPARE(m_line->repliesSent(), 2);
+}
+
+void VirtualRouterLineTest::noiseIsGlitchBytesBetweenFrames()
+{
+    useRouters(0, {{0, 16, 16}});
+    m_line->setSeed(3);
+    m_line->setNoise(true);
+    QByteArray seen = m_client->take(6);
+    // Frames are still answered, though noise may come before or after the reply.
+    m_client->send(typeA("BEEF0000000606"));
+    QTRY_VERIFY_WITH_TIMEOUT((seen += m_client->take(0)).contains('\x06'), kWaitMs);
+    QCOMPARE(m_line->crosspoint(0, 6), 6);
+    seen.remove(seen.indexOf('\x06'), 1);
+    const QByteArray glitches = QByteArray::fromHex("0080C0E0F0F8FCFEFF");
+    for (const char byte : seen)
+        QVERIFY2(glitches.contains(byte), qPrintable(QByteArray(1, byte).toHex()));
+}
+
+void VirtualRouterLineTest::linkIsCreatedReplacedAndRemoved()
+{
+    QTemporaryDir folder;
+    const QString link = folder.filePath(QStringLiteral("ports/com1"));
+    QDir().mkpath(folder.filePath(QStringLiteral("ports")));
+    QVERIFY(QFile::link(QStringLiteral("/nonexistent/pts"), link)); // stale, from a crash
+    VirtualRouterLine line;
+    QVERIFY(line.addRouter({0, 16, 16}));
+    QVERIFY2(line.open(link), qPrintable(line.errorString()));
+    QCOMPARE(QFileInfo(link).symLinkTarget(), line.devicePath());
+    LineClient client;
+    QVERIFY(client.open(link));
+    QCOMPARE(client.exchange(typeB("//F00M01I01"), 1), QByteArray("B"));
+    line.close();
+    QVERIFY(!QFileInfo(link).isSymLink());
+
+    // Anything but a link is left alone.
+    QFile plain(link);
+    QVERIFY(plain.open(QIODevice::WriteOnly));
+    plain.write("keep");
+    plain.close();
+    QVERIFY(!line.open(link));
+    QVERIFY(line.errorString().contains(QStringLiteral("not a link")));
+    QVERIFY(plain.open(QIODevice::ReadOnly));
+    QCOMPARE(plain.readAll(), QByteArray("keep"));
+}
+
+QTEST_GUILESS_MAIN(VirtualRouterLineTest)
+#include "VirtualRouterLineTest.moc"
