@@ -220,8 +220,10 @@ std::string ConfigText(const Configuration &config)
         line("DEBUG: -1");
     for (int slot = 0; slot < RouterTable::kSlots; ++slot) {
         const auto *router = config.routers.at(slot);
-        if (router && router->RouterType() > -1)
-            line("Router: " + router->StringVal());
+        if (router && router->RouterType() > -1) {
+            text += "Router: ";
+            line(router->StringVal());
+        }
     }
     line(std::string("Matrix Size: ") + (settings.MatrixSize ? "-1" : "0"));
     text += config.macros.SaveMacros();
@@ -239,10 +241,10 @@ void ConfigLoad(std::string &path, bool showDialog, Configuration &config)
     guarded(kPathChoice, [&] {
         if (path.empty() && !settings.ConfigFilePath.empty())
             path = settings.ConfigFilePath;
-        if (path.empty())
-            path = ConfigFolder();
+        // The data folder only serves as the dialog's starting point; it is never read.
         if (showDialog)
-            path = platform().openFileDialog(kDialogTitle, kDialogFilter, FolderOf(path),
+            path = platform().openFileDialog(kDialogTitle, kDialogFilter,
+                                             FolderOf(path.empty() ? ConfigFolder() : path),
                                              FileNameOf(path));
     });
     if (path.empty())
@@ -317,8 +319,10 @@ void ConfigLoad(std::string &path, bool showDialog, Configuration &config)
                 if (number() == 0)
                     return;
                 DebugLog().SetEnable(true);
-                platform().messageBox("Debugger Log Enabled", "Debugger", MessageButtons::Ok,
-                                      MessageIcon::Information);
+                // A log that could not be opened has said so; it is not reported as enabled.
+                if (DebugLog().Enable())
+                    platform().messageBox("Debugger Log Enabled", "Debugger", MessageButtons::Ok,
+                                          MessageIcon::Information);
             });
         } else if (key == "router") {
             guarded(kRouterKey, [&] {

@@ -277,6 +277,16 @@ TEST_F(ConfigFileTest, DebugLineEnablesTheLogAndIsWrittenBack)
     EXPECT_NE(read(save(m_config)).find("\r\nDEBUG: -1\r\n"), std::string::npos);
     DebugLog().SetEnable(false);
     EXPECT_EQ(read(save(m_config)).find("DEBUG"), std::string::npos);
+
+    // A log that cannot be written is not announced as enabled.
+    DebugLog().SetDBFile(pathOf("missing/Debug.txt"), false, true);
+    m_platform.clear();
+    load("DEBUG: -1\r\n");
+    EXPECT_FALSE(DebugLog().Enable());
+    ASSERT_EQ(m_platform.messages.size(), 1u);
+    EXPECT_EQ(m_platform.messages[0].title, "Sub clsDebug.Startup");
+    DebugLog().SetDBFile(pathOf("Debug.txt"), false, true);
+    DebugLog().SetEnable(false);
 }
 
 TEST_F(ConfigFileTest, SavedFileHasTheFormatLineByLine)
@@ -371,6 +381,11 @@ TEST_F(ConfigFileTest, LoadDialogStartsInTheDataFolderAndCancelLoadsNothing)
     EXPECT_EQ(m_platform.dialogs[0].fileName, "");
     EXPECT_TRUE(path.empty());
     EXPECT_FALSE(m_config.settings.ConfigLoaded);
+
+    // Without a dialog and without a known file there is nothing to read.
+    ConfigLoad(path, false, m_config);
+    EXPECT_TRUE(path.empty());
+    EXPECT_TRUE(m_platform.messages.empty());
 
     EXPECT_EQ(ConfigFolder(), m_dir.string() + "/Corvantis/" + std::to_string(kVersionMajor) + "." +
                                   std::to_string(kVersionMinor) + "/");
