@@ -52,7 +52,9 @@ public:
     bool addRouter(const Router &router);
     void clearRouters();
     QList<Router> routers() const { return m_state.routers(); }
-    // Routers, their output placement and the framing from a configuration file.
+    // Routers, their output placement and the framing from a configuration file; the routers
+    // then on the line are replaced. False with the reason when the file gives no routers.
+    // On success `error` holds what the reader said about lines it skipped, if anything.
     bool loadConfiguration(const QString &rcfPath, QString *error);
 
     // Opens a pseudo-terminal; with a link path also a symbolic link to its device there.

@@ -125,6 +125,8 @@ int main(int argc, char *argv[])
             err() << "Cannot use " << parser.value(configOption) << ": " << error << Qt::endl;
             return 1;
         }
+        if (!error.isEmpty())
+            err() << "Reading " << parser.value(configOption) << ":\n" << error << Qt::endl;
     } else {
         line.setCommType(1);
         line.addRouter({0, 16, 16});

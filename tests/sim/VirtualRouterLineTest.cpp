@@ -60,6 +60,7 @@ private Q_SLOTS:
     void resendOnlyAnswersTheSecondTransmission();
     void noiseIsGlitchBytesBetweenFrames();
     void linkIsCreatedReplacedAndRemoved();
+    void configurationFileGivesRoutersAndFraming();
 
 private:
     void useRouters(int commType, const QList<VirtualRouterLine::Router> &routers);
@@ -346,6 +347,38 @@ void VirtualRouterLineTest::linkIsCreatedReplacedAndRemoved()
     QVERIFY(line.errorString().contains(QStringLiteral("not a link")));
     QVERIFY(plain.open(QIODevice::ReadOnly));
     QCOMPARE(plain.readAll(), QByteArray("keep"));
+}
+
+void VirtualRouterLineTest::configurationFileGivesRoutersAndFraming()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("line.rcf"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("CV ConfigFile 1.2\r\nVersion: 1.2\r\nCom Port: 1\r\nComm Type: 0\r\n"
+               "Router: 2; 2; 15; 15; 0; 4; 0;\r\nRouter: 2; 0; 7; 3; 0; 0; 0;\r\n");
+    file.close();
+    useRouters(1, {{9, 4, 4}});
+    QString error;
+    QVERIFY2(m_line->loadConfiguration(path, &error), qPrintable(error));
+    QCOMPARE(m_line->commType(), 0);
+    const auto routers = m_line->routers();
+    QCOMPARE(routers.size(), 2);
+    QCOMPARE(routers.at(0).frameAddress, 0);
+    QCOMPARE(routers.at(0).inputs, 8);
+    QCOMPARE(routers.at(0).outputs, 4);
+    QCOMPARE(routers.at(1).frameAddress, 2);
+    QCOMPARE(routers.at(1).firstOutput, 4);
+    QCOMPARE(m_client->exchange(typeA("BEEF0200000F0F"), 1), kAck);
+
+    // A file that is not a configuration changes nothing.
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Router: 2; 5; 15; 15; 0; 0; 0;\r\n");
+    file.close();
+    QVERIFY(!m_line->loadConfiguration(path, &error));
+    QVERIFY2(error.contains(QStringLiteral("not a valid configuration file")), qPrintable(error));
+    QVERIFY(!m_line->loadConfiguration(folder.filePath(QStringLiteral("none.rcf")), &error));
+    QCOMPARE(m_line->routers().size(), 2);
 }
 
 QTEST_GUILESS_MAIN(VirtualRouterLineTest)
