@@ -1,6 +1,12 @@
 # Serial link, routing engine and status polling on Qt Core and Qt SerialPort.
 add_library(corvantis_link STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/AddressChange.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/AddressChange.h
     ${CMAKE_CURRENT_LIST_DIR}/clsSemaphore.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/EdidTransfer.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/EdidTransfer.h
+    ${CMAKE_CURRENT_LIST_DIR}/MaintenanceCommands.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MaintenanceCommands.h
     ${CMAKE_CURRENT_LIST_DIR}/ReceiveHandling.h
     ${CMAKE_CURRENT_LIST_DIR}/RoutingEngine.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RoutingEngine.h

@@ -1,0 +1,168 @@
+#include "link/MaintenanceCommands.h"
+
+#include "config/Settings.h"
+#include "link/Framing.h"
+#include "link/SerialLink.h"
+#include "util/Platform.h"
+#include "util/Version.h"
+
+#include <algorithm>
+
+namespace corvantis {
+
+namespace {
+
+const QByteArray kTypeAVersionRequest = QByteArrayLiteral("\xBE\xEF\x00\x00\x04\x55");
+const QByteArray kTypeBVersionRequest = QByteArrayLiteral("//XXXX\r");
+const QByteArray kFlashDataRequest = QByteArrayLiteral("//F00D\r");
+const QByteArray kRs232ModeRequest = QByteArrayLiteral("//RS\r");
+const QByteArray kIrModeRequest = QByteArrayLiteral("//IR\r");
+
+const QString kNoCommunication = QStringLiteral("No Router Communication");
+
+// Only two decimal digits travel in a Type B RS-232 frame.
+constexpr int kMaxRsPort = 99;
+
+// Holds the link while a request waits for its answer, so the timer's receive handling does
+// not take the answer for a report of the router's own.
+class LinkHold {
+public:
+    explicit LinkHold(SerialLink &link) : m_link(link) { m_link.setCommBusy(true); }
+    ~LinkHold() { m_link.setCommBusy(false); }
+    LinkHold(const LinkHold &) = delete;
+    LinkHold &operator=(const LinkHold &) = delete;
+
+private:
+    SerialLink &m_link;
+};
+
+} // namespace
+
+MaintenanceCommands::MaintenanceCommands(const Settings &settings, SerialLink &link,
+                                         QObject *parent)
+    : QObject(parent), m_settings(settings), m_link(link)
+{
+}
+
+QString MaintenanceCommands::FirmwareText(int commType, const QByteArray &reply)
+{
+    QString version;
+    if (commType == kTypeA) {
+        for (qsizetype i = 0; i < std::min<qsizetype>(reply.size(), kTypeAVersionLength); ++i) {
+            if (i > 0)
+                version += QLatin1Char('.');
+            version += QLatin1Char(reply[i]);
+        }
+    } else {
+        version = QString::fromLatin1(reply.left(kVersionLength));
+    }
+    return QStringLiteral("Firmware Ver. : ") + version;
+}
+
+std::optional<int> MaintenanceCommands::ParseFrameAddress(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty() || trimmed.size() > 2)
+        return std::nullopt;
+    for (const QChar c : trimmed) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+    }
+    const int address = trimmed.toInt();
+    if (address > kMaxFrameAddress)
+        return std::nullopt;
+    return address;
+}
+
+std::optional<QByteArray> MaintenanceCommands::request(const QByteArray &frame)
+{
+    // A command in progress further down this thread's stack is waiting for its own reply;
+    // writing now would mix the two conversations.
+    if (!m_link.WaitClearToSend()) {
+        m_link.SetErrMsg(QStringLiteral("Link busy, try again"));
+        return std::nullopt;
+    }
+    // Opened on demand like every other command; a port that cannot be opened says so.
+    if (!m_link.isOpen() && m_link.OpenCommPort())
+        return std::nullopt;
+    LinkHold hold(m_link);
+    m_link.WriteRaw(frame);
+    m_link.Delay(kReplyWait);
+    const QByteArray reply = m_link.ReadInput();
+    m_link.setReplyReceived(false);
+    return reply;
+}
+
+void MaintenanceCommands::FirmwareVersion()
+{
+    const int commType = m_settings.CommType;
+    if (commType != kTypeA && commType != kTypeB)
+        return;
+    const auto reply = request(commType == kTypeA ? kTypeAVersionRequest : kTypeBVersionRequest);
+    if (!reply)
+        return;
+    if (reply->isEmpty()) {
+        m_link.SetErrMsg(kNoCommunication);
+        return;
+    }
+    platform().messageBox(FirmwareText(commType, *reply).toStdString(), kProgramTitle,
+                          MessageButtons::Ok, MessageIcon::None);
+}
+
+void MaintenanceCommands::FlashData()
+{
+    if (m_settings.CommType != kTypeB)
+        return;
+    const auto reply = request(kFlashDataRequest);
+    if (reply && !reply->isEmpty() && reply->front() != kAck)
+        m_link.SetErrMsg(kNoCommunication);
+}
+
+void MaintenanceCommands::SetRs232Mode()
+{
+    setMode(kRs232ModeRequest, true);
+}
+
+void MaintenanceCommands::SetIrMode()
+{
+    setMode(kIrModeRequest, false);
+}
+
+void MaintenanceCommands::setMode(const QByteArray &frame, bool rs232)
+{
+    if (m_settings.CommType != kTypeB)
+        return;
+    const auto reply = request(frame);
+    if (!reply)
+        return;
+    if (reply->isEmpty()) {
+        m_link.SetErrMsg(kNoCommunication);
+        return;
+    }
+    if (reply->front() != kAck)
+        return;
+    m_rs232Checked = rs232;
+    m_irChecked = !rs232;
+    emit modeChecksChanged(m_rs232Checked, m_irChecked);
+}
+
+bool MaintenanceCommands::RsSwitch(bool connect, const QString &addressText, int outputPosition,
+                                   int inputPosition)
+{
+    const auto address = ParseFrameAddress(addressText);
+    if (!address) {
+        m_link.SetErrMsg(QStringLiteral("Router address must be a whole number from 0 to 15"));
+        return false;
+    }
+    // No selection (-1) sends 0, as the router expects for "none".
+    const int output = outputPosition + 1;
+    const int input = inputPosition + 1;
+    if (output < 0 || output > kMaxRsPort || input < 0 || input > kMaxRsPort) {
+        m_link.SetErrMsg(QStringLiteral("RS-232 port number out of range"));
+        return false;
+    }
+    return m_link.SendCommand(*address, connect ? CmdRsConnect : CmdRsDisconnect, output, input,
+                              false) == kAck;
+}
+
+} // namespace corvantis
