@@ -150,6 +150,11 @@ QByteArray SerialLink::ReadInput()
     return m_port->isOpen() ? m_port->readAll() : QByteArray();
 }
 
+qint64 SerialLink::bytesAvailable() const
+{
+    return m_port->isOpen() ? m_port->bytesAvailable() : 0;
+}
+
 void SerialLink::DiscardInput()
 {
     if (!m_port->isOpen())

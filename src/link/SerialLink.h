@@ -76,6 +76,8 @@ public:
     QByteArray ReadInput();
     // Drops everything received, including what the driver holds.
     void DiscardInput();
+    // Bytes received and not read yet.
+    qint64 bytesAvailable() const;
 
     bool CommBusy() const { return m_commBusy; }
     // For the EDID transfer, which holds the link for its whole length.

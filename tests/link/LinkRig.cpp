@@ -1,0 +1,110 @@
+#include "LinkRig.h"
+
+#include "link/Framing.h"
+#include "util/GeneralFunctions.h"
+
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <algorithm>
+#include <filesystem>
+
+namespace corvantis::test {
+
+LinkRig::LinkRig(const RigOptions &options)
+{
+    platform.dataFolder = dataDir.path().toStdString();
+    auto &settings = config.settings;
+    settings.CommPortName = "COM1";
+    settings.RouterTimeout = options.routerTimeout;
+    settings.CommType = static_cast<std::int16_t>(options.commType);
+    settings.MatrixSize = options.matrixSize;
+    settings.CurrentRouterType = static_cast<std::int16_t>(options.routerType);
+    settings.ConfigLoaded = true;
+
+    line.setCommType(options.commType);
+    line.setPacing(options.pacing);
+    int firstOutput = 0;
+    for (const auto &spec : options.routers) {
+        auto router = std::make_unique<clsRouter>();
+        router->SetRouterType(options.routerType);
+        router->SetFrameAddress(spec.frameAddress);
+        router->SetInputCount(spec.inputs - 1);
+        router->SetOutputCount(spec.outputs - 1);
+        router->SetMapOut(firstOutput);
+        router->AudioBreakaway = spec.audioBreakaway;
+        config.routers.set(spec.frameAddress, std::move(router));
+        line.addRouter({spec.frameAddress, spec.inputs, spec.outputs, firstOutput});
+        firstOutput += spec.outputs;
+    }
+    if (!options.matrixSize)
+        matrix.BuildLogicalMatrix(false);
+
+    QObject::connect(&link, &SerialLink::errorMessageChanged, &link, [this](const QString &text) {
+        if (!text.isEmpty())
+            errorLines << text;
+    });
+}
+
+LinkRig::~LinkRig()
+{
+    link.CloseCommPort();
+    line.close();
+}
+
+QString LinkRig::portLinkPath() const
+{
+    return QString::fromStdString(ProgramDataFolder()) + QStringLiteral("ports/com1");
+}
+
+bool LinkRig::openLine()
+{
+    return line.open(portLinkPath());
+}
+
+bool LinkRig::openLineAndPort()
+{
+    // The line hears the port only once it noticed that someone opened it.
+    return openLine() && !link.OpenCommPort() && link.isOpen() &&
+           waitFor([this] { return line.isAttached(); });
+}
+
+void LinkRig::makeDanglingPortLink()
+{
+    const std::filesystem::path path = portLinkPath().toStdString();
+    std::filesystem::create_directories(path.parent_path());
+    std::filesystem::remove(path);
+    std::filesystem::create_symlink(dataDir.path().toStdString() + "/no-such-device", path);
+}
+
+clsRouter &LinkRig::router(int frameAddress)
+{
+    return *config.routers.at(frameAddress);
+}
+
+int LinkRig::received(const QByteArray &frame) const
+{
+    const auto frames = line.receivedFrames();
+    return static_cast<int>(std::count(frames.begin(), frames.end(), frame));
+}
+
+QByteArray LinkRig::frame(int commType, int frameAddress, int code, int p3, int p4)
+{
+    const Bytes bytes = BuildFrame(commType, frameAddress, code, p3, p4);
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+bool waitFor(const std::function<bool()> &condition, std::chrono::milliseconds limit)
+{
+    QDeadlineTimer deadline(limit);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QEventLoop loop;
+        QTimer::singleShot(5, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+} // namespace corvantis::test

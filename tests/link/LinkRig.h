@@ -1,0 +1,75 @@
+#pragma once
+
+#include "config/ConfigFile.h"
+#include "config/MacroRecording.h"
+#include "link/Framing.h"
+#include "link/RoutingEngine.h"
+#include "link/SerialLink.h"
+#include "link/StatusPoller.h"
+#include "model/LogicalMatrix.h"
+#include "sim/VirtualRouterLine.h"
+#include "support/ScriptedPlatform.h"
+
+#include <QByteArray>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <chrono>
+#include <functional>
+#include <vector>
+
+namespace corvantis::test {
+
+struct RigRouter {
+    int frameAddress = 0;
+    int inputs = 16;
+    int outputs = 16;
+    bool audioBreakaway = false;
+};
+
+struct RigOptions {
+    int commType = kTypeA;
+    std::vector<RigRouter> routers = {RigRouter{}};
+    float routerTimeout = 0.2f;
+    bool matrixSize = false;
+    int routerType = 2;
+    bool pacing = true;
+};
+
+// The program's link objects on a fresh data folder, and the virtual router line on the
+// other end of the port "COM1" (the link ports/com1 in that folder).
+class LinkRig {
+public:
+    explicit LinkRig(const RigOptions &options = {});
+    ~LinkRig();
+    LinkRig(const LinkRig &) = delete;
+    LinkRig &operator=(const LinkRig &) = delete;
+
+    QString portLinkPath() const;
+    bool openLine();
+    // The line, and the program's port on it, as the window does after a setup.
+    bool openLineAndPort();
+    // Leaves ports/com1 pointing at nothing, as when a device was unplugged.
+    void makeDanglingPortLink();
+    clsRouter &router(int frameAddress);
+    // Frames the line received that equal this one.
+    int received(const QByteArray &frame) const;
+    static QByteArray frame(int commType, int frameAddress, int code, int p3, int p4);
+
+    ScriptedPlatform platform;
+    QTemporaryDir dataDir;
+    VirtualRouterLine line;
+    Configuration config;
+    LogicalMatrix matrix{config.routers};
+    MacroRecording recording;
+    SerialLink link{config.settings};
+    RoutingEngine engine{config, matrix, recording, link};
+    StatusPoller poller{config.settings, link, engine, recording};
+    // Every text the error line showed, in order.
+    QStringList errorLines;
+};
+
+// Processes events until the condition holds; false when the limit passed first.
+bool waitFor(const std::function<bool()> &condition,
+             std::chrono::milliseconds limit = std::chrono::seconds(10));
+
+} // namespace corvantis::test

@@ -1,0 +1,190 @@
+#include "LinkRig.h"
+#include "config/MacroStore.h"
+#include "link/Framing.h"
+#include "util/RuntimeError.h"
+
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+namespace corvantis::test {
+namespace {
+
+RigOptions pairedOptions(float timeout = 0.05f)
+{
+    return {.commType = kTypeA,
+            .routers = {{.frameAddress = 2}, {.frameAddress = 3}},
+            .routerTimeout = timeout,
+            .matrixSize = true};
+}
+
+TEST(RoutingEngine, PairedRouteDisconnectsThePartnerFirst)
+{
+    LinkRig rig(pairedOptions());
+    ASSERT_TRUE(rig.openLine());
+    ASSERT_EQ(rig.link.SendCommand(2, CmdRoute, 5, 4, true), 6);
+    rig.router(2).RouteState(5)->SetVideo(4);
+    QSignalSpy sent(&rig.link, &SerialLink::frameTransmitted);
+
+    EXPECT_FALSE(rig.engine.RouteOnRouter(rig.router(3), 5, 2, 3));
+
+    ASSERT_GE(sent.count(), 3);
+    EXPECT_EQ(sent[0][0].toByteArray(), LinkRig::frame(kTypeA, 2, CmdDisconnect, 5, 0));
+    EXPECT_EQ(sent[1][0].toByteArray(), LinkRig::frame(kTypeA, 3, CmdRoute, 5, 2));
+    // The output had no source on router 3 before: the pair follow-up goes out too.
+    EXPECT_EQ(sent[2][0].toByteArray(), LinkRig::frame(kTypeA, 3, CmdPairRoute, 5, 2));
+    EXPECT_EQ(rig.router(2).RouteState(5)->Video(), -1);
+    EXPECT_EQ(rig.router(3).RouteState(5)->Video(), 2);
+    EXPECT_EQ(rig.line.crosspoint(2, 5), -1);
+    EXPECT_EQ(rig.line.crosspoint(3, 5), 2);
+}
+
+TEST(RoutingEngine, UnacknowledgedPartnerDisconnectStopsTheRoute)
+{
+    LinkRig rig(pairedOptions());
+    rig.line.setSilent(true);
+    ASSERT_TRUE(rig.openLine());
+    rig.router(2).RouteState(5)->SetVideo(4);
+
+    EXPECT_TRUE(rig.engine.RouteOnRouter(rig.router(3), 5, 2, 3));
+
+    ASSERT_TRUE(waitFor([&] { return rig.line.framesReceived() == 5; }));
+    EXPECT_EQ(rig.received(LinkRig::frame(kTypeA, 2, CmdDisconnect, 5, 0)), 5);
+    EXPECT_EQ(rig.router(2).RouteState(5)->Video(), 4);
+    EXPECT_EQ(rig.router(3).RouteState(5)->Video(), -1);
+    EXPECT_EQ(rig.line.crosspoint(3, 5), -1);
+}
+
+TEST(RoutingEngine, EmptyPartnerSlotHasNothingToDisconnect)
+{
+    LinkRig rig({.commType = kTypeA,
+                 .routers = {{.frameAddress = 3}},
+                 .routerTimeout = 0.0f,
+                 .matrixSize = true});
+    ASSERT_TRUE(rig.openLine());
+
+    EXPECT_FALSE(rig.engine.RouteOnRouter(rig.router(3), 5, 2, 3));
+
+    EXPECT_EQ(rig.link.transmissions(), 2u); // route and pair follow-up
+    EXPECT_EQ(rig.line.crosspoint(3, 5), 2);
+    EXPECT_EQ(rig.router(3).RouteState(5)->Video(), 2);
+}
+
+TEST(RoutingEngine, RemoteClickUpdatesTheStateAndSendsNothing)
+{
+    for (const bool paired : {false, true}) {
+        LinkRig rig({.commType = kTypeB,
+                     .routers = {{.frameAddress = 0}, {.frameAddress = 1}},
+                     .matrixSize = paired});
+        ASSERT_TRUE(rig.openLine());
+        rig.router(1).RouteState(4)->SetVideo(7);
+        rig.engine.setRemoteClick(true);
+
+        EXPECT_FALSE(rig.engine.RouteOnRouter(rig.router(0), 4, 2, 3));
+        EXPECT_FALSE(rig.engine.RouteOnRouter(rig.router(0), 6, -1, 3));
+
+        EXPECT_EQ(rig.link.transmissions(), 0u) << "paired " << paired;
+        EXPECT_EQ(rig.router(0).RouteState(4)->Video(), 2);
+        EXPECT_EQ(rig.router(0).RouteState(4)->Audio(), 2);
+        EXPECT_EQ(rig.router(0).RouteState(6)->Video(), -1);
+    }
+}
+
+TEST(RoutingEngine, LevelsReachOnlyTheRouteState)
+{
+    LinkRig rig({.commType = kTypeA,
+                 .routers = {{.frameAddress = 0}, {.frameAddress = 1, .audioBreakaway = true}},
+                 .routerTimeout = 0.0f});
+    ASSERT_TRUE(rig.openLine());
+
+    // Without audio breakaway an audio-only request switches every level.
+    EXPECT_FALSE(rig.engine.RouteOnRouter(rig.router(0), 3, 5, RoutingEngine::kAudio));
+    EXPECT_EQ(rig.router(0).RouteState(3)->Video(), 5);
+    EXPECT_EQ(rig.router(0).RouteState(3)->Audio(), 5);
+
+    EXPECT_FALSE(rig.engine.RouteOnRouter(rig.router(1), 3, 5, RoutingEngine::kAllLevels));
+    EXPECT_FALSE(rig.engine.RouteOnRouter(rig.router(1), 3, 6, RoutingEngine::kVideo));
+    EXPECT_EQ(rig.router(1).RouteState(3)->Video(), 6);
+    EXPECT_EQ(rig.router(1).RouteState(3)->Audio(), 5);
+    EXPECT_EQ(rig.received(LinkRig::frame(kTypeA, 1, CmdRoute, 3, 6)), 1);
+}
+
+TEST(RoutingEngine, RecordingKeepsOneStepPerCrosspointAtTheEnd)
+{
+    LinkRig rig({.commType = kTypeA, .routerTimeout = 0.0f});
+    ASSERT_TRUE(rig.openLine());
+    rig.recording.setRecordMode(1);
+
+    for (const auto &[output, input] : {std::pair{4, 2}, {5, 1}, {4, 2}, {6, -1}})
+        ASSERT_FALSE(rig.engine.RouteOnRouter(rig.router(0), output, input, 1));
+
+    const std::vector<std::uint32_t> expected = {
+        MacroStep::Pack(0, 5, 1, 3), MacroStep::Pack(0, 4, 2, 3), MacroStep::Pack(0, 6, 255, 3)};
+    EXPECT_EQ(rig.recording.steps(), expected);
+}
+
+TEST(RoutingEngine, WithoutAConfigurationNothingIsSentOrRecorded)
+{
+    LinkRig rig({.commType = kTypeA, .routerTimeout = 0.0f});
+    ASSERT_TRUE(rig.openLine());
+    rig.config.settings.ConfigLoaded = false;
+    rig.recording.setRecordMode(1);
+
+    EXPECT_TRUE(rig.engine.RouteOnRouter(rig.router(0), 4, 2, 3));
+
+    EXPECT_EQ(rig.link.transmissions(), 0u);
+    EXPECT_TRUE(rig.recording.steps().empty());
+    EXPECT_EQ(rig.router(0).RouteState(4)->Video(), -1);
+    EXPECT_EQ(rig.errorLines,
+              QStringList{"Please select File/Setup Current Hardware Configuration first"});
+}
+
+TEST(RoutingEngine, PortsTheRouterDoesNotHaveAreRefusedBeforeSending)
+{
+    LinkRig rig({.commType = kTypeA, .routerTimeout = 0.0f});
+    ASSERT_TRUE(rig.openLine());
+
+    EXPECT_THROW(rig.engine.RouteOnRouter(rig.router(0), 16, 2, 3), RuntimeError);
+    EXPECT_THROW(rig.engine.RouteOnRouter(rig.router(0), 4, 16, 3), RuntimeError);
+    EXPECT_THROW(rig.engine.RouteOnRouter(rig.router(0), 4, -2, 3), RuntimeError);
+    EXPECT_EQ(rig.link.transmissions(), 0u);
+}
+
+TEST(RoutingEngine, StatusReplyWritesTheOutputsItCovers)
+{
+    LinkRig rig({.routers = {{.frameAddress = 0, .outputs = 3}}});
+    rig.router(0).RouteState(2)->SetVideo(5);
+    QSignalSpy applied(&rig.engine, &RoutingEngine::statusApplied);
+
+    rig.link.setStatusBuffer(QByteArray("\x83\x80", 2));
+    rig.engine.ReceiveStatusUpdate();
+
+    EXPECT_EQ(applied.count(), 1);
+    EXPECT_TRUE(rig.link.StatusBuffer().isEmpty());
+    EXPECT_EQ(rig.router(0).RouteState(0)->Video(), 3);
+    EXPECT_EQ(rig.router(0).RouteState(0)->Audio(), 3);
+    EXPECT_FALSE(rig.router(0).RouteState(0)->AudioSplit);
+    EXPECT_EQ(rig.router(0).RouteState(1)->Video(), 0);
+    EXPECT_EQ(rig.router(0).RouteState(2)->Video(), 5);
+
+    // Bytes that name no input of the router leave the output without a known source.
+    rig.link.setStatusBuffer(QByteArray("\x7F\x90\x8F\x81", 4));
+    rig.engine.ReceiveStatusUpdate();
+    EXPECT_EQ(rig.router(0).RouteState(0)->Video(), -1);
+    EXPECT_EQ(rig.router(0).RouteState(1)->Video(), -1);
+    EXPECT_EQ(rig.router(0).RouteState(2)->Video(), 15);
+}
+
+TEST(RoutingEngine, TypeAStatusRequestAppliesTheStatusAtOnce)
+{
+    LinkRig rig({.commType = kTypeA});
+    ASSERT_TRUE(rig.openLine());
+    QSignalSpy applied(&rig.engine, &RoutingEngine::statusApplied);
+
+    EXPECT_EQ(rig.link.SendCommand(0, CmdStatus, 15, 15, false), 6);
+
+    EXPECT_EQ(applied.count(), 1);
+    EXPECT_EQ(rig.received(LinkRig::frame(kTypeA, 0, CmdStatus, 15, 15)), 1);
+}
+
+} // namespace
+} // namespace corvantis::test

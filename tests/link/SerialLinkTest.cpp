@@ -1,0 +1,213 @@
+#include "LinkRig.h"
+#include "link/Framing.h"
+#include "util/clsDebug.h"
+
+#include <QFile>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace corvantis::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class SerialLinkTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(SerialLinkTest, AnsweredRouteGoesOutOnceAndIsAccepted)
+{
+    LinkRig rig({.commType = GetParam()});
+    ASSERT_TRUE(rig.openLine());
+
+    EXPECT_EQ(rig.link.SendCommand(1 - 1, CmdRoute, 4, 2, true), 6);
+
+    EXPECT_EQ(rig.link.transmissions(), 1u);
+    EXPECT_EQ(rig.line.framesReceived(), 1);
+    EXPECT_TRUE(rig.link.CommOK());
+    EXPECT_FALSE(rig.link.CommBusy());
+    EXPECT_EQ(rig.line.crosspoint(0, 4), 2);
+    EXPECT_TRUE(rig.errorLines.isEmpty());
+}
+
+TEST_P(SerialLinkTest, UnansweredRouteIsSentFiveTimesAndReportedOnce)
+{
+    LinkRig rig({.commType = GetParam()});
+    rig.line.setSilent(true);
+    ASSERT_TRUE(rig.openLine());
+    rig.link.setCommOK(true);
+
+    EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 4, 2, true), 0);
+
+    const QByteArray frame = LinkRig::frame(GetParam(), 0, CmdRoute, 4, 2);
+    EXPECT_EQ(rig.link.transmissions(), 5u);
+    ASSERT_TRUE(waitFor([&] { return rig.line.framesReceived() == 5; }));
+    EXPECT_EQ(rig.received(frame), 5);
+    EXPECT_EQ(rig.errorLines, QStringList{"No reply from the router"});
+    // Only the ASCII framing takes a missing reply as a broken link.
+    EXPECT_EQ(rig.link.CommOK(), GetParam() == kTypeA);
+    EXPECT_FALSE(rig.link.CommBusy());
+}
+
+INSTANTIATE_TEST_SUITE_P(BothFramings, SerialLinkTest, ::testing::Values(kTypeA, kTypeB));
+
+TEST(SerialLink, TypeBStatusRequestLeavesTheRawReplyInTheStatusBuffer)
+{
+    LinkRig rig({.commType = kTypeB});
+    ASSERT_TRUE(rig.openLine());
+    ASSERT_EQ(rig.link.SendCommand(0, CmdRoute, 3, 7, true), 6);
+
+    EXPECT_EQ(rig.link.SendCommand(0, CmdStatus, 15, 15, false), 0);
+
+    const QByteArray status = rig.link.StatusBuffer();
+    ASSERT_EQ(status.size(), 16);
+    EXPECT_EQ(static_cast<quint8>(status[3]), 0x80 + 7);
+    EXPECT_EQ(rig.link.transmissions(), 2u);
+
+    // Nothing answers: the buffer is emptied all the same, and nothing is shown.
+    rig.line.setSilent(true);
+    EXPECT_EQ(rig.link.SendCommand(0, CmdStatus, 15, 15, false), 0);
+    EXPECT_TRUE(rig.link.StatusBuffer().isEmpty());
+    EXPECT_TRUE(rig.errorLines.isEmpty());
+}
+
+TEST(SerialLink, CallInsideAWaitingCommandTransmitsNothingAndLeavesTheCommandAlone)
+{
+    QTemporaryDir logDir;
+    DebugLog().SetDBFile((logDir.path() + "/Debug.txt").toStdString(), false, true);
+    LinkRig rig({.commType = kTypeA, .routerTimeout = 0.1f});
+    rig.line.setSilent(true);
+    ASSERT_TRUE(rig.openLine());
+
+    int innerResult = -99;
+    bool busyAfterInner = false;
+    int indentBefore = -1;
+    int indentAfter = -2;
+    QTimer::singleShot(30, &rig.link, [&] {
+        indentBefore = DebugLog().indentLevel();
+        innerResult = rig.link.SendCommand(0, CmdRoute, 9, 9, true);
+        indentAfter = DebugLog().indentLevel();
+        busyAfterInner = rig.link.CommBusy();
+    });
+    EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 1, 1, true), 0);
+    // Moving the log elsewhere closes the file, so it can be read whole.
+    DebugLog().SetDBFile((logDir.path() + "/after.txt").toStdString(), false, true);
+    DebugLog().SetEnable(false);
+
+    EXPECT_EQ(innerResult, 0);
+    EXPECT_TRUE(busyAfterInner);
+    EXPECT_EQ(indentAfter, indentBefore);
+    EXPECT_EQ(rig.link.transmissions(), 5u);
+    EXPECT_EQ(rig.received(LinkRig::frame(kTypeA, 0, CmdRoute, 9, 9)), 0);
+    QFile log(logDir.path() + "/Debug.txt");
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains("Someone didn't wait until the current command was sent"));
+    // The held link cannot clear while its holder waits further down: no endless wait.
+    rig.link.setCommBusy(true);
+    EXPECT_FALSE(rig.link.WaitClearToSend());
+    rig.link.setCommBusy(false);
+    EXPECT_TRUE(rig.link.WaitClearToSend());
+}
+
+TEST(SerialLink, ZeroTimeoutSendsWithoutWaitingAndDropsSilentlyWithoutAPort)
+{
+    LinkRig rig({.commType = kTypeA, .routerTimeout = 0.0f});
+    rig.line.setSilent(true);
+    rig.makeDanglingPortLink();
+
+    // No port: the command is dropped without a word.
+    EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 4, 2, false), 0);
+    EXPECT_EQ(rig.link.transmissions(), 0u);
+    EXPECT_TRUE(rig.errorLines.isEmpty());
+
+    ASSERT_TRUE(rig.openLine());
+    EXPECT_FALSE(rig.engine.RouteOnRouter(rig.router(0), 4, 2, 3));
+    EXPECT_EQ(rig.router(0).RouteState(4)->Video(), 2);
+    EXPECT_EQ(rig.link.transmissions(), 1u);
+    EXPECT_TRUE(rig.errorLines.isEmpty());
+}
+
+TEST(SerialLink, PortThatCannotBeOpenedIsReportedAndLeavesTheRouteStateAlone)
+{
+    LinkRig rig({.commType = kTypeB});
+    rig.makeDanglingPortLink();
+
+    EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 4, 2, true), -2);
+    EXPECT_TRUE(rig.engine.RouteOnRouter(rig.router(0), 4, 2, 3));
+
+    EXPECT_EQ(rig.router(0).RouteState(4)->Video(), -1);
+    EXPECT_EQ(rig.link.transmissions(), 0u);
+    EXPECT_EQ(rig.errorLines,
+              QStringList({"Comm Port 1 is unavailable", "Comm Port 1 is unavailable"}));
+    EXPECT_FALSE(rig.link.CommBusy());
+}
+
+TEST(SerialLink, VanishedDeviceClosesThePortOnceAndTheNextCommandReopensIt)
+{
+    LinkRig rig({.commType = kTypeA});
+    ASSERT_TRUE(rig.openLine());
+    ASSERT_EQ(rig.link.SendCommand(0, CmdRoute, 4, 2, true), 6);
+
+    rig.line.close();
+    ASSERT_TRUE(waitFor([&] { return !rig.link.isOpen(); }));
+    // Give a storm of read errors every chance to show.
+    rig.link.Delay(0.3);
+    EXPECT_EQ(rig.errorLines, QStringList{"Comm Port 1 is unavailable"});
+
+    ASSERT_TRUE(rig.openLine());
+    EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 5, 3, true), 6);
+    EXPECT_EQ(rig.line.crosspoint(0, 5), 3);
+    EXPECT_EQ(rig.errorLines.size(), 1);
+}
+
+TEST(SerialLink, ErrorLineShowsEachMessageForThreeSeconds)
+{
+    LinkRig rig;
+    rig.link.SetErrMsg("first");
+    const auto firstExpiry = *rig.link.errorExpiry();
+    rig.link.SetErrMsg("second");
+    const auto expiry = *rig.link.errorExpiry();
+    EXPECT_GE(expiry, firstExpiry);
+
+    rig.link.ExpireErrMsg(expiry);
+    EXPECT_EQ(rig.link.errorMessage(), "second");
+    rig.link.ExpireErrMsg(expiry + 1ms);
+    EXPECT_TRUE(rig.link.errorMessage().isEmpty());
+    EXPECT_FALSE(rig.link.errorExpiry().has_value());
+    EXPECT_EQ(rig.errorLines, QStringList({"first", "second"}));
+}
+
+TEST(SerialLink, AcknowledgementsThatArriveTogetherAreConsumedOnePerWait)
+{
+    LinkRig rig({.commType = kTypeA});
+    ASSERT_TRUE(rig.openLine());
+    ASSERT_FALSE(rig.link.OpenCommPort());
+    // EDID header, then two blocks written back to back: two ACKs come back.
+    QByteArray block(8, '\x11');
+    block += char(0);
+    ASSERT_TRUE(rig.link.WriteRaw(QByteArray("\xBE\xEF\x00\x00\x01", 5)));
+    ASSERT_TRUE(rig.link.WriteRaw(block));
+    ASSERT_TRUE(rig.link.WriteRaw(block));
+    ASSERT_TRUE(waitFor([&] { return rig.link.bytesAvailable() >= 2; }));
+
+    EXPECT_TRUE(rig.link.WaitForAck(3));
+    EXPECT_EQ(rig.link.semaphore().Count(), 1);
+    EXPECT_TRUE(rig.link.WaitForAck(3));
+    EXPECT_EQ(rig.link.semaphore().Count(), 0);
+
+    rig.config.settings.RouterTimeout = 0.0f;
+    EXPECT_FALSE(rig.link.WaitForAck(3));
+}
+
+TEST(SerialLink, PortNumberAndDevice)
+{
+    EXPECT_EQ(SerialLink::PortNumber("COM3"), 3);
+    EXPECT_EQ(SerialLink::PortNumber("COM0"), 0);
+    EXPECT_EQ(SerialLink::PortNumber("COMX"), 0);
+    EXPECT_EQ(SerialLink::PortNumber(""), 0);
+    LinkRig rig;
+    EXPECT_EQ(SerialLink::PortDevicePath(4), "/dev/ttyS3");
+    ASSERT_TRUE(rig.openLine());
+    EXPECT_EQ(SerialLink::PortDevicePath(1), rig.portLinkPath());
+}
+
+} // namespace
+} // namespace corvantis::test

@@ -1,0 +1,237 @@
+#include "LinkRig.h"
+#include "link/Framing.h"
+
+#include <QSignalSpy>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace corvantis::test {
+namespace {
+
+const QByteArray kAlivePoll("//F00U\x13\r");
+
+int alivePolls(const LinkRig &rig)
+{
+    return rig.received(kAlivePoll);
+}
+
+void ticks(LinkRig &rig, int count)
+{
+    for (int i = 0; i < count; ++i)
+        rig.poller.Tick();
+}
+
+TEST(StatusPoller, AlivePollAfterATypeBRouteComesOnTheThirtiethTick)
+{
+    LinkRig rig({.commType = kTypeB, .routerType = StatusPoller::kAliveModel, .pacing = false});
+    ASSERT_TRUE(rig.openLineAndPort());
+    rig.poller.setStatusPollEnabled(false);
+    QSignalSpy online(&rig.poller, &StatusPoller::matrixOnlineChanged);
+    QSignalSpy indicator(&rig.poller, &StatusPoller::aliveIndicatorVisible);
+    ASSERT_EQ(rig.link.SendCommand(0, CmdRoute, 1, 1, true), 6);
+    EXPECT_EQ(rig.poller.AlivePollCounter(), StatusPoller::kAfterRoute);
+
+    ticks(rig, 29);
+    rig.link.Delay(0.05);
+    EXPECT_EQ(alivePolls(rig), 0);
+    rig.poller.Tick();
+    ASSERT_TRUE(waitFor([&] { return alivePolls(rig) == 1; }));
+    EXPECT_EQ(online.count(), 1);
+    EXPECT_TRUE(online[0][0].toBool());
+    EXPECT_EQ(indicator.count(), 1);
+    EXPECT_TRUE(indicator[0][0].toBool());
+
+    // From then on every 20 ticks.
+    ticks(rig, 19);
+    rig.link.Delay(0.05);
+    EXPECT_EQ(alivePolls(rig), 1);
+    rig.poller.Tick();
+    ASSERT_TRUE(waitFor([&] { return alivePolls(rig) == 2; }));
+}
+
+TEST(StatusPoller, SilentRouterGoesOfflineAfterTwoTriesAndBackOnlineWithAStatusRequest)
+{
+    LinkRig rig({.commType = kTypeB, .routerType = StatusPoller::kAliveModel, .pacing = false});
+    rig.line.setSilent(true);
+    ASSERT_TRUE(rig.openLineAndPort());
+    rig.poller.setStatusPollEnabled(false);
+    QSignalSpy online(&rig.poller, &StatusPoller::matrixOnlineChanged);
+    rig.poller.setAlivePollCounter(19);
+
+    rig.poller.Tick();
+    ASSERT_TRUE(waitFor([&] { return alivePolls(rig) == 2; }));
+    ASSERT_EQ(online.count(), 1);
+    EXPECT_FALSE(online[0][0].toBool());
+    EXPECT_EQ(rig.poller.matrixState(), StatusPoller::MatrixState::Offline);
+
+    rig.line.setSilent(false);
+    rig.poller.setAlivePollCounter(19);
+    rig.poller.Tick();
+    ASSERT_EQ(online.count(), 2);
+    EXPECT_TRUE(online[1][0].toBool());
+    EXPECT_EQ(rig.poller.StatusPollCounter(), StatusPoller::kBackOnline);
+}
+
+TEST(StatusPoller, RoutersReportClicksTheNamedCellWithoutSendingAnything)
+{
+    LinkRig rig({.commType = kTypeB});
+    ASSERT_TRUE(rig.openLineAndPort());
+    QList<int> cells;
+    QList<bool> remote;
+    QObject::connect(&rig.poller, &StatusPoller::remoteCellClick, &rig.poller, [&](int cell) {
+        cells << cell;
+        remote << rig.engine.RemoteClick();
+        // The grid's click: input row cell / 16 to output column cell % 16.
+        EXPECT_FALSE(rig.engine.RouteOnRouter(rig.router(0), cell % 16, cell / 16, 3));
+    });
+
+    // The router's front panel routes input 2 to output 3: "U", 2, 3.
+    ASSERT_TRUE(rig.line.frontPanelRoute(0, 2, 1));
+    ASSERT_TRUE(waitFor([&] { return rig.link.ReplyReceived(); }));
+    ASSERT_TRUE(waitFor([&] { return rig.link.bytesAvailable() >= 3; }));
+    rig.poller.Tick();
+
+    EXPECT_EQ(cells, QList<int>{18});
+    EXPECT_EQ(remote, QList<bool>{true});
+    EXPECT_FALSE(rig.engine.RemoteClick());
+    EXPECT_FALSE(rig.link.ReplyReceived());
+    EXPECT_EQ(rig.router(0).RouteState(2)->Video(), 1);
+    EXPECT_EQ(rig.link.transmissions(), 0u);
+}
+
+TEST(StatusPoller, ReportsThatNameNoCellAreDropped)
+{
+    LinkRig rig;
+    QSignalSpy clicks(&rig.poller, &StatusPoller::remoteCellClick);
+    for (const QByteArray &data :
+         {QByteArray("U\x02"), QByteArray("U"), QByteArray("U\x00\x03", 3), QByteArray("U\x11\x01"),
+          QByteArray("U\x01\x11"), QByteArray("u\x02\x03"), QByteArray("\x06")})
+        rig.poller.HandleReceived(data);
+    EXPECT_EQ(clicks.count(), 0);
+
+    rig.poller.HandleReceived(QByteArray("U\x10\x10junk"));
+    ASSERT_EQ(clicks.count(), 1);
+    EXPECT_EQ(clicks[0][0].toInt(), 255);
+}
+
+TEST(StatusPoller, PeriodicTypeBRequestIsAppliedOnTheNextTick)
+{
+    LinkRig rig({.commType = kTypeB});
+    ASSERT_TRUE(rig.openLineAndPort());
+    ASSERT_TRUE(rig.line.frontPanelRoute(0, 7, 9));
+    ASSERT_TRUE(waitFor([&] { return rig.link.ReplyReceived(); }));
+    rig.link.DiscardInput();
+    rig.link.setReplyReceived(false);
+    QSignalSpy applied(&rig.engine, &RoutingEngine::statusApplied);
+    QSignalSpy indicator(&rig.poller, &StatusPoller::aliveIndicatorVisible);
+
+    // The first request comes ten ticks after start.
+    ticks(rig, 9);
+    EXPECT_EQ(rig.link.transmissions(), 0u);
+    rig.poller.Tick();
+    EXPECT_EQ(rig.link.transmissions(), 1u);
+    EXPECT_EQ(rig.poller.StatusPollCounter(), 0);
+    EXPECT_EQ(rig.link.StatusBuffer().size(), 16);
+    EXPECT_EQ(applied.count(), 0);
+
+    rig.poller.Tick();
+    EXPECT_EQ(applied.count(), 1);
+    EXPECT_EQ(rig.router(0).RouteState(7)->Video(), 9);
+    // Not the alive model: indicator hidden, never polled.
+    EXPECT_EQ(rig.link.transmissions(), 1u);
+    ASSERT_EQ(indicator.count(), 1);
+    EXPECT_FALSE(indicator[0][0].toBool());
+}
+
+TEST(StatusPoller, ReceivedDataHoldsThePeriodicCounterAndUpdateMatrixBringsTheRequest)
+{
+    LinkRig rig({.commType = kTypeB});
+    ASSERT_TRUE(rig.openLineAndPort());
+    for (int i = 0; i < 20; ++i) {
+        rig.link.setReplyReceived(true);
+        rig.poller.Tick();
+    }
+    EXPECT_EQ(rig.poller.StatusPollCounter(), StatusPoller::kStatusPollStart);
+    EXPECT_EQ(rig.link.transmissions(), 0u);
+
+    rig.poller.setStatusPollCounter(5);
+    rig.poller.UpdateMatrix();
+    rig.poller.Tick();
+    EXPECT_EQ(rig.link.transmissions(), 1u);
+}
+
+TEST(StatusPoller, ModelWithoutStatusIsNeverAskedForIt)
+{
+    LinkRig rig({.commType = kTypeB, .routerType = StatusPoller::kNoStatusModel});
+    ASSERT_TRUE(rig.openLineAndPort());
+    rig.poller.SendStartupRequest();
+    rig.poller.UpdateMatrix();
+    ticks(rig, 25);
+    EXPECT_EQ(rig.link.transmissions(), 0u);
+}
+
+TEST(StatusPoller, StartupRequestDependsOnTheModel)
+{
+    for (const int model : {0, 1, 2, 3, 4, 13}) {
+        LinkRig rig({.commType = kTypeB, .routerType = model});
+        ASSERT_TRUE(rig.openLineAndPort());
+        rig.poller.SendStartupRequest();
+        const bool asked = !(model == 0 || model == 1 || model == 3);
+        EXPECT_EQ(rig.link.transmissions(), asked ? 1u : 0u) << "model " << model;
+    }
+}
+
+TEST(StatusPoller, TypeAPeriodicRequestIsASignOfLifeOnly)
+{
+    LinkRig rig({.commType = kTypeA});
+    rig.line.setSilent(true);
+    ASSERT_TRUE(rig.openLineAndPort());
+    QSignalSpy applied(&rig.engine, &RoutingEngine::statusApplied);
+    rig.poller.UpdateMatrix();
+
+    rig.poller.Tick();
+
+    EXPECT_EQ(rig.link.transmissions(), 1u);
+    EXPECT_EQ(applied.count(), 0);
+    EXPECT_EQ(rig.errorLines, QStringList{"No Router Communication"});
+    EXPECT_EQ(rig.poller.StatusPollCounter(), 0);
+}
+
+TEST(StatusPoller, TickThatComesDuringAnotherTickIsSkipped)
+{
+    LinkRig rig({.commType = kTypeB, .routerType = StatusPoller::kAliveModel, .pacing = false});
+    ASSERT_TRUE(rig.openLineAndPort());
+    rig.recording.setRecordMode(1);
+    QSignalSpy blinks(&rig.poller, &StatusPoller::recordLabelBlink);
+    rig.poller.setAlivePollCounter(19);
+    // Lands inside the alive poll's wait.
+    QTimer::singleShot(5, &rig.poller, [&] { rig.poller.Tick(); });
+
+    rig.poller.Tick();
+
+    EXPECT_EQ(blinks.count(), 1);
+    EXPECT_EQ(alivePolls(rig), 1);
+    rig.recording.setRecordMode(0);
+    rig.poller.Tick();
+    EXPECT_EQ(blinks.count(), 1);
+}
+
+TEST(StatusPoller, NothingTouchesTheLineWhileACommandHoldsIt)
+{
+    LinkRig rig({.commType = kTypeB, .routerType = StatusPoller::kAliveModel, .pacing = false});
+    ASSERT_TRUE(rig.openLineAndPort());
+    rig.link.setCommBusy(true);
+    rig.poller.UpdateMatrix();
+    rig.poller.setAlivePollCounter(19);
+    rig.link.setReplyReceived(true);
+
+    rig.poller.Tick();
+
+    EXPECT_EQ(rig.link.transmissions(), 0u);
+    EXPECT_TRUE(rig.link.ReplyReceived());
+    EXPECT_EQ(rig.poller.AlivePollCounter(), StatusPoller::kAlivePollDue);
+    rig.link.setCommBusy(false);
+}
+
+} // namespace
+} // namespace corvantis::test
