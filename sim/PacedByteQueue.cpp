@@ -4,6 +4,10 @@
 
 namespace corvantis {
 
+namespace {
+constexpr std::chrono::nanoseconds kTimerSlack{500'000};
+}
+
 PacedByteQueue::PacedByteQueue(QObject *parent) : QObject(parent)
 {
     m_clock.start();
@@ -35,24 +39,30 @@ void PacedByteQueue::pump()
     qint64 nextNs = -1;
     while (!m_chunks.empty()) {
         Chunk &chunk = m_chunks.front();
-        const qint64 at = m_pacing ? std::max(chunk.notBeforeNs, m_lineFreeNs) : chunk.notBeforeNs;
-        if (at > now) {
-            nextNs = at;
+        if (!m_pacing) {
+            if (chunk.notBeforeNs > now + kTimerSlack.count()) {
+                nextNs = chunk.notBeforeNs;
+                break;
+            }
+            due.append(chunk.bytes.mid(chunk.sent));
+            m_chunks.pop_front();
+            continue;
+        }
+        // A byte is through once all its bits have been on the line.
+        const qint64 done = std::max(chunk.notBeforeNs, m_lineFreeNs) + kByteTime.count();
+        if (done > now + kTimerSlack.count()) {
+            nextNs = done;
             break;
         }
-        if (m_pacing) {
-            due.append(chunk.bytes.at(chunk.sent++));
-            m_lineFreeNs = at + kByteTime.count();
-        } else {
-            due.append(chunk.bytes.mid(chunk.sent));
-            chunk.sent = chunk.bytes.size();
-        }
+        due.append(chunk.bytes.at(chunk.sent++));
+        m_lineFreeNs = done;
         if (chunk.sent >= chunk.bytes.size())
             m_chunks.pop_front();
     }
     if (nextNs >= 0) {
-        // Round up, so the timer never fires before the byte is due.
-        const qint64 waitMs = (nextNs - now + 999'999) / 1'000'000;
+        // Timers count whole milliseconds: a byte may leave up to half of one early, which
+        // keeps the average rate at 9600 baud instead of lagging behind it.
+        const qint64 waitMs = (nextNs - now + 500'000) / 1'000'000;
         m_timer.start(static_cast<int>(std::min<qint64>(waitMs, 24 * 3600 * 1000)));
     }
     if (!due.isEmpty())

@@ -34,7 +34,7 @@ Q_SIGNALS:
 private:
     struct Chunk {
         QByteArray bytes;
-        qsizetype sent = 0;
+        qsizetype sent = 0; // paced bytes already through
         qint64 notBeforeNs = 0;
     };
 
@@ -43,7 +43,7 @@ private:
     std::deque<Chunk> m_chunks;
     QTimer m_timer;
     QElapsedTimer m_clock;
-    // When the line can carry the next byte.
+    // When the last byte was through, so the line can carry the next one.
     qint64 m_lineFreeNs = 0;
     bool m_pacing = true;
 };

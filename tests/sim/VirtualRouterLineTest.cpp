@@ -332,9 +332,17 @@ void VirtualRouterLineTest::linkIsCreatedReplacedAndRemoved()
     QVERIFY(line.addRouter({0, 16, 16}));
     QVERIFY2(line.open(link), qPrintable(line.errorString()));
     QCOMPARE(QFileInfo(link).symLinkTarget(), line.devicePath());
+    {
+        LineClient client;
+        QVERIFY(client.open(link));
+        QCOMPARE(client.exchange(typeB("//F00M01I01"), 1), QByteArray("B"));
+    }
+    // The program closes its port and opens it again: the line notices both.
+    QTRY_VERIFY_WITH_TIMEOUT(!line.isAttached(), kWaitMs);
     LineClient client;
     QVERIFY(client.open(link));
     QCOMPARE(client.exchange(typeB("//F00M01I01"), 1), QByteArray("B"));
+    QVERIFY(line.isAttached());
     line.close();
     QVERIFY(!QFileInfo(link).isSymLink());
 
