@@ -93,8 +93,10 @@ std::string readConfigFile(const std::string &path)
     const auto file = toPath(path);
     std::error_code ec;
     const auto status = fs::status(file, ec);
-    if (!fs::exists(status))
+    if (status.type() == fs::file_type::not_found)
         throw RuntimeError("File not found: " + path);
+    if (ec)
+        throw RuntimeError("Cannot read " + path + ": " + ec.message());
     if (!fs::is_regular_file(status))
         throw RuntimeError("Not a file: " + path);
     const auto size = fs::file_size(file, ec);
@@ -136,25 +138,20 @@ void writeReplacing(const std::string &path, const std::string &text)
     temporary += ".tmp";
 
     errno = 0;
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out)
-            throw RuntimeError("Cannot write " + path + ": " + systemError(errno));
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.flush();
-        if (!out) {
-            const int error = errno;
-            out.close();
-            fs::remove(temporary, ec);
-            throw RuntimeError("Cannot write " + path + ": " + systemError(error));
-        }
-        out.close();
-        if (!out) {
-            const int error = errno;
-            fs::remove(temporary, ec);
-            throw RuntimeError("Cannot write " + path + ": " + systemError(error));
-        }
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out)
+        throw RuntimeError("Cannot write " + path + ": " + systemError(errno));
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    if (!out) {
+        const int error = errno;
+        fs::remove(temporary, ec);
+        throw RuntimeError("Cannot write " + path + ": " + systemError(error));
     }
+    // The new file keeps the permissions the operator gave the old one.
+    const auto old = fs::status(target, ec);
+    if (!ec && fs::is_regular_file(old))
+        fs::permissions(temporary, old.permissions(), ec);
     fs::rename(temporary, target, ec);
     if (ec) {
         const auto reason = ec.message();

@@ -426,15 +426,17 @@ TEST_F(ConfigFileTest, FailedSaveLeavesTheOldFileAndPathAlone)
     EXPECT_TRUE(m_config.settings.ConfigFilePath.empty());
 }
 
-TEST_F(ConfigFileTest, SaveThroughALinkReplacesTheFileItNames)
+TEST_F(ConfigFileTest, SaveThroughALinkReplacesTheFileItNamesAndKeepsItsPermissions)
 {
     const auto real = save(m_config, "real.rcf");
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
     fs::create_symlink(real, m_dir / "link.rcf");
     m_config.settings.ConfigFilePath.clear();
     m_config.settings.CommType = 1;
     save(m_config, "link.rcf");
     EXPECT_TRUE(fs::is_symlink(m_dir / "link.rcf"));
     EXPECT_NE(read(real).find("Comm Type: 1"), std::string::npos);
+    EXPECT_EQ(fs::status(real).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST_F(ConfigFileTest, SaveThenLoadGivesBackSettingsRoutersNamesAndMacros)
