@@ -85,12 +85,13 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("corvantis-sim"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "A virtual line of matrix switchers (routers) behind a pseudo-terminal, for running\n"
-        "Corvantis without hardware. The program opens the device (or the link to it) as its\n"
-        "serial port; the routers answer its frames, keep their crosspoints and, on command\n"
-        "from this console, report front-panel routes. Type help at the console for its\n"
-        "commands; outputs and inputs there count from 1, frame addresses are 0 to 15."));
+    parser.setApplicationDescription(
+        QStringLiteral(
+            "A virtual line of matrix switchers (routers) behind a pseudo-terminal, for running\n"
+            "Corvantis without hardware. The program opens the device (or the link to it) as its\n"
+            "serial port; the routers answer its frames, keep their crosspoints and, on command\n"
+            "from this console, report front-panel routes.\n\n") +
+        SimConsole::helpText());
     parser.addHelpOption();
     const QCommandLineOption configOption(
         QStringLiteral("config"),
