@@ -11,7 +11,8 @@ namespace corvantis {
 // How the routers answer a frame, and what the frame changes in them. Only frames of the
 // line's framing are answered (EDID transfers in either); a frame for a frame address where
 // no router sits, or asking for a port the router does not have, gets no answer and changes
-// nothing. Each acknowledgement of an EDID transfer is a reply of its own.
+// nothing. A status request to any router's frame address answers for the whole line, in
+// logical output order. Each acknowledgement of an EDID transfer is a reply of its own.
 class SimResponder {
 public:
     static constexpr char kAck = 0x06;

@@ -233,20 +233,22 @@ void VirtualRouterLine::handleFrame(const SimFrame &frame)
         m_received.removeFirst();
     m_received.append(frame.bytes);
     ++m_framesReceived;
-    Q_EMIT frameReceived(frame.bytes);
 
     const bool edid =
         frame.kind == SimFrame::Kind::EdidHeader || frame.kind == SimFrame::Kind::EdidBlock;
+    bool heard = true;
     if (m_resendOnly && !edid) {
-        if (frame.bytes != m_firstTransmission) {
-            m_firstTransmission = frame.bytes;
+        heard = frame.bytes == m_firstTransmission;
+        m_firstTransmission = heard ? QByteArray() : frame.bytes;
+        if (!heard)
             ++m_repliesDropped;
-            return;
-        }
-        m_firstTransmission.clear();
     }
-    for (const QByteArray &reply : m_responder.respond(frame))
-        sendReply(reply);
+    if (heard) {
+        for (const QByteArray &reply : m_responder.respond(frame))
+            sendReply(reply);
+    }
+    // Last, so that whoever listens sees the frame's effect and counters.
+    Q_EMIT frameReceived(frame.bytes);
 }
 
 void VirtualRouterLine::sendReply(const QByteArray &reply)

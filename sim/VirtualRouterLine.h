@@ -107,6 +107,7 @@ public:
     void clearCounters();
 
 Q_SIGNALS:
+    // After the frame has taken effect and its replies are on their way.
     void frameReceived(const QByteArray &frame);
 
 private:
