@@ -1,0 +1,9 @@
+# Serial link: applying status replies (Google Benchmark), and the route round trip and the CPU
+# used while waiting, measured against the virtual router line (a small timing program).
+add_executable(bench_link_status ${CMAKE_CURRENT_LIST_DIR}/link/StatusApplyBench.cpp)
+target_link_libraries(bench_link_status PRIVATE corvantis_link benchmark::benchmark)
+
+if(TARGET corvantis_simlib)
+    add_executable(bench_link_timing ${CMAKE_CURRENT_LIST_DIR}/link/LinkTimingBench.cpp)
+    target_link_libraries(bench_link_timing PRIVATE corvantis_link corvantis_simlib)
+endif()
