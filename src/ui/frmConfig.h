@@ -1,0 +1,116 @@
+#pragma once
+
+#include "config/SetupDialogModel.h"
+
+#include <QDialog>
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGridLayout;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QScrollBar;
+
+namespace corvantis {
+
+struct Configuration;
+
+// "Configure Router": serial port, time-out, framing and the routers on the line. It edits
+// copies and hands the accepted setup back through writeResults(); it never opens the port.
+// Every control's objectName is its name; the four router rows are numbered, as in
+// "cboRouter_0" to "cboRouter_3".
+class frmConfig : public QDialog {
+    Q_OBJECT
+
+public:
+    // 4260 and 7575 twips at 15 twips a pixel.
+    static constexpr int kNormalHeight = 284;
+    static constexpr int kAdvancedHeight = 505;
+    static constexpr int kWidth = 640;
+
+    explicit frmConfig(const Configuration &config, QWidget *parent = nullptr);
+
+    // After the dialog was accepted: the settings and routers it was given back. Does nothing
+    // when it was not.
+    void writeResults(Configuration &config) const;
+    const SetupDialogModel &model() const { return m_model; }
+
+signals:
+    void familyLabelChanged(const QString &label);
+    void changeRouterAddressRequested();
+    void uploadEdidRequested(int frameAddress, const QString &path, const QString &comPortName);
+    void helpRequested(int topic);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    enum class BoxKind { Inputs, Outputs, MapIn, MapOut };
+
+    struct RowWidgets {
+        QLabel *lblFA = nullptr;
+        QComboBox *cboRouter = nullptr;
+        QLineEdit *txtInputs = nullptr;
+        QLineEdit *txtOutputs = nullptr;
+        QCheckBox *ckAVSplit = nullptr;
+        QLineEdit *txtMInput = nullptr;
+        QLabel *lblMInEnd = nullptr;
+        QLineEdit *txtMOutput = nullptr;
+        QLabel *lblMOutEnd = nullptr;
+    };
+
+    QWidget *buildSettings();
+    QWidget *buildTable();
+    QWidget *buildButtons();
+    QGroupBox *buildAdvancedFrame();
+    QLineEdit *makeBox(const QString &name, int row, BoxKind kind);
+    void ApplyColours();
+
+    void placeMapHeadings(bool shown);
+    void refresh();
+    void UpdateRouterBox();
+    void updatePortHint();
+    void applyHeight();
+
+    void commitBox(QLineEdit *box);
+    void commitFocusedBox();
+    void routerCountChosen(int index);
+    void scrolled(int value);
+    void advancedToggled(bool on);
+    void modelChosen(int row, int index);
+    void okClicked();
+    void cancelClicked();
+    void openEdidClicked();
+    void xmitEdidClicked();
+
+    SetupDialogModel m_model;
+
+    QComboBox *m_cboRouterCount = nullptr;
+    QComboBox *m_cboCom = nullptr;
+    QLabel *m_lblComTarget = nullptr;
+    QComboBox *m_cboCommType = nullptr;
+    QLineEdit *m_txtTimeout = nullptr;
+    QLabel *m_lblMapHelp = nullptr;
+    QLabel *m_lblMapIn = nullptr;
+    QLabel *m_lblMapOut = nullptr;
+    QLabel *m_lblAVSplit = nullptr;
+    std::array<RowWidgets, SetupDialogModel::kVisibleRows> m_rows;
+    QScrollBar *m_vScroll = nullptr;
+    QLabel *m_lblExtraHelp = nullptr;
+    QPushButton *m_btnResetMapping = nullptr;
+    QPushButton *m_btnAdvanced = nullptr;
+    QPushButton *m_btnOK = nullptr;
+    QPushButton *m_btnCancel = nullptr;
+    QFrame *m_shpOutline = nullptr;
+    QGridLayout *m_tableGrid = nullptr;
+    std::array<QFrame *, 2> m_separators{};
+    QGroupBox *m_fraAdvanced = nullptr;
+    QComboBox *m_cboFrameAddress = nullptr;
+    QLineEdit *m_txtEdidFile = nullptr;
+};
+
+} // namespace corvantis

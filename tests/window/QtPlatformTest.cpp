@@ -1,0 +1,159 @@
+#include "ui/QtPlatform.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+
+using namespace corvantis;
+
+// Receives what the desktop would have opened.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public slots:
+    void open(const QUrl &url) { urls << url; }
+};
+
+class QtPlatformTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void filtersGetDescriptionsAndQtSeparators_data();
+    void filtersGetDescriptionsAndQtSeparators();
+    void linksOpenAsLinksAndEverythingElseAsLocalFiles();
+    void messageBoxShowsTitleIconAndButtonsAndReturnsTheAnswer();
+    void inputBoxReturnsTheTextOrNothingWhenCancelled();
+    void foldersAndProgramsComeFromQt();
+
+private:
+    // Runs `answer` on the modal window as soon as it is shown.
+    static void whenModalShown(std::function<void(QWidget *)> answer)
+    {
+        QTimer::singleShot(0, qApp, [answer] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (!modal) {
+                whenModalShown(answer);
+                return;
+            }
+            answer(modal);
+        });
+    }
+};
+
+void QtPlatformTest::filtersGetDescriptionsAndQtSeparators_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("configuration pattern") << "*.rcf"
+                                           << "Configuration files (*.rcf)";
+    QTest::newRow("edid pattern") << "*.bin"
+                                  << "EDID files (*.bin)";
+    QTest::newRow("empty") << ""
+                           << "All files (*)";
+    QTest::newRow("pairs") << "Text:*.txt:All Files:*.*"
+                           << "Text (*.txt);;All Files (*)";
+    QTest::newRow("several patterns") << "Pictures:*.png;*.bmp"
+                                      << "Pictures (*.png *.bmp)";
+}
+
+void QtPlatformTest::filtersGetDescriptionsAndQtSeparators()
+{
+    QFETCH(QString, filter);
+    QFETCH(QString, expected);
+    QCOMPARE(QtPlatform::qtFilter(filter.toStdString()), expected);
+}
+
+void QtPlatformTest::linksOpenAsLinksAndEverythingElseAsLocalFiles()
+{
+    QCOMPARE(QtPlatform::documentUrl("mailto:support@example.com").scheme(),
+             QStringLiteral("mailto"));
+    QCOMPARE(QtPlatform::documentUrl("https://example.com/a?b=1").toString(),
+             QStringLiteral("https://example.com/a?b=1"));
+    QCOMPARE(QtPlatform::documentUrl("www.example.com").toString(),
+             QStringLiteral("http://www.example.com"));
+    const QUrl file = QtPlatform::documentUrl("/tmp/read me#1.txt");
+    QVERIFY(file.isLocalFile());
+    QCOMPARE(file.toLocalFile(), QStringLiteral("/tmp/read me#1.txt"));
+    QVERIFY(QtPlatform::documentUrl("C:\\Data\\notes.txt").isLocalFile());
+
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &catcher, "open");
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+    QtPlatform platform;
+    QVERIFY(platform.openDocument("mailto:support@example.com"));
+    QVERIFY(platform.openDocument("https://example.com/"));
+    QVERIFY(!platform.openDocument(""));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    QCOMPARE(catcher.urls.size(), 2);
+    QCOMPARE(catcher.urls[0].path(), QStringLiteral("support@example.com"));
+}
+
+void QtPlatformTest::messageBoxShowsTitleIconAndButtonsAndReturnsTheAnswer()
+{
+    QtPlatform platform;
+    QString seenTitle;
+    QMessageBox::Icon seenIcon = QMessageBox::NoIcon;
+    whenModalShown([&](QWidget *modal) {
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        QVERIFY(box);
+        seenTitle = box->windowTitle();
+        seenIcon = box->icon();
+        QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+        box->button(QMessageBox::Yes)->click();
+    });
+    QCOMPARE(platform.messageBox("Save the changes?", "Corvantis", MessageButtons::YesNo,
+                                 MessageIcon::Question),
+             MessageAnswer::Yes);
+    QCOMPARE(seenTitle, QStringLiteral("Corvantis"));
+    QCOMPARE(seenIcon, QMessageBox::Question);
+
+    whenModalShown([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+    QCOMPARE(platform.messageBox("Sure?", "Corvantis", MessageButtons::OkCancel,
+                                 MessageIcon::Exclamation),
+             MessageAnswer::Cancel);
+    whenModalShown([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+    QCOMPARE(platform.messageBox("Done", "Corvantis", MessageButtons::Ok, MessageIcon::None),
+             MessageAnswer::Ok);
+}
+
+void QtPlatformTest::inputBoxReturnsTheTextOrNothingWhenCancelled()
+{
+    QtPlatform platform;
+    whenModalShown([](QWidget *modal) {
+        auto *dialog = qobject_cast<QInputDialog *>(modal);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->textValue(), QStringLiteral("Macro 1"));
+        dialog->setTextValue(QStringLiteral("Studio A"));
+        dialog->accept();
+    });
+    QCOMPARE(platform.inputBox("Name of the macro", "Corvantis", "Macro 1"),
+             std::optional<std::string>("Studio A"));
+    whenModalShown([](QWidget *modal) { qobject_cast<QDialog *>(modal)->reject(); });
+    QCOMPARE(platform.inputBox("Name of the macro", "Corvantis", "Macro 1"), std::nullopt);
+}
+
+void QtPlatformTest::foldersAndProgramsComeFromQt()
+{
+    QtPlatform platform;
+    QCOMPARE(QString::fromStdString(platform.appDataFolder()),
+             QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    QCOMPARE(QString::fromStdString(platform.programFolder()),
+             QCoreApplication::applicationDirPath());
+    QVERIFY(platform.startProgram("/bin/true", {"ignored argument"}));
+    QVERIFY(!platform.startProgram("/nonexistent/program", {}));
+    QVERIFY(!platform.controlKeyDown());
+    QVERIFY(!platform.shiftKeyDown());
+}
+
+QTEST_MAIN(QtPlatformTest)
+#include "QtPlatformTest.moc"
