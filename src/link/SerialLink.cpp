@@ -125,6 +125,7 @@ void SerialLink::onErrorOccurred(int error)
         m_port->isOpen()) {
         CloseCommPort();
         reportUnavailable(m_portNumber);
+        emit portLost();
     }
 }
 

@@ -114,6 +114,8 @@ signals:
     void statusUpdateRequested();
     void frameTransmitted(const QByteArray &frame);
     void portOpenChanged(bool open);
+    // The device went away while the port was open; the port is closed now.
+    void portLost();
 
 private:
     void onReadyRead();

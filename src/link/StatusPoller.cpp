@@ -46,6 +46,11 @@ StatusPoller::StatusPoller(const Settings &settings, SerialLink &link, RoutingEn
     connect(&m_timer, &QTimer::timeout, this, &StatusPoller::Tick);
     connect(&m_link, &SerialLink::routeFrameBuilt, this,
             [this] { m_alivePollCounter = kAfterRoute; });
+    // Polls stop while the port is closed; the indicator must not keep claiming an answer.
+    connect(&m_link, &SerialLink::portLost, this, [this] {
+        if (m_settings.CurrentRouterType == kAliveModel)
+            setMatrixState(MatrixState::Offline);
+    });
 }
 
 void StatusPoller::start()

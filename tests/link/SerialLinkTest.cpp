@@ -3,6 +3,7 @@
 #include "util/clsDebug.h"
 
 #include <QFile>
+#include <QSignalSpy>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -142,15 +143,18 @@ TEST(SerialLink, PortThatCannotBeOpenedIsReportedAndLeavesTheRouteStateAlone)
 
 TEST(SerialLink, VanishedDeviceClosesThePortOnceAndTheNextCommandReopensIt)
 {
-    LinkRig rig({.commType = kTypeA});
+    LinkRig rig({.commType = kTypeA, .routerType = StatusPoller::kAliveModel});
     ASSERT_TRUE(rig.openLine());
     ASSERT_EQ(rig.link.SendCommand(0, CmdRoute, 4, 2, true), 6);
+    QSignalSpy online(&rig.poller, &StatusPoller::matrixOnlineChanged);
 
     rig.line.close();
     ASSERT_TRUE(waitFor([&] { return !rig.link.isOpen(); }));
     // Give a storm of read errors every chance to show.
     rig.link.Delay(0.3);
     EXPECT_EQ(rig.errorLines, QStringList{"Comm Port 1 is unavailable"});
+    ASSERT_EQ(online.count(), 1);
+    EXPECT_FALSE(online[0][0].toBool());
 
     ASSERT_TRUE(rig.openLine());
     EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 5, 3, true), 6);
