@@ -54,21 +54,16 @@ std::optional<std::string> SetupValidation::CheckRouters(const RouterTable &rout
         if (router->InputCount() < 0)
             return routerText(slot) + " has an input count of zero";
         for (int output = 0; output <= router->OutputCount(); ++output) {
+            // Routers keep their ranges inside the matrix; anything else is a fault to report.
             const int logical = router->MapOutput(output);
             if (logical < 0 || logical >= kLogicalPorts)
-                return routerText(slot) + " has mapped output(s) beyond matrix output " +
-                       std::to_string(kLogicalPorts) + ". Set the range to unused area.";
+                throw RuntimeError(kSubscriptOutOfRange);
             int &owner = outputOwner[static_cast<std::size_t>(logical)];
             if (owner >= 0)
                 return routerText(slot) + " has mapped output(s) overlapping " + routerText(owner) +
                        ". Set the range to unused area.";
             owner = slot;
         }
-        // A larger count can push a range past the end after its offset was accepted.
-        const int lastInput = router->MapInput(router->InputCount());
-        if (lastInput < 0 || lastInput >= kLogicalPorts)
-            return routerText(slot) + " has mapped input(s) beyond matrix input " +
-                   std::to_string(kLogicalPorts) + ". Move the range down.";
     }
     return std::nullopt;
 }

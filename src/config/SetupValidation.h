@@ -21,8 +21,8 @@ public:
     static float ConvertToSingle(std::string_view text);
     static std::optional<std::string> CheckTimeout(float seconds);
     // Routers from slot 0 up to the first empty slot, in slot order: a model, ports, and
-    // outputs that lie inside the matrix without overlapping an earlier router's. Inputs may
-    // be shared.
+    // outputs that do not overlap an earlier router's. Inputs may be shared. An output outside
+    // the matrix throws RuntimeError("Subscript out of range").
     static std::optional<std::string> CheckRouters(const RouterTable &routers);
 };
 

@@ -427,26 +427,21 @@ TEST_F(SetupDialogModelTest, MappingBoxesMoveOnlyTheirRouter)
     EXPECT_EQ(model.RowAt(1).mapIn, "1");
 }
 
-TEST_F(SetupDialogModelTest, RangesPushedPastTheMatrixByALargerCountAreRefused)
+TEST_F(SetupDialogModelTest, LargerModelInAdvancedModeStaysInsideAndOverlapsAreCaught)
 {
-    addRouters({16});
-    config.routers.at(0)->SetMapOut(100);
+    addRouters({16, 16});
+    config.routers.at(1)->SetMapOut(100);
     auto model = open();
     model.SetAdvancedMode(true);
-    model.ChooseModel(0, 15); // 64 ports; advanced mode keeps the offset
-    EXPECT_EQ(model.RowAt(0).mapOutEnd, "-164");
+    model.ChooseModel(1, 15); // 64 ports from 101 would pass the end of the matrix
+    EXPECT_EQ(model.RowAt(1).mapOut, "64");
+    EXPECT_EQ(model.RowAt(1).mapOutEnd, "-127");
+    EXPECT_TRUE(model.Accept());
+    model.ChooseModel(0, 15);
+    EXPECT_EQ(model.RowAt(0).mapOutEnd, "-64"); // advanced mode moves nothing
     EXPECT_FALSE(model.Accept());
-    EXPECT_EQ(messages(), std::vector<std::string>{"Router 0 has mapped output(s) beyond matrix "
-                                                   "output 128. Set the range to unused area."});
-
-    platform.clear();
-    model.EnterField();
-    model.CommitMapOut(0, "1");
-    model.CommitMapIn(0, "60");
-    model.CommitInputs(0, "100");
-    EXPECT_FALSE(model.Accept());
-    EXPECT_EQ(messages(), std::vector<std::string>{"Router 0 has mapped input(s) beyond matrix "
-                                                   "input 128. Move the range down."});
+    EXPECT_EQ(messages(), std::vector<std::string>{"Router 1 has mapped output(s) overlapping "
+                                                   "Router 0. Set the range to unused area."});
 }
 
 TEST_F(SetupDialogModelTest, CurrentRouterTypeComesFromRouterZeroWhateverTheTopRow)
