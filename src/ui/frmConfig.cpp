@@ -88,7 +88,7 @@ QFrame *makeLine(const QString &name, QWidget *parent)
 } // namespace
 
 frmConfig::frmConfig(const Configuration &config, QWidget *parent)
-    : QDialog(parent), m_model(config.settings, config.routers)
+    : QDialog(parent), m_model(config.settings, config.routers), m_dataFolder(ProgramDataFolder())
 {
     setObjectName(QStringLiteral("frmConfig"));
     setWindowTitle(QStringLiteral("Configure Router"));
@@ -492,7 +492,7 @@ void frmConfig::UpdateRouterBox()
 
 void frmConfig::updatePortHint()
 {
-    const ComPortTarget target = ComPortTarget::Resolve(m_model.ComPortName(), ProgramDataFolder());
+    const ComPortTarget target = ComPortTarget::Resolve(m_model.ComPortName(), m_dataFolder);
     if (target.device.empty()) {
         m_lblComTarget->clear();
         m_lblComTarget->setToolTip({});
@@ -626,7 +626,7 @@ void frmConfig::cancelClicked()
 void frmConfig::openEdidClicked()
 {
     const std::string path =
-        platform().openFileDialog("Configuration File", "*.bin", ProgramDataFolder(), "");
+        platform().openFileDialog("Configuration File", "*.bin", m_dataFolder, "");
     // Cancelling keeps the file already chosen.
     if (!path.empty())
         m_txtEdidFile->setText(QString::fromStdString(path));

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <array>
+#include <string>
 
 class QCheckBox;
 class QComboBox;
@@ -88,6 +89,8 @@ private:
     void xmitEdidClicked();
 
     SetupDialogModel m_model;
+    // Where the ports folder and the EDID files are; fixed while the dialog is open.
+    std::string m_dataFolder;
 
     QComboBox *m_cboRouterCount = nullptr;
     QComboBox *m_cboCom = nullptr;
