@@ -1,0 +1,287 @@
+#include "ui/AppCore.h"
+
+#include "util/GeneralFunctions.h"
+#include "util/Platform.h"
+#include "util/RuntimeError.h"
+#include "util/clsDebug.h"
+
+namespace corvantis {
+
+namespace {
+
+constexpr int kNoStatusModel = 3;
+constexpr std::string_view kNotOwned = "-";
+constexpr const char *kUnassigned = "Unassigned crosspoint";
+
+bool inMatrix(int logical, int maxIndex)
+{
+    return logical >= 0 && logical <= maxIndex && logical < LogicalMatrix::kSize;
+}
+
+// Appends "!" until no other port of the router has the name; an empty name is taken as it is.
+template <typename Lookup> bool makeUnique(std::string &name, int index, Lookup idFromName)
+{
+    bool changed = false;
+    if (name.empty())
+        return false;
+    for (;;) {
+        const int id = idFromName(name);
+        if (id <= -1 || id == index)
+            return changed;
+        name += '!';
+        changed = true;
+    }
+}
+
+} // namespace
+
+AppCore::AppCore(QObject *parent) : QObject(parent) {}
+
+AppCore::~AppCore()
+{
+    m_poller.stop();
+}
+
+void AppCore::ResetForStartup()
+{
+    m_config.settings.ConfigLoaded = false;
+    m_currentLayer = kAllLevels;
+    m_engine.setRemoteClick(false);
+    m_link.setStatusBuffer({});
+    m_poller.setStatusPollCounter(StatusPoller::kStatusPollStart);
+    m_poller.setAlivePollCounter(0);
+    m_poller.setStatusPollEnabled(true);
+    m_config.macros.ClearMacros();
+    m_recording.setRecordMode(0);
+}
+
+bool AppCore::SetCurrentLayer(int level)
+{
+    if (level < kVideo || level > kAllLevels || level == m_currentLayer)
+        return false;
+    m_currentLayer = level;
+    return true;
+}
+
+AppCore::ScrollRange AppCore::ScrollFor(int maxIndex)
+{
+    if (maxIndex >= kViewSize)
+        return {true, maxIndex - (kViewSize - 1)};
+    return {false, 0};
+}
+
+std::string AppCore::RouterLabel(std::string_view caption, int maxInput, int maxOutput)
+{
+    const auto blank = caption.find(' ');
+    std::string label(caption.substr(0, blank));
+    label += ' ';
+    label += std::to_string(maxInput + 1);
+    label += 'x';
+    label += std::to_string(maxOutput + 1);
+    return label;
+}
+
+bool AppCore::ShowsUpdateButton(int routerType)
+{
+    return routerType != kNoStatusModel;
+}
+
+bool AppCore::ShowsSwitchingPanel(int routerType)
+{
+    return routerType == 4 || routerType == 13 || routerType == 14;
+}
+
+AppCore::ViewLayout AppCore::Rebuild()
+{
+    m_matrix.BuildLogicalMatrix(m_config.settings.MatrixSize);
+    ViewLayout layout;
+    layout.maxInput = m_matrix.MaxInput();
+    layout.maxOutput = m_matrix.MaxOutput();
+    layout.inputs = ScrollFor(layout.maxInput);
+    layout.outputs = ScrollFor(layout.maxOutput);
+    layout.levelSelectors = m_matrix.AnyAudioBreakaway();
+    layout.updateButton = ShowsUpdateButton(m_config.settings.CurrentRouterType);
+    layout.switchingPanel = ShowsSwitchingPanel(m_config.settings.CurrentRouterType);
+    return layout;
+}
+
+PhysicalPort AppCore::ColumnOwner(int viewColumn) const
+{
+    if (!Paired())
+        return m_matrix.cvMatOutToPhy1(viewColumn, m_offsets);
+    // Columns beyond the pairs' outputs belong to no router.
+    if (!inMatrix(viewColumn + m_offsets.output, m_matrix.MaxOutput()))
+        return {};
+    return m_matrix.cvLgMrxMatToPhy_(viewColumn, m_offsets);
+}
+
+AppCore::ColumnMarks AppCore::Marks(const clsRouter &router, int physicalOutput) const
+{
+    auto stateOf = [physicalOutput](clsRouter &owner) {
+        clsRouteState *state = owner.RouteState(physicalOutput);
+        if (!state)
+            throw RuntimeError(kSubscriptOutOfRange);
+        return state;
+    };
+    // Reading a route state creates it; the router objects are the configuration's own.
+    clsRouter *owner = m_config.routers.at(router.FrameAddress());
+    if (owner != &router)
+        throw RuntimeError(kObjectNotSet);
+    const clsRouteState *state = stateOf(*owner);
+
+    ColumnMarks marks;
+    if (!Paired()) {
+        marks.split = state->AudioSplit;
+        marks.videoRow = router.MapInput(state->Video()) - m_offsets.input;
+        marks.audioRow = router.MapInput(state->Audio()) - m_offsets.input;
+        return marks;
+    }
+    int frame = router.FrameAddress();
+    if (state->Video() < 0) {
+        // The even router does not feed this output; its partner may.
+        const int partner = LogicalMatrix::PairPartner(frame);
+        if (clsRouter *other = m_config.routers.at(partner)) {
+            frame = partner;
+            state = stateOf(*other);
+        }
+    }
+    marks.split = state->AudioSplit;
+    marks.videoRow = state->Video() * 2 + (frame & 1) - m_offsets.input;
+    marks.audioRow = state->Audio() * 2 + (frame & 1) - m_offsets.input;
+    return marks;
+}
+
+PhysicalCrosspoint AppCore::CellCrosspoint(int cell) const
+{
+    if (cell < 0 || cell >= kCells)
+        throw RuntimeError(kSubscriptOutOfRange);
+    const int row = cell / kViewSize;
+    const int column = cell % kViewSize;
+    if (Paired()) {
+        if (!inMatrix(column + m_offsets.output, m_matrix.MaxOutput()) ||
+            !inMatrix(row + m_offsets.input, m_matrix.MaxInput()))
+            return {};
+        return m_matrix.cvLgMrxMatToPhy(column, row, m_offsets);
+    }
+    const PhysicalPort output = m_matrix.cvMatOutToPhy1(column, m_offsets);
+    return {output.router, output.port, m_matrix.cvMatInToPhy2(row, output.router, m_offsets)};
+}
+
+PhysicalCrosspoint AppCore::BulkCrosspoint(int logicalOutput, int viewInput) const
+{
+    const int input = viewInput + m_offsets.input;
+    if (Paired()) {
+        if (!inMatrix(logicalOutput, m_matrix.MaxOutput()) || !inMatrix(input, m_matrix.MaxInput()))
+            return {};
+        return m_matrix.cvLgMrxMapToPhy(logicalOutput, input);
+    }
+    // The outputs were scrolled to the start: view column and logical output are the same.
+    const ViewOffsets fromStart{m_offsets.input, 0};
+    const PhysicalPort output = m_matrix.cvMatOutToPhy1(logicalOutput, fromStart);
+    return {output.router, output.port,
+            m_matrix.cvMatInToPhy2(viewInput, output.router, fromStart)};
+}
+
+ViewCell AppCore::ViewOf(const clsRouter &router, int physicalOutput, int physicalInput) const
+{
+    if (Paired())
+        return m_matrix.cvLgMrxPhyToMat(physicalOutput, physicalInput, router, m_offsets);
+    return {m_matrix.cvPhyOutToMat(physicalOutput, router, m_offsets),
+            m_matrix.cvPhyInToMat(physicalInput, router, m_offsets)};
+}
+
+bool AppCore::RouteCrosspoint(clsRouter *router, int physicalOutput, int physicalInput,
+                              int viewOutput, int level)
+{
+    if (!router || physicalOutput < 0 || physicalInput < RoutingEngine::kNoInput) {
+        platform().beep();
+        m_link.SetErrMsg(QString::fromLatin1(kUnassigned));
+    } else if (m_engine.RouteOnRouter(*router, physicalOutput, physicalInput, level)) {
+        return false;
+    }
+    // A column outside the view has nothing on screen to redraw.
+    if (viewOutput < 0 || viewOutput >= kViewSize)
+        return false;
+    return m_link.CommOK() || m_engine.RemoteClick();
+}
+
+PhysicalPort AppCore::inputNameOwner(int viewRow) const
+{
+    return Paired() ? m_matrix.cvMatInToNameIn(viewRow, m_offsets)
+                    : m_matrix.cvMatInToPhy1(viewRow, m_offsets);
+}
+
+PhysicalPort AppCore::outputNameOwner(int viewColumn) const
+{
+    return Paired() ? m_matrix.cvMatOutToNameOut(viewColumn, m_offsets)
+                    : m_matrix.cvMatOutToPhy1(viewColumn, m_offsets);
+}
+
+std::string AppCore::InputNameText(int viewRow) const
+{
+    const PhysicalPort owner = inputNameOwner(viewRow);
+    if (!owner.router || owner.port < 0)
+        return std::string(kNotOwned);
+    return owner.router->RouterInName(owner.port);
+}
+
+std::string AppCore::OutputNameText(int viewColumn) const
+{
+    const PhysicalPort owner = outputNameOwner(viewColumn);
+    if (!owner.router || owner.port < 0)
+        return std::string(kNotOwned);
+    return owner.router->RouterOutName(owner.port);
+}
+
+std::optional<std::string> AppCore::StoreInputName(int viewRow, std::string name)
+{
+    const PhysicalPort owner = inputNameOwner(viewRow);
+    if (!owner.router || owner.port < 0)
+        return std::nullopt;
+    clsRouter &router = *owner.router;
+    const bool changed = makeUnique(
+        name, owner.port, [&router](const std::string &n) { return router.InIDFromName(n); });
+    router.SetRouterInName(owner.port, name);
+    return changed ? std::optional<std::string>(name) : std::nullopt;
+}
+
+std::optional<std::string> AppCore::StoreOutputName(int viewColumn, std::string name)
+{
+    const PhysicalPort owner = outputNameOwner(viewColumn);
+    if (!owner.router || owner.port < 0)
+        return std::nullopt;
+    clsRouter &router = *owner.router;
+    const bool changed = makeUnique(
+        name, owner.port, [&router](const std::string &n) { return router.OutIDFromName(n); });
+    router.SetRouterOutName(owner.port, name);
+    return changed ? std::optional<std::string>(name) : std::nullopt;
+}
+
+void AppCore::LoadConfiguration()
+{
+    std::string path;
+    ConfigLoad(path, true, m_config);
+    m_configFromFile = true;
+}
+
+void AppCore::SaveConfiguration(bool quiet)
+{
+    std::string path;
+    ConfigSave(path, quiet, m_config);
+}
+
+void AppCore::SaveOnExit()
+{
+    std::string path = DefaultConfigPath();
+    const Settings &settings = m_config.settings;
+    const std::string &target = settings.ConfigFilePath.empty() ? path : settings.ConfigFilePath;
+    // Without a configuration of this run the file holds the operator's last one; the
+    // program's start-up defaults must not replace it.
+    if (settings.ConfigLoaded || !PathExists(target))
+        ConfigSave(path, true, m_config);
+    else
+        DebugLog().Log("Configuration left unsaved: none was loaded or accepted", {target});
+    m_link.CloseCommPort();
+}
+
+} // namespace corvantis

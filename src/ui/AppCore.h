@@ -1,0 +1,162 @@
+#pragma once
+
+#include "config/ConfigFile.h"
+#include "config/MacroRecording.h"
+#include "link/MaintenanceCommands.h"
+#include "link/RoutingEngine.h"
+#include "link/SerialLink.h"
+#include "link/StatusPoller.h"
+#include "model/LogicalMatrix.h"
+
+#include <QObject>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace corvantis {
+
+// One run of the program below its windows: the configuration, the logical matrix, the macro
+// recording and the link objects, with the main window's view state (level, offsets, bulk
+// routing) and every decision of the main window that needs no widget. A test makes a fresh
+// one; nothing here is global.
+class AppCore : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int kViewSize = 16;
+    static constexpr int kCells = kViewSize * kViewSize;
+    static constexpr int kScrollLargeChange = 8;
+    static constexpr int kScrollSmallChange = 1;
+    // The routing levels, also the values of CurrentLayer.
+    static constexpr int kVideo = RoutingEngine::kVideo;
+    static constexpr int kAudio = RoutingEngine::kAudio;
+    static constexpr int kAllLevels = RoutingEngine::kAllLevels;
+
+    struct ScrollRange {
+        bool visible = false;
+        // Minimum 0; 0 when the bar is hidden.
+        int maximum = 0;
+    };
+
+    // What the rebuild decides for the window.
+    struct ViewLayout {
+        int maxInput = -1;
+        int maxOutput = -1;
+        ScrollRange inputs;
+        ScrollRange outputs;
+        bool levelSelectors = false;
+        bool updateButton = true;
+        bool switchingPanel = false;
+    };
+
+    // Where a column's markers go, in view rows (outside 0 to 15 when not in view).
+    struct ColumnMarks {
+        int videoRow = -1;
+        int audioRow = -1;
+        bool split = false;
+    };
+
+    explicit AppCore(QObject *parent = nullptr);
+    ~AppCore() override;
+    AppCore(const AppCore &) = delete;
+    AppCore &operator=(const AppCore &) = delete;
+
+    Configuration &config() { return m_config; }
+    const Configuration &config() const { return m_config; }
+    Settings &settings() { return m_config.settings; }
+    const Settings &settings() const { return m_config.settings; }
+    LogicalMatrix &matrix() { return m_matrix; }
+    const LogicalMatrix &matrix() const { return m_matrix; }
+    MacroRecording &recording() { return m_recording; }
+    SerialLink &link() { return m_link; }
+    const SerialLink &link() const { return m_link; }
+    RoutingEngine &engine() { return m_engine; }
+    StatusPoller &poller() { return m_poller; }
+    MaintenanceCommands &maintenance() { return m_maintenance; }
+
+    // The fields the main window sets as it loads: nothing loaded, all levels, no remote
+    // click, no pending status, the polling counters at their start, macros cleared, record
+    // mode idle.
+    void ResetForStartup();
+
+    int CurrentLayer() const { return m_currentLayer; }
+    // True when the level changed; a value outside 1 to 3 changes nothing.
+    bool SetCurrentLayer(int level);
+    bool BulkRouting() const { return m_bulkRouting; }
+    void setBulkRouting(bool bulk) { m_bulkRouting = bulk; }
+    bool ConfigFromFile() const { return m_configFromFile; }
+    void setConfigFromFile(bool fromFile) { m_configFromFile = fromFile; }
+    bool Paired() const { return m_config.settings.MatrixSize; }
+
+    ViewOffsets offsets() const { return m_offsets; }
+    int InputOffset() const { return m_offsets.input; }
+    int OutputOffset() const { return m_offsets.output; }
+    void setInputOffset(int offset) { m_offsets.input = offset; }
+    void setOutputOffset(int offset) { m_offsets.output = offset; }
+
+    // The rebuild's first step, the logical matrix, and what follows from it. Throws
+    // RuntimeError when the matrix cannot be built (an incomplete pair); nothing else is
+    // decided then.
+    ViewLayout Rebuild();
+    static ScrollRange ScrollFor(int maxIndex);
+    // The family name (the caption up to its first blank) and the matrix size.
+    static std::string RouterLabel(std::string_view caption, int maxInput, int maxOutput);
+    static bool ShowsUpdateButton(int routerType);
+    static bool ShowsSwitchingPanel(int routerType);
+    // True when opening failed and was reported.
+    bool OpenCommPort() { return m_link.OpenCommPort(); }
+
+    // The router and physical output of a view column; no router for an unowned column.
+    PhysicalPort ColumnOwner(int viewColumn) const;
+    // Where the route state of the router's physical output puts the markers. Throws
+    // RuntimeError for an output the router does not have.
+    ColumnMarks Marks(const clsRouter &router, int physicalOutput) const;
+
+    // The physical crosspoint of a grid cell: the input looked up on the router that owns
+    // the output (normal layout) or on the pair (paired layout). Input -1 when the input
+    // belongs to another router.
+    PhysicalCrosspoint CellCrosspoint(int cell) const;
+    // The crosspoint for logical output o and view input row r when one input goes to every
+    // output (the outputs are scrolled to the start then).
+    PhysicalCrosspoint BulkCrosspoint(int logicalOutput, int viewInput) const;
+    // The view cell of a physical crosspoint (outside 0 to 15 when not in view).
+    ViewCell ViewOf(const clsRouter &router, int physicalOutput, int physicalInput) const;
+    // Routes one crosspoint and says whether its column is to be redrawn. A crosspoint
+    // without router or output beeps and shows "Unassigned crosspoint" instead; a failed
+    // route redraws nothing. Throws RuntimeError for ports the router does not have.
+    bool RouteCrosspoint(clsRouter *router, int physicalOutput, int physicalInput, int viewOutput,
+                         int level);
+
+    // The name shown for a view row or column, "-" when no router owns the number.
+    std::string InputNameText(int viewRow) const;
+    std::string OutputNameText(int viewColumn) const;
+    // A name box lost the focus: stores the name, made unique within its router by
+    // appending "!"; returns the name to show when it differs from the typed one. Nothing is
+    // stored for a row no router owns.
+    std::optional<std::string> StoreInputName(int viewRow, std::string name);
+    std::optional<std::string> StoreOutputName(int viewColumn, std::string name);
+
+    void LoadConfiguration();
+    void SaveConfiguration(bool quiet);
+    // The end of the run: saves the configuration without asking and closes the port. When
+    // nothing was loaded or accepted in this run an existing file is left as it is.
+    void SaveOnExit();
+
+private:
+    PhysicalPort inputNameOwner(int viewRow) const;
+    PhysicalPort outputNameOwner(int viewColumn) const;
+
+    Configuration m_config;
+    LogicalMatrix m_matrix{m_config.routers};
+    MacroRecording m_recording;
+    SerialLink m_link{m_config.settings};
+    RoutingEngine m_engine{m_config, m_matrix, m_recording, m_link};
+    StatusPoller m_poller{m_config.settings, m_link, m_engine, m_recording};
+    MaintenanceCommands m_maintenance{m_config.settings, m_link};
+    ViewOffsets m_offsets;
+    int m_currentLayer = kAllLevels;
+    bool m_bulkRouting = false;
+    bool m_configFromFile = false;
+};
+
+} // namespace corvantis

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QColor>
+#include <QRectF>
+
+class QPainter;
+
+namespace corvantis {
+
+// Every picture of the main window, drawn with QPainter so it stays sharp at any scale.
+class VectorPictures {
+public:
+    // The four crosspoint pictures.
+    enum CellPicture { kEmpty = 0, kVideo = 1, kAudio = 2, kAllLevels = 3 };
+
+    struct ButtonState {
+        bool enabled = true;
+        bool hovered = false;
+        bool pressed = false;
+    };
+
+    static void paintCell(QPainter &painter, const QRectF &cell, int picture);
+    // The selector tab of an input row (arrow to the right) or an output column (arrow down).
+    static void paintSelector(QPainter &painter, const QRectF &rect, bool pointsDown,
+                              ButtonState state);
+    // The small marker beside an output name.
+    static void paintNameMarker(QPainter &painter, const QRectF &rect, bool enabled);
+    // Level selector 0 video, 1 audio, 2 all levels, raised or pressed in.
+    static void paintLevel(QPainter &painter, const QRectF &rect, int index, bool down,
+                           ButtonState state);
+    // The link symbol beside the online lamp.
+    static void paintAlive(QPainter &painter, const QRectF &rect);
+    static void paintLamp(QPainter &painter, const QRectF &rect, const QColor &colour);
+
+    static QColor levelColour(int index);
+    static QString levelText(int index);
+};
+
+} // namespace corvantis
