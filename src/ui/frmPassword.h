@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QDialog>
+
+class QLineEdit;
+
+namespace corvantis {
+
+class SerialLink;
+struct Settings;
+
+// "Protected Area": the password in front of the router address change. A wrong password
+// keeps the prompt open with an empty box, as often as it is tried; the right one opens
+// "Internal Setup" and the prompt closes after it.
+class frmPassword : public QDialog {
+    Q_OBJECT
+
+public:
+    frmPassword(const Settings &settings, SerialLink &link, QWidget *parent = nullptr);
+
+private:
+    void okClicked();
+
+    const Settings &m_settings;
+    SerialLink &m_link;
+    QLineEdit *m_txtPassword = nullptr;
+};
+
+} // namespace corvantis
