@@ -1,0 +1,195 @@
+// The application core without a window: no widget is made here.
+#include "WindowRig.h"
+
+#include <QSignalSpy>
+
+using namespace corvantis;
+using namespace corvantis::test;
+
+class AppCoreTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startupResetsWhatTheWindowLoadSets();
+    void routerLabelKeepsTheFamilyAndReplacesTheSize_data();
+    void routerLabelKeepsTheFamilyAndReplacesTheSize();
+    void emptyOddSlotOfAPairIsAnUnassignedCrosspoint();
+    void pairedMarksFallBackToThePartnerOnlyWhenThereIsOne();
+    void columnOutsideTheViewIsNeverRedrawn();
+    void bulkRouteCountsOutputsFromTheStart();
+    void saveOnExitKeepsTheOperatorsFileWhenNothingWasLoaded();
+};
+
+void AppCoreTest::startupResetsWhatTheWindowLoadSets()
+{
+    ScriptedPlatform platform;
+    AppCore core;
+    core.settings().ConfigLoaded = true;
+    core.SetCurrentLayer(1);
+    core.engine().setRemoteClick(true);
+    core.link().setStatusBuffer("\x80");
+    core.poller().setStatusPollCounter(5);
+    core.poller().setAlivePollCounter(7);
+    core.poller().setStatusPollEnabled(false);
+    core.config().macros.SetMacroName(3, "Show");
+    core.recording().setRecordMode(1);
+
+    core.ResetForStartup();
+    QVERIFY(!core.settings().ConfigLoaded);
+    QCOMPARE(core.CurrentLayer(), 3);
+    QVERIFY(!core.engine().RemoteClick());
+    QVERIFY(core.link().StatusBuffer().isEmpty());
+    QCOMPARE(core.poller().StatusPollCounter(), 2990);
+    QCOMPARE(core.poller().AlivePollCounter(), 0);
+    QVERIFY(core.poller().StatusPollEnabled());
+    QCOMPARE(core.config().macros.MacroName(3), std::string(MacroStore::kUnassigned));
+    QCOMPARE(core.recording().RecordMode(), 0);
+    QVERIFY(!core.SetCurrentLayer(4));
+    QVERIFY(!core.SetCurrentLayer(0));
+    QCOMPARE(core.CurrentLayer(), 3);
+}
+
+void AppCoreTest::routerLabelKeepsTheFamilyAndReplacesTheSize_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<int>("maxInput");
+    QTest::addColumn<int>("maxOutput");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("initial caption") << "Router Type" << 15 << 3 << "Router 16x4";
+    QTest::newRow("earlier size") << "Palomir 16x16" << 7 << 7 << "Palomir 8x8";
+    QTest::newRow("no blank") << "Vexa" << 31 << 31 << "Vexa 32x32";
+    QTest::newRow("nothing configured") << "Router Type" << -1 << -1 << "Router 0x0";
+}
+
+void AppCoreTest::routerLabelKeepsTheFamilyAndReplacesTheSize()
+{
+    QFETCH(QString, caption);
+    QFETCH(int, maxInput);
+    QFETCH(int, maxOutput);
+    QFETCH(QString, label);
+    QCOMPARE(
+        QString::fromStdString(AppCore::RouterLabel(caption.toStdString(), maxInput, maxOutput)),
+        label);
+}
+
+void AppCoreTest::emptyOddSlotOfAPairIsAnUnassignedCrosspoint()
+{
+    ScriptedPlatform platform;
+    AppCore core;
+    core.settings().ConfigLoaded = true;
+    core.settings().MatrixSize = true;
+    for (int slot : {0, 1, 2, 4})
+        core.config().routers.set(slot, makeRouter({slot, 7, 16, 16}));
+    const AppCore::ViewLayout layout = core.Rebuild();
+    QCOMPARE(layout.maxOutput, 31);
+    core.setOutputOffset(16);
+
+    // An odd input on the outputs of router 2: its partner, slot 3, is empty.
+    const PhysicalCrosspoint crosspoint = core.CellCrosspoint(WindowRig::cell(1, 0));
+    QVERIFY(crosspoint.router == nullptr);
+    QSignalSpy errors(&core.link(), &SerialLink::errorMessageChanged);
+    core.link().setCommOK(true);
+    QVERIFY(core.RouteCrosspoint(crosspoint.router, crosspoint.output, crosspoint.input, 0, 3));
+    QCOMPARE(platform.beeps, 1);
+    QCOMPARE(errors.size(), 1);
+    QCOMPARE(errors.front().front().toString(), QString("Unassigned crosspoint"));
+
+    // The even input goes to router 2.
+    const PhysicalCrosspoint even = core.CellCrosspoint(WindowRig::cell(4, 3));
+    QCOMPARE(even.router, core.config().routers.at(2));
+    QCOMPARE(even.output, 3);
+    QCOMPARE(even.input, 2);
+}
+
+void AppCoreTest::pairedMarksFallBackToThePartnerOnlyWhenThereIsOne()
+{
+    ScriptedPlatform platform;
+    AppCore core;
+    core.settings().MatrixSize = true;
+    for (int slot : {0, 1, 2, 4})
+        core.config().routers.set(slot, makeRouter({slot, 7, 16, 16}));
+    core.Rebuild();
+    RouterTable &routers = core.config().routers;
+
+    routers.at(1)->RouteState(4)->SetVideo(6);
+    routers.at(1)->RouteState(4)->SetAudio(6);
+    AppCore::ColumnMarks marks = core.Marks(*routers.at(0), 4);
+    QCOMPARE(marks.videoRow, 13);
+    QVERIFY(!marks.split);
+
+    // Router 2 feeds nothing and has no partner: nothing to draw, nothing dereferenced.
+    marks = core.Marks(*routers.at(2), 4);
+    QVERIFY(marks.videoRow < 0);
+    QVERIFY(marks.audioRow < 0);
+
+    core.setInputOffset(8);
+    marks = core.Marks(*routers.at(0), 4);
+    QCOMPARE(marks.videoRow, 5);
+}
+
+void AppCoreTest::columnOutsideTheViewIsNeverRedrawn()
+{
+    ScriptedPlatform platform;
+    AppCore core;
+    core.settings().ConfigLoaded = true;
+    core.settings().RouterTimeout = 0;
+    core.config().routers.set(0, makeRouter({0, 7, 16, 40}));
+    core.Rebuild();
+    core.link().setCommOK(true);
+    core.engine().setRemoteClick(true);
+    clsRouter *router = core.config().routers.at(0);
+    QVERIFY(!core.RouteCrosspoint(router, 20, 3, 20, 3));
+    QVERIFY(!core.RouteCrosspoint(router, 20, 3, -4, 3));
+    QVERIFY(core.RouteCrosspoint(router, 5, 3, 5, 3));
+    // The router was told nothing (a remote change), but the state follows.
+    QCOMPARE(router->RouteState(20)->Video(), std::int16_t(3));
+}
+
+void AppCoreTest::bulkRouteCountsOutputsFromTheStart()
+{
+    ScriptedPlatform platform;
+    AppCore core;
+    core.config().routers.set(0, makeRouter({0, 7, 24, 16, 0, 0}));
+    core.config().routers.set(1, makeRouter({1, 7, 24, 24, 0, 16}));
+    core.Rebuild();
+    core.setInputOffset(5);
+    core.setOutputOffset(9);
+    const PhysicalCrosspoint first = core.BulkCrosspoint(3, 3);
+    QCOMPARE(first.router, core.config().routers.at(0));
+    QCOMPARE(first.output, 3);
+    QCOMPARE(first.input, 8);
+    const PhysicalCrosspoint last = core.BulkCrosspoint(39, 3);
+    QCOMPARE(last.router, core.config().routers.at(1));
+    QCOMPARE(last.output, 23);
+    QCOMPARE(last.input, 8);
+}
+
+void AppCoreTest::saveOnExitKeepsTheOperatorsFileWhenNothingWasLoaded()
+{
+    ScriptedPlatform platform;
+    QTemporaryDir data;
+    platform.dataFolder = data.path().toStdString();
+    AppCore core;
+    const QString chosen = data.filePath("studio.rcf");
+    {
+        QFile file(chosen);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("kept");
+    }
+    // A path remembered from an earlier save, but nothing loaded or accepted in this run.
+    core.settings().ConfigFilePath = chosen.toStdString();
+    core.SaveOnExit();
+    QFile file(chosen);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("kept"));
+    file.close();
+
+    core.settings().ConfigLoaded = true;
+    core.SaveOnExit();
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().startsWith(kConfigHeader));
+    QVERIFY(platform.messages.empty());
+}
+
+QTEST_GUILESS_MAIN(AppCoreTest)
+#include "AppCoreTest.moc"

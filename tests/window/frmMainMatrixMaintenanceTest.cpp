@@ -1,0 +1,135 @@
+#include "WindowRig.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+using namespace corvantis;
+using namespace corvantis::test;
+
+class frmMainMatrixMaintenanceTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void switchingPanelSendsItsFrameUnderTypeB();
+    void addressArrowsStayWithinTheFrameAddresses();
+    void firmwareVersionTexts_data();
+    void firmwareVersionTexts();
+    void modeEntriesCheckWhatTheRouterAcknowledged();
+    void typeALeavesTheDataMenuSilent();
+};
+
+void frmMainMatrixMaintenanceTest::switchingPanelSendsItsFrameUnderTypeB()
+{
+    WindowRig rig;
+    LineSpec spec;
+    spec.routers = {RouterSpec{0, 14, 16, 16}, RouterSpec{2, 14, 16, 16, 0, 16}};
+    rig.startWithFile(spec);
+    QVERIFY(rig.window->SwitchingPanelShown());
+    QCOMPARE(rig.child<QComboBox>("cboRsIn")->count(), 16);
+    QCOMPARE(rig.child<QComboBox>("cboRsOut")->count(), 32);
+    rig.line.clearCounters();
+
+    rig.child<QLineEdit>("txtAddy")->setText("2");
+    rig.child<QComboBox>("cboRsOut")->setCurrentIndex(0);
+    rig.child<QComboBox>("cboRsIn")->setCurrentIndex(1);
+    QTest::mouseClick(rig.child<QPushButton>("btnRsGo"), Qt::LeftButton);
+    const QByteArray connect = QByteArray::fromHex("2F2F4630325230314930325C0D");
+    QVERIFY(waitFor([&] { return rig.received(connect) == 1; }));
+
+    QTest::mouseClick(rig.child<QPushButton>("btnRsNo"), Qt::LeftButton);
+    QVERIFY(waitFor(
+        [&] { return rig.received(WindowRig::frame(kTypeB, 2, CmdRsDisconnect, 1, 2)) == 1; }));
+    QVERIFY(rig.platform.unexpected.empty());
+}
+
+void frmMainMatrixMaintenanceTest::addressArrowsStayWithinTheFrameAddresses()
+{
+    WindowRig rig;
+    rig.makeWindow();
+    auto *address = rig.child<QLineEdit>("txtAddy");
+    auto *up = rig.child<QToolButton>("updAddy_up");
+    auto *down = rig.child<QToolButton>("updAddy_down");
+    address->setText("14");
+    up->click();
+    QCOMPARE(address->text(), QString("15"));
+    up->click();
+    QCOMPARE(address->text(), QString("15"));
+    address->setText("1");
+    down->click();
+    down->click();
+    QCOMPARE(address->text(), QString("0"));
+}
+
+void frmMainMatrixMaintenanceTest::firmwareVersionTexts_data()
+{
+    QTest::addColumn<int>("commType");
+    QTest::addColumn<int>("routerType");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("Type A, three characters") << int(kTypeA) << 0 << "Firmware Ver. : 2.0.5";
+    QTest::newRow("Type B, the first eleven") << int(kTypeB) << 7 << "Firmware Ver. : VER 2.05.17";
+}
+
+void frmMainMatrixMaintenanceTest::firmwareVersionTexts()
+{
+    QFETCH(int, commType);
+    QFETCH(int, routerType);
+    QFETCH(QString, text);
+    WindowRig rig;
+    LineSpec spec;
+    spec.commType = commType;
+    spec.routers = {RouterSpec{0, routerType}};
+    rig.startWithFile(spec);
+    rig.window->findChild<QAction *>("mnuFirmwareVersion")->trigger();
+    QVERIFY(waitFor([&] { return rig.platform.messages.size() == 2; }));
+    QCOMPARE(QString::fromStdString(rig.platform.messages.back().text), text);
+    QCOMPARE(rig.platform.messages.back().title, std::string("Corvantis"));
+
+    // Without an answer the error line says so.
+    rig.line.setSilent(true);
+    rig.window->findChild<QAction *>("mnuFirmwareVersion")->trigger();
+    QCOMPARE(rig.child<QLabel>("txtErrMsg")->text(), QString("No Router Communication"));
+    QCOMPARE(rig.platform.messages.size(), std::size_t(2));
+}
+
+void frmMainMatrixMaintenanceTest::modeEntriesCheckWhatTheRouterAcknowledged()
+{
+    WindowRig rig;
+    rig.startWithFile(LineSpec{});
+    auto *rs = rig.window->findChild<QAction *>("mnuRS");
+    auto *ir = rig.window->findChild<QAction *>("mnuIR");
+    QVERIFY(!rs->isChecked() && !ir->isChecked());
+    rs->trigger();
+    QVERIFY(rs->isChecked() && !ir->isChecked());
+    ir->trigger();
+    QVERIFY(!rs->isChecked() && ir->isChecked());
+    QCOMPARE(rig.received("//RS\r"), 1);
+    QCOMPARE(rig.received("//IR\r"), 1);
+
+    // An unanswered request changes no mark, also not the one the click toggled.
+    rig.line.setSilent(true);
+    rs->trigger();
+    QVERIFY(!rs->isChecked() && ir->isChecked());
+}
+
+void frmMainMatrixMaintenanceTest::typeALeavesTheDataMenuSilent()
+{
+    WindowRig rig;
+    LineSpec spec;
+    spec.commType = kTypeA;
+    spec.routers = {RouterSpec{0, 0}};
+    rig.startWithFile(spec);
+    rig.line.clearCounters();
+    for (const char *name : {"mnuRS", "mnuIR", "mnuFlashD"})
+        rig.window->findChild<QAction *>(name)->trigger();
+    QTest::qWait(100);
+    QCOMPARE(rig.line.framesReceived(), 0);
+    QVERIFY(!rig.window->findChild<QAction *>("mnuRS")->isChecked());
+    QVERIFY(!rig.window->SwitchingPanelShown());
+}
+
+QTEST_MAIN(frmMainMatrixMaintenanceTest)
+#include "frmMainMatrixMaintenanceTest.moc"
