@@ -201,17 +201,5 @@ TEST(SerialLink, AcknowledgementsThatArriveTogetherAreConsumedOnePerWait)
     EXPECT_FALSE(rig.link.WaitForAck(3));
 }
 
-TEST(SerialLink, PortNumberAndDevice)
-{
-    EXPECT_EQ(SerialLink::PortNumber("COM3"), 3);
-    EXPECT_EQ(SerialLink::PortNumber("COM0"), 0);
-    EXPECT_EQ(SerialLink::PortNumber("COMX"), 0);
-    EXPECT_EQ(SerialLink::PortNumber(""), 0);
-    LinkRig rig;
-    EXPECT_EQ(SerialLink::PortDevicePath(4), "/dev/ttyS3");
-    ASSERT_TRUE(rig.openLine());
-    EXPECT_EQ(SerialLink::PortDevicePath(1), rig.portLinkPath());
-}
-
 } // namespace
 } // namespace corvantis::test
