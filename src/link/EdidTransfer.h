@@ -30,7 +30,8 @@ public:
     EdidTransfer(Settings &settings, SerialLink &link, QObject *parent = nullptr);
 
     // One whole download; true when the router acknowledged every byte. Always ends with
-    // finished().
+    // finished(). It processes events while it waits, so its owner must stay alive until it
+    // returns (the dialog runs it inside its own modal loop).
     bool Run(int frameAddress, const QString &path, const QString &comPortName);
     // Stops before the next block. The router's writing phase cannot be interrupted.
     void Cancel();
