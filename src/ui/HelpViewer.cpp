@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QListWidget>
+#include <QPalette>
 #include <QRegularExpression>
 #include <QSplitter>
 #include <QTextBrowser>
@@ -79,6 +80,16 @@ HelpViewer::HelpViewer(QWidget *parent, const QString &folder)
     m_txtHelp->setObjectName(QStringLiteral("txtHelp"));
     // Links are followed here, so that mail and web links go through the platform seam.
     m_txtHelp->setOpenLinks(false);
+    // The guide reads as dark text on paper whatever the program's own colours are.
+    QPalette paper = m_txtHelp->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        paper.setColor(group, QPalette::Base, QColor(0xFA, 0xFA, 0xF7));
+        paper.setColor(group, QPalette::Text, QColor(0x20, 0x20, 0x20));
+        paper.setColor(group, QPalette::Link, QColor(0x1A, 0x5F, 0xB4));
+        paper.setColor(group, QPalette::LinkVisited, QColor(0x5A, 0x3F, 0x94));
+    }
+    m_txtHelp->setPalette(paper);
+    m_lstTopics->setSpacing(2);
 
     auto *splitter = new QSplitter(this);
     splitter->addWidget(m_lstTopics);

@@ -1,0 +1,209 @@
+#include "ui/HelpViewer.h"
+
+#include "support/ScriptedPlatform.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QtTest>
+#include <memory>
+
+using namespace corvantis;
+
+namespace {
+
+// The build tree keeps the guide where an installed program finds it: share/corvantis/help
+// beside bin. The test programs lie two levels below the top of the build tree.
+QString builtHelpFolder()
+{
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                           QStringLiteral("/../../share/corvantis/help"));
+}
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+} // namespace
+
+class HelpViewerTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void everyTopicOpensWithItsTitle_data();
+    void everyTopicOpensWithItsTitle();
+    void everyLinkAndPictureOfTheGuideExists();
+    void missingTopicsTellTheOperatorToReinstall();
+    void guideIsFoundBesideTheProgramOrInItsShareFolder();
+    void topicLinksStayInsideAndWebLinksGoToThePlatform();
+    void helpAskedFromAModalDialogIsModalItself();
+
+private:
+    std::unique_ptr<test::ScriptedPlatform> m_platform;
+};
+
+void HelpViewerTest::init()
+{
+    m_platform = std::make_unique<test::ScriptedPlatform>();
+}
+
+void HelpViewerTest::cleanup()
+{
+    QVERIFY(m_platform->unexpected.empty());
+    m_platform.reset();
+}
+
+void HelpViewerTest::everyTopicOpensWithItsTitle_data()
+{
+    QTest::addColumn<int>("topic");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("main window") << 1001 << "The main window";
+    QTest::newRow("one router") << 1002 << "Setting up one router";
+    QTest::newRow("macros") << 1003 << "Recording macros";
+    QTest::newRow("several routers") << 1010 << "Setting up several routers";
+    QTest::newRow("mapping") << 1011 << "Mapping several routers in detail";
+}
+
+void HelpViewerTest::everyTopicOpensWithItsTitle()
+{
+    QFETCH(int, topic);
+    QFETCH(QString, title);
+    HelpViewer viewer(nullptr, builtHelpFolder());
+    QVERIFY(viewer.showTopic(topic));
+    QVERIFY(viewer.isVisible());
+    QCOMPARE(viewer.currentTopic(), topic);
+    auto *text = viewer.findChild<QTextBrowser *>(QStringLiteral("txtHelp"));
+    QCOMPARE(text->documentTitle(), title);
+    QVERIFY(text->toPlainText().size() > 1000);
+    auto *contents = viewer.findChild<QListWidget *>(QStringLiteral("lstTopics"));
+    QCOMPARE(contents->count(), 5);
+    QCOMPARE(contents->currentItem()->text(), title);
+    QVERIFY(m_platform->messages.empty());
+    const QString images = qEnvironmentVariable("CORVANTIS_IMAGE_DIR");
+    if (!images.isEmpty() && topic == HelpViewer::kMacrosTopic) {
+        QVERIFY(QDir().mkpath(images));
+        QVERIFY(viewer.grab().save(QDir(images).filePath(QStringLiteral("help-viewer.png"))));
+    }
+}
+
+void HelpViewerTest::everyLinkAndPictureOfTheGuideExists()
+{
+    const QDir folder(builtHelpFolder());
+    const QStringList topics = folder.entryList({QStringLiteral("topic*.html")});
+    QCOMPARE(topics.size(), 5);
+    static const QRegularExpression reference(QStringLiteral("(?:href|src)=\"([^\"#:]+)"));
+    for (const QString &topic : topics) {
+        QFile file(folder.filePath(topic));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(file.readAll());
+        auto matches = reference.globalMatch(html);
+        while (matches.hasNext()) {
+            const QString target = matches.next().captured(1);
+            QVERIFY2(QFileInfo::exists(folder.filePath(target)),
+                     qPrintable(topic + QStringLiteral(" refers to a missing ") + target));
+        }
+    }
+}
+
+void HelpViewerTest::missingTopicsTellTheOperatorToReinstall()
+{
+    QTemporaryDir empty;
+    m_platform->programDir = empty.path().toStdString();
+    HelpViewer viewer;
+    QVERIFY(!viewer.showTopic(1001));
+    QVERIFY(!viewer.isVisible());
+    QCOMPARE(viewer.currentTopic(), -1);
+    QCOMPARE(m_platform->messages.size(), std::size_t(1));
+    const auto &message = m_platform->messages[0];
+    QCOMPARE(message.text,
+             std::string("Help file cannot be found.  Try reinstalling the application"));
+    QCOMPARE(message.buttons, MessageButtons::Ok);
+    QCOMPARE(message.icon, MessageIcon::None);
+
+    // A guide with a topic missing says the same for that topic.
+    QVERIFY(writeFile(empty.filePath(QStringLiteral("help/topic1001.html")), "<p>main</p>"));
+    QVERIFY(viewer.showTopic(1001));
+    QVERIFY(!viewer.showTopic(1011));
+    QCOMPARE(m_platform->messages.size(), std::size_t(2));
+    QCOMPARE(viewer.currentTopic(), 1001);
+}
+
+void HelpViewerTest::guideIsFoundBesideTheProgramOrInItsShareFolder()
+{
+    QTemporaryDir prefix;
+    const QString bin = prefix.filePath(QStringLiteral("bin"));
+    QVERIFY(QDir().mkpath(bin));
+    QCOMPARE(HelpViewer::FindHelpFolder(bin), QString());
+
+    const QString installed = prefix.filePath(QStringLiteral("share/corvantis/help"));
+    QVERIFY(writeFile(installed + QStringLiteral("/topic1001.html"), "<p>installed</p>"));
+    QCOMPARE(HelpViewer::FindHelpFolder(bin), QDir::cleanPath(installed));
+
+    const QString beside = bin + QStringLiteral("/help");
+    QVERIFY(writeFile(beside + QStringLiteral("/topic1001.html"), "<p>beside</p>"));
+    QCOMPARE(HelpViewer::FindHelpFolder(bin), QDir::cleanPath(beside));
+}
+
+void HelpViewerTest::topicLinksStayInsideAndWebLinksGoToThePlatform()
+{
+    HelpViewer viewer(nullptr, builtHelpFolder());
+    QVERIFY(viewer.showTopic(1010));
+    auto *text = viewer.findChild<QTextBrowser *>(QStringLiteral("txtHelp"));
+    auto *back = viewer.findChild<QToolButton *>(QStringLiteral("btnBack"));
+    QVERIFY(!back->isEnabled());
+
+    emit text->anchorClicked(QUrl(QStringLiteral("topic1011.html")));
+    QCOMPARE(viewer.currentTopic(), 1011);
+    QVERIFY(back->isEnabled());
+    QTest::mouseClick(back, Qt::LeftButton);
+    QCOMPARE(viewer.currentTopic(), 1010);
+
+    emit text->anchorClicked(QUrl(QStringLiteral("https://www.corvantis.invalid/guide")));
+    emit text->anchorClicked(QUrl(QStringLiteral("mailto:support@corvantis.invalid")));
+    QCOMPARE(viewer.currentTopic(), 1010);
+    QCOMPARE(m_platform->openedDocuments,
+             (std::vector<std::string>{"https://www.corvantis.invalid/guide",
+                                       "mailto:support@corvantis.invalid"}));
+
+    auto *contents = viewer.findChild<QListWidget *>(QStringLiteral("lstTopics"));
+    for (int row = 0; row < contents->count(); ++row) {
+        if (contents->item(row)->data(Qt::UserRole).toInt() == 1003)
+            emit contents->itemClicked(contents->item(row));
+    }
+    QCOMPARE(viewer.currentTopic(), 1003);
+    QVERIFY(m_platform->messages.empty());
+}
+
+void HelpViewerTest::helpAskedFromAModalDialogIsModalItself()
+{
+    HelpViewer viewer(nullptr, builtHelpFolder());
+    QVERIFY(viewer.showTopic(1001));
+    QCOMPARE(viewer.windowModality(), Qt::NonModal);
+    {
+        QDialog dialog;
+        dialog.setWindowModality(Qt::ApplicationModal);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(QApplication::activeModalWidget(), &dialog);
+        QVERIFY(viewer.showTopic(1002));
+        QCOMPARE(viewer.windowModality(), Qt::ApplicationModal);
+        QVERIFY(viewer.isVisible());
+        viewer.close();
+    }
+    QVERIFY(viewer.showTopic(1001));
+    QCOMPARE(viewer.windowModality(), Qt::NonModal);
+}
+
+QTEST_MAIN(HelpViewerTest)
+#include "HelpViewerTest.moc"
