@@ -54,6 +54,8 @@ HelpViewer::HelpViewer(QWidget *parent, const QString &folder)
     : QWidget(parent, Qt::Window), m_folder(folder)
 {
     setObjectName(QStringLiteral("HelpViewer"));
+    // An open guide does not keep the program running once the main window has closed.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QString::fromLatin1(kProgramTitle) + QStringLiteral(" Help"));
     resize(860, 620);
 
