@@ -2,6 +2,7 @@
 
 #include "ui/AppCore.h"
 #include "ui/CrosspointGrid.h"
+#include "ui/MaintenanceDialogs.h"
 #include "ui/NumberLabel.h"
 #include "ui/PictureButton.h"
 #include "ui/ShapeLamp.h"
@@ -25,6 +26,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -740,8 +742,11 @@ void frmMainMatrix::ReturnFromConfig()
 void frmMainMatrix::closeEvent(QCloseEvent *event)
 {
     // A command or a bulk route is waiting for the line further down the stack; the window
-    // closes as soon as it has finished, and a bulk route stops at its next output.
-    if (m_core.link().CommBusy() || m_core.BulkRouting()) {
+    // closes once it has finished and the stack is back at the main loop, and a bulk route
+    // stops at its next output. (Closing inside a wait would also lose the application's
+    // quit: every wait starts an event loop, and a new loop drops a posted quit.)
+    const bool nested = QThread::currentThread()->loopLevel() > 1;
+    if (m_core.link().CommBusy() || m_core.BulkRouting() || nested) {
         m_closeRequested = true;
         event->ignore();
         QTimer::singleShot(kCloseRetryMs, this, &QWidget::close);
@@ -1102,6 +1107,7 @@ void frmMainMatrix::mnuSetup_Click()
         QString family;
         connect(&dialog, &frmConfig::familyLabelChanged, this,
                 [&family](const QString &label) { family = label; });
+        MaintenanceDialogs::Connect(dialog, m_core.link(), m_core.settings());
         dialog.exec();
         if (dialog.result() == QDialog::Accepted) {
             dialog.writeResults(m_core.config());

@@ -45,6 +45,7 @@ private slots:
     void controlClickRoutesOneInputToEveryOutput();
     void selectorClickWithoutControlDoesNothing();
     void failureInsideAHandlerLeavesTheWindowUsable();
+    void closingDuringABulkRouteStopsItAndClosesAfterwards();
     void levelKeysChooseTheLevelAndStillReachTheFocusedBox();
     void videoOnlyRouteShowsPictures1And2();
     void pairedLayoutDrawsOddInputsFromTheOddRouter();
@@ -236,6 +237,30 @@ void frmMainMatrixRoutingTest::failureInsideAHandlerLeavesTheWindowUsable()
     rig.window->imgMatrix_Click(WindowRig::cell(1, 0));
     QCOMPARE(rig.picture(1, 0), 3);
     setPlatform(&rig.platform);
+}
+
+void frmMainMatrixRoutingTest::closingDuringABulkRouteStopsItAndClosesAfterwards()
+{
+    WindowRig rig;
+    LineSpec spec;
+    spec.routers = {RouterSpec{0, 7, 16, 16, 0, 0}, RouterSpec{1, 7, 16, 16, 0, 16}};
+    rig.startWithFile(spec);
+    rig.line.clearCounters();
+    bool closedAtOnce = true;
+    QObject::connect(&rig.line, &VirtualRouterLine::frameReceived, rig.window.get(), [&] {
+        if (rig.line.framesReceived() == 3)
+            closedAtOnce = rig.window->close();
+    });
+    rig.platform.controlDown = true;
+    rig.window->imgMIn_Click(0);
+
+    // The close waited for the route in progress; no further output was routed.
+    QVERIFY(!closedAtOnce);
+    QCOMPARE(rig.commands().size(), 3);
+    QVERIFY(!rig.core->BulkRouting());
+    QTRY_VERIFY(!rig.window->isVisible());
+    QVERIFY(!rig.core->link().isOpen());
+    QVERIFY(!rig.core->poller().isActive());
 }
 
 void frmMainMatrixRoutingTest::levelKeysChooseTheLevelAndStillReachTheFocusedBox()
