@@ -474,7 +474,6 @@ QFrame *frmMainMatrix::buildSwitchingPanel()
     m_txtAddy->setFixedWidth(40);
     m_txtAddy->setAlignment(Qt::AlignRight);
     m_txtAddy->setToolTip(QStringLiteral("Frame address of the router, 0 to 15"));
-    row->addWidget(m_txtAddy);
     auto *updown = new QWidget(box);
     updown->setObjectName(QStringLiteral("updAddy"));
     auto *arrows = new QVBoxLayout(updown);
@@ -493,7 +492,12 @@ QFrame *frmMainMatrix::buildSwitchingPanel()
     }
     connect(m_updAddyUp, &QToolButton::clicked, this, [this] { stepAddress(1); });
     connect(m_updAddyDown, &QToolButton::clicked, this, [this] { stepAddress(-1); });
-    row->addWidget(updown);
+    // The arrows sit against the box they step.
+    auto *address = new QHBoxLayout();
+    address->setSpacing(1);
+    address->addWidget(m_txtAddy);
+    address->addWidget(updown);
+    row->addLayout(address);
     row->addSpacing(12);
 
     row->addWidget(makeLabel(QStringLiteral("Input"), QStringLiteral("lblRsIn"), box));

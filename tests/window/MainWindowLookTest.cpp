@@ -75,6 +75,8 @@ void MainWindowLookTest::routeDemo(WindowRig &rig)
     click(4, 11);
     rig.child<QScrollBar>("HScroll")->setValue(0);
     rig.core->link().SetErrMsg(QString());
+    if (QWidget *focused = QApplication::focusWidget())
+        focused->clearFocus();
 }
 
 QImage MainWindowLookTest::render(QWidget &widget, qreal scale)
@@ -136,7 +138,12 @@ void MainWindowLookTest::picturesStaySharpAtTwiceTheScale()
     const QImage single = render(*rig.window, 1);
     const QImage twice = render(*rig.window, 2);
     QCOMPARE(twice.size(), single.size() * 2);
-    save(twice, "main-window@2x.png");
+    // Columns 9 to 16 of the grid with their numbers and selectors at 200 %, for the README.
+    const int s = rig.grid().cellSize();
+    const QPoint corner = rig.grid().mapTo(rig.window.get(), QPoint(8 * s, 0));
+    save(twice.copy(QRect((corner.x() - 4) * 2, (corner.y() - 46) * 2, (8 * s + 8) * 2,
+                          (14 * s + 50) * 2)),
+         "grid-detail@2x.png");
 
     // Drawn at the higher resolution, not scaled up: the ring of a marker has more distinct
     // shades at 200 % than a pixel-doubled copy of the 100 % picture would have.
