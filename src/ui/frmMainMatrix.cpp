@@ -2,6 +2,8 @@
 
 #include "ui/AppCore.h"
 #include "ui/CrosspointGrid.h"
+#include "ui/MacroBank.h"
+#include "ui/MainWindowHelp.h"
 #include "ui/MaintenanceDialogs.h"
 #include "ui/NumberLabel.h"
 #include "ui/PictureButton.h"
@@ -118,6 +120,8 @@ frmMainMatrix::frmMainMatrix(AppCore &core, QWidget *parent) : QMainWindow(paren
     buildMenus();
     ApplyColours();
     connectCore();
+    m_macroBank = new MacroBank(m_core, *this);
+    m_help = new MainWindowHelp(*this, [this] { return m_macroBank->helpTopic(); });
 
     // Keyboard order: the grid first, then the names, then the buttons below.
     setTabOrder(m_grid, m_txtIn[0]);
@@ -643,6 +647,7 @@ void frmMainMatrix::Form_Load()
     IndentScope trace("Form_Load");
     try {
         m_core.ResetForStartup();
+        m_macroBank->SetRecordMode(0);
         m_grid->setAllPictures(0);
         for (int i = 0; i < kLevels; ++i)
             m_imgLayerSel[static_cast<std::size_t>(i)]->setDown(i + 1 == m_core.CurrentLayer());
@@ -721,6 +726,7 @@ void frmMainMatrix::ReturnFromConfig()
         m_vScrollMacro->setPageStep(kMacroLargeChange);
         m_vScrollMacro->setSingleStep(1);
         m_vScrollMacro->setRange(0, kMacroScrollMaximum);
+        m_macroBank->UpdateMacroButtons();
 
         for (PictureButton *selector : m_imgLayerSel)
             selector->setVisible(layout.levelSelectors);
@@ -1112,6 +1118,7 @@ void frmMainMatrix::mnuSetup_Click()
         connect(&dialog, &frmConfig::familyLabelChanged, this,
                 [&family](const QString &label) { family = label; });
         MaintenanceDialogs::Connect(dialog, m_core.link(), m_core.settings());
+        connect(&dialog, &frmConfig::helpRequested, m_help, &MainWindowHelp::showTopic);
         dialog.exec();
         if (dialog.result() == QDialog::Accepted) {
             dialog.writeResults(m_core.config());

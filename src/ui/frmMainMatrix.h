@@ -18,6 +18,8 @@ namespace corvantis {
 class AppCore;
 class clsRouter;
 class CrosspointGrid;
+class MacroBank;
+class MainWindowHelp;
 class NumberLabel;
 class PictureButton;
 class ShapeLamp;
@@ -158,6 +160,9 @@ private:
     QAction *m_mnuHelp = nullptr;
     QAction *m_mnuFirmwareVersion = nullptr;
     QAction *m_mnuAbout = nullptr;
+
+    MacroBank *m_macroBank = nullptr;
+    MainWindowHelp *m_help = nullptr;
 
     int m_baseHeight = 0;
     bool m_committingName = false;
