@@ -2,7 +2,6 @@
 
 #include "support/ScriptedPlatform.h"
 
-#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
@@ -47,7 +46,6 @@ private slots:
     void missingTopicsTellTheOperatorToReinstall();
     void guideIsFoundBesideTheProgramOrInItsShareFolder();
     void topicLinksStayInsideAndWebLinksGoToThePlatform();
-    void helpAskedFromAModalDialogIsModalItself();
 
 private:
     std::unique_ptr<test::ScriptedPlatform> m_platform;
@@ -183,26 +181,6 @@ void HelpViewerTest::topicLinksStayInsideAndWebLinksGoToThePlatform()
     }
     QCOMPARE(viewer.currentTopic(), 1003);
     QVERIFY(m_platform->messages.empty());
-}
-
-void HelpViewerTest::helpAskedFromAModalDialogIsModalItself()
-{
-    HelpViewer viewer(nullptr, builtHelpFolder());
-    QVERIFY(viewer.showTopic(1001));
-    QCOMPARE(viewer.windowModality(), Qt::NonModal);
-    {
-        QDialog dialog;
-        dialog.setWindowModality(Qt::ApplicationModal);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        QCOMPARE(QApplication::activeModalWidget(), &dialog);
-        QVERIFY(viewer.showTopic(1002));
-        QCOMPARE(viewer.windowModality(), Qt::ApplicationModal);
-        QVERIFY(viewer.isVisible());
-        viewer.close();
-    }
-    QVERIFY(viewer.showTopic(1001));
-    QCOMPARE(viewer.windowModality(), Qt::NonModal);
 }
 
 QTEST_MAIN(HelpViewerTest)
