@@ -72,6 +72,17 @@ void reportFailure(const char *title, const std::exception &error, const char *l
         DebugLog().Log(text, {logLabel});
 }
 
+// A menu or button handler that fails unexpectedly reports it under its name; the window
+// goes on.
+template <typename Action> void guarded(const char *title, Action &&action)
+{
+    try {
+        action();
+    } catch (const std::exception &error) {
+        reportFailure(title, error);
+    }
+}
+
 void setTextColour(QWidget *widget, const QColor &colour)
 {
     QPalette palette = widget->palette();
@@ -1092,21 +1103,27 @@ bool frmMainMatrix::eventFilter(QObject *watched, QEvent *event)
 
 void frmMainMatrix::mnuLoadConfig_Click()
 {
-    commitFocusedName();
-    m_core.LoadConfiguration();
-    ReturnFromConfig();
+    guarded("Sub mnuLoadConfig_Click", [this] {
+        commitFocusedName();
+        m_core.LoadConfiguration();
+        ReturnFromConfig();
+    });
 }
 
 void frmMainMatrix::mnuSaveConfig_Click()
 {
-    commitFocusedName();
-    m_core.SaveConfiguration(true);
+    guarded("Sub mnuSaveConfig_Click", [this] {
+        commitFocusedName();
+        m_core.SaveConfiguration(true);
+    });
 }
 
 void frmMainMatrix::mnuSaveConfigAs_Click()
 {
-    commitFocusedName();
-    m_core.SaveConfiguration(false);
+    guarded("Sub mnuSaveConfigAs_Click", [this] {
+        commitFocusedName();
+        m_core.SaveConfiguration(false);
+    });
 }
 
 void frmMainMatrix::mnuSetup_Click()
@@ -1145,36 +1162,42 @@ void frmMainMatrix::syncModeChecks()
 
 void frmMainMatrix::mnuRS_Click()
 {
-    m_core.maintenance().SetRs232Mode();
+    guarded("Sub mnuRS_Click", [this] { m_core.maintenance().SetRs232Mode(); });
+    // The marks follow what the routers acknowledged, not the click.
     syncModeChecks();
 }
 
 void frmMainMatrix::mnuIR_Click()
 {
-    m_core.maintenance().SetIrMode();
+    guarded("Sub mnuIR_Click", [this] { m_core.maintenance().SetIrMode(); });
+    // The marks follow what the routers acknowledged, not the click.
     syncModeChecks();
 }
 
 void frmMainMatrix::mnuFlashD_Click()
 {
-    m_core.maintenance().FlashData();
+    guarded("Sub mnuFlashD_Click", [this] { m_core.maintenance().FlashData(); });
 }
 
 void frmMainMatrix::mnuFirmwareVersion_Click()
 {
-    m_core.maintenance().FirmwareVersion();
+    guarded("Sub mnuFirmwareVersion_Click", [this] { m_core.maintenance().FirmwareVersion(); });
 }
 
 void frmMainMatrix::btnRsGo_Click()
 {
-    m_core.maintenance().RsSwitch(true, m_txtAddy->text(), m_cboRsOut->currentIndex(),
-                                  m_cboRsIn->currentIndex());
+    guarded("Sub btnRsGo_Click", [this] {
+        m_core.maintenance().RsSwitch(true, m_txtAddy->text(), m_cboRsOut->currentIndex(),
+                                      m_cboRsIn->currentIndex());
+    });
 }
 
 void frmMainMatrix::btnRsNo_Click()
 {
-    m_core.maintenance().RsSwitch(false, m_txtAddy->text(), m_cboRsOut->currentIndex(),
-                                  m_cboRsIn->currentIndex());
+    guarded("Sub btnRsNo_Click", [this] {
+        m_core.maintenance().RsSwitch(false, m_txtAddy->text(), m_cboRsOut->currentIndex(),
+                                      m_cboRsIn->currentIndex());
+    });
 }
 
 void frmMainMatrix::stepAddress(int step)
