@@ -10,67 +10,12 @@ class AppCoreTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void startupResetsWhatTheWindowLoadSets();
-    void routerLabelKeepsTheFamilyAndReplacesTheSize_data();
-    void routerLabelKeepsTheFamilyAndReplacesTheSize();
     void emptyOddSlotOfAPairIsAnUnassignedCrosspoint();
     void pairedMarksFallBackToThePartnerOnlyWhenThereIsOne();
     void columnOutsideTheViewIsNeverRedrawn();
     void bulkRouteCountsOutputsFromTheStart();
     void saveOnExitKeepsTheOperatorsFileWhenNothingWasLoaded();
 };
-
-void AppCoreTest::startupResetsWhatTheWindowLoadSets()
-{
-    ScriptedPlatform platform;
-    AppCore core;
-    core.settings().ConfigLoaded = true;
-    core.SetCurrentLayer(1);
-    core.engine().setRemoteClick(true);
-    core.link().setStatusBuffer("\x80");
-    core.poller().setStatusPollCounter(5);
-    core.poller().setAlivePollCounter(7);
-    core.poller().setStatusPollEnabled(false);
-    core.config().macros.SetMacroName(3, "Show");
-    core.recording().setRecordMode(1);
-
-    core.ResetForStartup();
-    QVERIFY(!core.settings().ConfigLoaded);
-    QCOMPARE(core.CurrentLayer(), 3);
-    QVERIFY(!core.engine().RemoteClick());
-    QVERIFY(core.link().StatusBuffer().isEmpty());
-    QCOMPARE(core.poller().StatusPollCounter(), 2990);
-    QCOMPARE(core.poller().AlivePollCounter(), 0);
-    QVERIFY(core.poller().StatusPollEnabled());
-    QCOMPARE(core.config().macros.MacroName(3), std::string(MacroStore::kUnassigned));
-    QCOMPARE(core.recording().RecordMode(), 0);
-    QVERIFY(!core.SetCurrentLayer(4));
-    QVERIFY(!core.SetCurrentLayer(0));
-    QCOMPARE(core.CurrentLayer(), 3);
-}
-
-void AppCoreTest::routerLabelKeepsTheFamilyAndReplacesTheSize_data()
-{
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<int>("maxInput");
-    QTest::addColumn<int>("maxOutput");
-    QTest::addColumn<QString>("label");
-    QTest::newRow("initial caption") << "Router Type" << 15 << 3 << "Router 16x4";
-    QTest::newRow("earlier size") << "Palomir 16x16" << 7 << 7 << "Palomir 8x8";
-    QTest::newRow("no blank") << "Vexa" << 31 << 31 << "Vexa 32x32";
-    QTest::newRow("nothing configured") << "Router Type" << -1 << -1 << "Router 0x0";
-}
-
-void AppCoreTest::routerLabelKeepsTheFamilyAndReplacesTheSize()
-{
-    QFETCH(QString, caption);
-    QFETCH(int, maxInput);
-    QFETCH(int, maxOutput);
-    QFETCH(QString, label);
-    QCOMPARE(
-        QString::fromStdString(AppCore::RouterLabel(caption.toStdString(), maxInput, maxOutput)),
-        label);
-}
 
 void AppCoreTest::emptyOddSlotOfAPairIsAnUnassignedCrosspoint()
 {
