@@ -152,7 +152,8 @@ public:
     }
 
     // The start-up status request of the models that send one has been answered and applied,
-    // so it cannot overwrite what a test routes next.
+    // and the periodic one is five minutes away: a status reply taken in the middle of a
+    // test's routes and applied a tick later would undo the routes made in between.
     void settle()
     {
         const int type = core->settings().CurrentRouterType;
@@ -163,6 +164,7 @@ public:
             return received(status) >= 1 && !core->link().CommBusy() &&
                    core->link().StatusBuffer().isEmpty();
         }));
+        core->poller().setStatusPollCounter(0);
     }
 
     CrosspointGrid &grid() const { return *window->grid(); }
