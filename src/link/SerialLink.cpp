@@ -308,6 +308,8 @@ int SerialLink::sendSteps(int frameAddress, int code, int p3, int p4, bool waitR
 
     if (!waitReply) {
         Delay(m_timings.noWait);
+        // Counted as accepted, so a line without replies still shows what was routed.
+        m_commOk = true;
         return kAck;
     }
 

@@ -99,7 +99,10 @@ TEST(RoutingEngine, LevelsReachOnlyTheRouteState)
     ASSERT_TRUE(rig.openLine());
 
     // Without audio breakaway an audio-only request switches every level.
+    EXPECT_FALSE(rig.link.CommOK());
     EXPECT_FALSE(rig.engine.RouteOnRouter(rig.router(0), 3, 5, RoutingEngine::kAudio));
+    // Without replies a route that went out counts as answered, so its column is redrawn.
+    EXPECT_TRUE(rig.link.CommOK());
     EXPECT_EQ(rig.router(0).RouteState(3)->Video(), 5);
     EXPECT_EQ(rig.router(0).RouteState(3)->Audio(), 5);
 
