@@ -257,11 +257,12 @@ std::optional<std::string> AppCore::StoreOutputName(int viewColumn, std::string 
     return changed ? std::optional<std::string>(name) : std::nullopt;
 }
 
-void AppCore::LoadConfiguration()
+bool AppCore::LoadConfiguration()
 {
     std::string path;
     ConfigLoad(path, true, m_config);
     m_configFromFile = true;
+    return !path.empty() && m_config.settings.ConfigFilePath == path;
 }
 
 void AppCore::SaveConfiguration(bool quiet)

@@ -136,7 +136,7 @@ public:
     std::optional<std::string> StoreInputName(int viewRow, std::string name);
     std::optional<std::string> StoreOutputName(int viewColumn, std::string name);
 
-    void LoadConfiguration();
+    bool LoadConfiguration();
     void SaveConfiguration(bool quiet);
     // The end of the run: saves the configuration without asking and closes the port. When
     // nothing was loaded or accepted in this run an existing file is left as it is.

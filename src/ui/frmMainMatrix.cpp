@@ -1,5 +1,6 @@
 #include "ui/frmMainMatrix.h"
 
+#include "config/RouterCatalog.h"
 #include "ui/AppCore.h"
 #include "ui/CrosspointGrid.h"
 #include "ui/MacroBank.h"
@@ -1105,7 +1106,15 @@ void frmMainMatrix::mnuLoadConfig_Click()
 {
     guarded("Sub mnuLoadConfig_Click", [this] {
         commitFocusedName();
-        m_core.LoadConfiguration();
+        if (m_core.LoadConfiguration()) {
+            // A loaded file names its model; the rebuild appends the matrix size.
+            const auto family = RouterCatalog::familyLabel(m_core.settings().CurrentRouterType);
+            if (!family.empty()) {
+                const auto text = QString::fromUtf8(family.data(), qsizetype(family.size()));
+                m_lblRouterType->setText(text);
+                m_lblRouterTypeShadow->setText(text);
+            }
+        }
         ReturnFromConfig();
     });
 }

@@ -110,7 +110,7 @@ void MainWindowLookTest::demoWindowShowsEachPictureInItsColour()
     WindowRig rig;
     startDemo(rig);
     routeDemo(rig);
-    QCOMPARE(rig.child<QLabel>("lblRouterType")->text(), QString("Router 16x24"));
+    QCOMPARE(rig.child<QLabel>("lblRouterType")->text(), QString("Lorrin 16x24"));
     QCOMPARE(rig.picture(0, 0), 3);
     QCOMPARE(rig.picture(12, 14), 1);
     QCOMPARE(rig.picture(2, 14), 2);

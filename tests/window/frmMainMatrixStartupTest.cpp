@@ -62,8 +62,9 @@ void frmMainMatrixStartupTest::yesLoadsTheFileRebuildsOpensThePortAndRequestsSta
     QVERIFY(rig.core->settings().ConfigLoaded);
     QVERIFY(rig.core->ConfigFromFile());
     QVERIFY(rig.core->link().isOpen());
-    QCOMPARE(rig.child<QLabel>("lblRouterType")->text(), QString("Router 16x24"));
-    QCOMPARE(rig.child<QLabel>("lblRouterTypeShadow")->text(), QString("Router 16x24"));
+    // The family of the model read last, then the size of the matrix.
+    QCOMPARE(rig.child<QLabel>("lblRouterType")->text(), QString("Vexa 16x24"));
+    QCOMPARE(rig.child<QLabel>("lblRouterTypeShadow")->text(), QString("Vexa 16x24"));
     QVERIFY(rig.child<QScrollBar>("HScroll")->isVisible());
     QCOMPARE(rig.child<QScrollBar>("HScroll")->maximum(), 8);
     QVERIFY(!rig.child<QScrollBar>("VScroll")->isVisible());
