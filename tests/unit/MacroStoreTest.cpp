@@ -2,7 +2,6 @@
 
 #include "support/ScriptedPlatform.h"
 #include "util/RuntimeError.h"
-#include "util/TextCodec.h"
 
 #include <gtest/gtest.h>
 
@@ -35,16 +34,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(MacroStoreTest, StepPacksFourBytesLeastSignificantFirst)
-{
-    const auto step = MacroStep::Pack(1, 4, 255, 3);
-    EXPECT_EQ(step, 1u + 256u * 4 + 65536u * 255 + 16777216u * 3);
-    EXPECT_EQ(MacroStep::Frame(step), 1);
-    EXPECT_EQ(MacroStep::Output(step), 4);
-    EXPECT_EQ(MacroStep::Input(step), 255);
-    EXPECT_EQ(MacroStep::Level(step), 3);
-}
 
 TEST_F(MacroStoreTest, SavedSectionHasTheFileFormatAndSkipsEmptyPlaces)
 {
@@ -85,6 +74,10 @@ TEST_F(MacroStoreTest, InvalidStepsAreSkippedAndTheRestOfTheLineLoads)
     EXPECT_EQ(m_store.Macro(4),
               (Steps{MacroStep::Pack(0, 1, 255, 1), MacroStep::Pack(15, 127, 127, 3)}));
     EXPECT_TRUE(m_platform.messages.empty());
+
+    // An empty field ends the line.
+    load({"  Macro 05: Gap; {0, 1} = {2, 1}; ; {0, 2} = {2, 1}; ", "End Macros"});
+    EXPECT_EQ(m_store.Macro(5), Steps{MacroStep::Pack(0, 1, 2, 1)});
 }
 
 TEST_F(MacroStoreTest, MacroNumberComesFromTheLastTwoCharactersOfTheKey)
@@ -100,12 +93,8 @@ TEST_F(MacroStoreTest, MacroNumberComesFromTheLastTwoCharactersOfTheKey)
     for (int n = 0; n < MacroStore::kCount; ++n)
         assigned += m_store.Macro(n).has_value() ? 1 : 0;
     EXPECT_EQ(assigned, 3);
-}
-
-TEST_F(MacroStoreTest, AnEmptyFieldEndsTheLine)
-{
-    load({"  Macro 05: Gap; {0, 1} = {2, 1}; ; {0, 2} = {2, 1}; ", "End Macros"});
-    EXPECT_EQ(m_store.Macro(5), Steps{MacroStep::Pack(0, 1, 2, 1)});
+    EXPECT_THROW(m_store.MacroName(50), RuntimeError);
+    EXPECT_THROW(m_store.SetMacro(-1, Steps{}), RuntimeError);
 }
 
 TEST_F(MacroStoreTest, NumberOutsideAByteIsReportedAndOnlyItsStepIsLost)
@@ -121,32 +110,4 @@ TEST_F(MacroStoreTest, NumberOutsideAByteIsReportedAndOnlyItsStepIsLost)
         EXPECT_EQ(message.title, "Function LoadMacros");
         EXPECT_EQ(message.icon, MessageIcon::Information);
     }
-}
-
-TEST_F(MacroStoreTest, SaveThenLoadGivesTheSameMacros)
-{
-    MacroStore original;
-    for (int n = 0; n < MacroStore::kCount; n += 3) {
-        Steps steps;
-        for (int s = 0; s < n; ++s)
-            steps.push_back(MacroStep::Pack(
-                static_cast<std::uint8_t>(s % 16), static_cast<std::uint8_t>(127 - s),
-                static_cast<std::uint8_t>(s % 2 ? 255 : s), static_cast<std::uint8_t>(s % 3 + 1)));
-        original.SetMacroName(n, "Macro: n\xC3\xA9 " + std::to_string(n));
-        original.SetMacro(n, steps);
-    }
-    auto lines = SplitLines(original.SaveMacros());
-    ASSERT_EQ(lines.front(), "Begin Macros");
-    lines.erase(lines.begin());
-    load(lines);
-    for (int n = 0; n < MacroStore::kCount; ++n) {
-        EXPECT_EQ(m_store.MacroName(n), original.MacroName(n));
-        EXPECT_EQ(m_store.Macro(n), original.Macro(n));
-    }
-}
-
-TEST_F(MacroStoreTest, MacroNumberOutsideTheTableIsASubscriptError)
-{
-    EXPECT_THROW(m_store.MacroName(50), RuntimeError);
-    EXPECT_THROW(m_store.SetMacro(-1, Steps{}), RuntimeError);
 }

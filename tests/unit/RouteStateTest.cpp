@@ -33,29 +33,16 @@ void play(clsRouteState &state, const std::vector<Step> &steps)
 
 } // namespace
 
-TEST(RouteState, NewObjectKnowsNothing)
+TEST(RouteState, WritesJoinAndSplitTheLevels)
 {
-    const clsRouteState state;
-    EXPECT_EQ(state.Video(), -1);
-    EXPECT_EQ(state.Audio(), -1);
-    EXPECT_FALSE(state.AudioSplit);
-    EXPECT_FALSE(state.AudioBreakaway);
-}
-
-TEST(RouteState, VideoThenAudioJoinsTheLevels)
-{
-    clsRouteState state;
-    play(state, {{'V', 3, 3, -1, true}, {'A', 3, 3, 3, false}, {'V', 5, 5, 3, true}});
-}
-
-TEST(RouteState, AudioWithoutVideoStaysUnsplit)
-{
-    clsRouteState state;
-    play(state, {{'A', 2, -1, -1, false}, {'V', 2, 2, 2, false}});
-}
-
-TEST(RouteState, AllLevelsRouteAndDisconnect)
-{
+    clsRouteState fresh;
+    EXPECT_EQ(fresh.Video(), -1);
+    EXPECT_EQ(fresh.Audio(), -1);
+    // Video then audio joins the levels.
+    play(fresh, {{'V', 3, 3, -1, true}, {'A', 3, 3, 3, false}, {'V', 5, 5, 3, true}});
+    // Audio without video stays unsplit.
+    clsRouteState audioFirst;
+    play(audioFirst, {{'A', 2, -1, -1, false}, {'V', 2, 2, 2, false}});
     clsRouteState state;
     play(state, {{'V', 3, 3, -1, true},
                  {'A', 5, 3, 5, true},

