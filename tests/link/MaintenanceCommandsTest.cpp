@@ -4,7 +4,6 @@
 #include "ScriptedDevice.h"
 #include "link/Framing.h"
 
-#include <QSignalSpy>
 #include <gtest/gtest.h>
 
 namespace corvantis::test {
@@ -53,50 +52,10 @@ TEST_P(FirmwareVersion, ShowsTheExpectedPartOrWhateverArrived)
 }
 
 INSTANTIATE_TEST_SUITE_P(Replies, FirmwareVersion,
-                         ::testing::Values(FirmwareReply{kTypeB, "ABCDEFGHIJKLMN",
-                                                         "Firmware Ver. : ABCDEFGHIJK"},
-                                           FirmwareReply{kTypeB, "V1.2", "Firmware Ver. : V1.2"},
+                         ::testing::Values(FirmwareReply{kTypeB, "V1.2", "Firmware Ver. : V1.2"},
                                            FirmwareReply{kTypeB, "", ""},
-                                           FirmwareReply{kTypeA, "2051", "Firmware Ver. : 2.0.5"},
                                            FirmwareReply{kTypeA, "20", "Firmware Ver. : 2.0"},
                                            FirmwareReply{kTypeA, "", ""}));
-
-TEST(MaintenanceCommands, TypeADataMenuSendsNothing)
-{
-    LinkRig rig(quickRig(kTypeA));
-    ASSERT_TRUE(rig.openLine());
-    MaintenanceCommands commands(rig.config.settings, rig.link);
-
-    commands.SetRs232Mode();
-    commands.SetIrMode();
-    commands.FlashData();
-
-    EXPECT_EQ(rig.link.transmissions(), 0u);
-    EXPECT_FALSE(commands.rs232Checked() || commands.irChecked());
-    EXPECT_TRUE(rig.errorLines.isEmpty());
-}
-
-TEST(MaintenanceCommands, AcknowledgedModeRequestsMoveTheCheckMark)
-{
-    LinkRig rig(quickRig(kTypeB));
-    ASSERT_TRUE(rig.openLine());
-    MaintenanceCommands commands(rig.config.settings, rig.link);
-    QSignalSpy checks(&commands, &MaintenanceCommands::modeChecksChanged);
-
-    commands.SetRs232Mode();
-    commands.SetIrMode();
-
-    ASSERT_EQ(checks.count(), 2);
-    EXPECT_EQ(checks[0], (QVariantList{true, false}));
-    EXPECT_EQ(checks[1], (QVariantList{false, true}));
-    EXPECT_TRUE(commands.irChecked() && !commands.rs232Checked());
-
-    // Unanswered: the line says so and the marks stay.
-    rig.line.setSilent(true);
-    commands.SetRs232Mode();
-    EXPECT_TRUE(commands.irChecked());
-    EXPECT_EQ(rig.errorLines, QStringList{"No Router Communication"});
-}
 
 TEST(MaintenanceCommands, RsSwitchSendsItsFrameOnlyForAnAddressFrom0To15)
 {

@@ -91,28 +91,6 @@ TEST(RoutingEngine, RemoteClickUpdatesTheStateAndSendsNothing)
     }
 }
 
-TEST(RoutingEngine, LevelsReachOnlyTheRouteState)
-{
-    LinkRig rig({.commType = kTypeA,
-                 .routers = {{.frameAddress = 0}, {.frameAddress = 1, .audioBreakaway = true}},
-                 .routerTimeout = 0.0f});
-    ASSERT_TRUE(rig.openLine());
-
-    // Without audio breakaway an audio-only request switches every level.
-    EXPECT_FALSE(rig.link.CommOK());
-    EXPECT_FALSE(rig.engine.RouteOnRouter(rig.router(0), 3, 5, RoutingEngine::kAudio));
-    // Without replies a route that went out counts as answered, so its column is redrawn.
-    EXPECT_TRUE(rig.link.CommOK());
-    EXPECT_EQ(rig.router(0).RouteState(3)->Video(), 5);
-    EXPECT_EQ(rig.router(0).RouteState(3)->Audio(), 5);
-
-    EXPECT_FALSE(rig.engine.RouteOnRouter(rig.router(1), 3, 5, RoutingEngine::kAllLevels));
-    EXPECT_FALSE(rig.engine.RouteOnRouter(rig.router(1), 3, 6, RoutingEngine::kVideo));
-    EXPECT_EQ(rig.router(1).RouteState(3)->Video(), 6);
-    EXPECT_EQ(rig.router(1).RouteState(3)->Audio(), 5);
-    EXPECT_EQ(rig.received(LinkRig::frame(kTypeA, 1, CmdRoute, 3, 6)), 1);
-}
-
 TEST(RoutingEngine, RecordingKeepsOneStepPerCrosspointAtTheEnd)
 {
     LinkRig rig({.commType = kTypeA, .routerTimeout = 0.0f});
