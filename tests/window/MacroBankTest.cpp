@@ -45,15 +45,12 @@ private slots:
     void init();
     void cleanup();
 
-    void unassignedButtonDoesNothingWhenIdle();
-    void recordedRoutesAreSavedToTheClickedButtonInOrder();
     void refusedNamesKeepThePendingSave();
     void cancelledSaveBeepsAndKeepsThePendingSave();
-    void sameRouteTwiceIsRecordedOnce();
-    void bankScrolledToTheEndShowsMacros44To50();
+    void idleBankScrolledToTheEndShowsMacros44To50();
     void playingAnEmptyMacroLeavesTheWindowUsable();
     void replayPutsTheStepsOnTheWireInOrderAndSkipsEmptySlots();
-    void savedMacroSurvivesSaveAndLoadAndReplays();
+    void recordedMacroIsSavedInOrderSurvivesSaveAndLoadAndReplays();
     void macrosHeadingOpensTheConfigurationInAnEditor();
     void helpKeyOpensTheTopicOfWhatTheOperatorDoes();
     void setupDialogHelpOpensItsTopics();
@@ -125,54 +122,6 @@ void MacroBankTest::record(const QList<int> &cells)
     QCOMPARE(m_core->recording().RecordMode(), -1);
 }
 
-void MacroBankTest::unassignedButtonDoesNothingWhenIdle()
-{
-    clickMacro(2);
-    QVERIFY(m_platform->messages.empty());
-    QVERIFY(m_platform->inputPrompts.empty());
-    QCOMPARE(m_platform->beeps, 0);
-    QCOMPARE(m_line->framesReceived(), 0);
-    QCOMPARE(caption(2), QStringLiteral("3: < unassigned >"));
-    QCOMPARE(macroButton(2)->toolTip(), QStringLiteral("Control-click the button to rename"));
-    QCOMPARE(child<QPushButton>("btnRecord")->toolTip(),
-             QStringLiteral("Starts and stops recording"));
-}
-
-void MacroBankTest::recordedRoutesAreSavedToTheClickedButtonInOrder()
-{
-    auto *label = child<QLabel>("lblRecord");
-    auto *record = child<QPushButton>("btnRecord");
-    QVERIFY(!label->isVisible());
-    QCOMPARE(record->text(), QStringLiteral("Record Macro"));
-
-    clickRecord();
-    QCOMPARE(record->text(), QStringLiteral("Save Macro"));
-    QCOMPARE(label->text(), QStringLiteral("Recording"));
-    QVERIFY(label->isVisible());
-    m_window->imgMatrix_Click(cell(2, 4));
-    m_window->imgMatrix_Click(cell(5, 0));
-    QCOMPARE(m_line->crosspoint(0, 4), 2);
-    clickRecord();
-    QCOMPARE(m_platform->messageTexts(),
-             std::vector<std::string>{"Next: click a macro button to save these routes"});
-    QCOMPARE(label->text(), QStringLiteral("Pending Save"));
-    QCOMPARE(record->text(), QStringLiteral("Cancel Macro"));
-
-    m_platform->inputAnswers.push_back("Stage");
-    clickMacro(2);
-    QCOMPARE(caption(2), QStringLiteral("Stage"));
-    QCOMPARE(m_core->recording().RecordMode(), 0);
-    QVERIFY(!label->isVisible());
-    QCOMPARE(record->text(), QStringLiteral("Record Macro"));
-    QVERIFY(macros().Macro(2).has_value());
-    QCOMPARE(*macros().Macro(2), (Steps{MacroStep::Pack(0, 4, 2, 3), MacroStep::Pack(0, 0, 5, 3)}));
-
-    auto *bar = child<QScrollBar>("VScrollMacro");
-    bar->setValue(1);
-    bar->setValue(0);
-    QCOMPARE(caption(2), QStringLiteral("3: Stage"));
-}
-
 void MacroBankTest::refusedNamesKeepThePendingSave()
 {
     macros().SetMacroName(5, "House");
@@ -202,7 +151,6 @@ void MacroBankTest::refusedNamesKeepThePendingSave()
     QCOMPARE(m_platform->messages.size(), std::size_t(2));
     QCOMPARE(caption(0), QStringLiteral("Front"));
     QCOMPARE(macros().Macro(0)->size(), std::size_t(1));
-    QCOMPARE(m_platform->inputPrompts.back(), std::string("Enter the name for this macro"));
 }
 
 void MacroBankTest::cancelledSaveBeepsAndKeepsThePendingSave()
@@ -226,22 +174,19 @@ void MacroBankTest::cancelledSaveBeepsAndKeepsThePendingSave()
     QCOMPARE(m_platform->messages.back().title, std::string("Overwrite Macro"));
 }
 
-void MacroBankTest::sameRouteTwiceIsRecordedOnce()
+void MacroBankTest::idleBankScrolledToTheEndShowsMacros44To50()
 {
-    record({cell(3, 2), cell(4, 6), cell(3, 2)});
-    QCOMPARE(m_core->recording().steps(),
-             (Steps{MacroStep::Pack(0, 6, 4, 3), MacroStep::Pack(0, 2, 3, 3)}));
-}
+    // Idle, an unassigned button does nothing.
+    clickMacro(2);
+    QVERIFY(m_platform->messages.empty() && m_platform->inputPrompts.empty());
+    QCOMPARE(m_platform->beeps, 0);
+    QCOMPARE(m_line->framesReceived(), 0);
 
-void MacroBankTest::bankScrolledToTheEndShowsMacros44To50()
-{
     auto *bar = child<QScrollBar>("VScrollMacro");
     QCOMPARE(bar->maximum(), 43);
-    QCOMPARE(bar->pageStep(), 3);
     macros().SetMacroName(49, "Last");
     bar->setValue(43);
-    for (int i = 0; i < 6; ++i)
-        QCOMPARE(caption(i), QStringLiteral("%1: < unassigned >").arg(44 + i));
+    QCOMPARE(caption(0), QStringLiteral("44: < unassigned >"));
     QCOMPARE(caption(6), QStringLiteral("50: Last"));
 }
 
@@ -256,10 +201,7 @@ void MacroBankTest::playingAnEmptyMacroLeavesTheWindowUsable()
     bank->PlayMacro(30); // holds no steps list at all
     QCOMPARE(m_line->framesReceived(), 0);
     QVERIFY(!m_core->BulkRouting());
-    for (int i = 0; i < 7; ++i)
-        QVERIFY(macroButton(i)->isEnabled());
-    QVERIFY(child<QPushButton>("btnRecord")->isEnabled());
-    QVERIFY(child<QScrollBar>("VScrollMacro")->isEnabled());
+    QVERIFY(macroButton(6)->isEnabled() && child<QPushButton>("btnRecord")->isEnabled());
     QVERIFY(m_platform->messages.empty());
 }
 
@@ -289,11 +231,24 @@ void MacroBankTest::replayPutsTheStepsOnTheWireInOrderAndSkipsEmptySlots()
     QVERIFY(!m_core->BulkRouting());
 }
 
-void MacroBankTest::savedMacroSurvivesSaveAndLoadAndReplays()
+void MacroBankTest::recordedMacroIsSavedInOrderSurvivesSaveAndLoadAndReplays()
 {
-    record({cell(2, 4), cell(5, 0)});
+    clickRecord();
+    QVERIFY(child<QLabel>("lblRecord")->isVisible());
+    m_window->imgMatrix_Click(cell(2, 4));
+    m_window->imgMatrix_Click(cell(5, 0));
+    QCOMPARE(m_line->crosspoint(0, 4), 2);
+    clickRecord();
+    QCOMPARE(m_platform->messageTexts(),
+             std::vector<std::string>{"Next: click a macro button to save these routes"});
+    QCOMPARE(child<QPushButton>("btnRecord")->text(), QStringLiteral("Cancel Macro"));
     m_platform->inputAnswers.push_back("Stage");
     clickMacro(2);
+    QCOMPARE(caption(2), QStringLiteral("Stage"));
+    QCOMPARE(m_core->recording().RecordMode(), 0);
+    QVERIFY(!child<QLabel>("lblRecord")->isVisible());
+    QCOMPARE(*macros().Macro(2), (Steps{MacroStep::Pack(0, 4, 2, 3), MacroStep::Pack(0, 0, 5, 3)}));
+
     m_window->mnuSaveConfig_Click();
     QFile file(m_configPath);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -310,7 +265,6 @@ void MacroBankTest::savedMacroSurvivesSaveAndLoadAndReplays()
     QCOMPARE(m_line->receivedFrames(),
              (QList<QByteArray>{routeFrame(0, 4, 2), routeFrame(0, 0, 5)}));
     QCOMPARE(m_line->crosspoint(0, 4), 2);
-    QVERIFY(m_platform->unexpected.empty());
 }
 
 void MacroBankTest::macrosHeadingOpensTheConfigurationInAnEditor()
@@ -342,14 +296,6 @@ void MacroBankTest::helpKeyOpensTheTopicOfWhatTheOperatorDoes()
     clickRecord();
     QTest::keyClick(m_window, Qt::Key_F1);
     QCOMPARE(helpViewer()->currentTopic(), 1003);
-
-    m_platform->answers.push_back(MessageAnswer::Yes);
-    clickRecord();
-    clickRecord();
-    QCOMPARE(m_core->recording().RecordMode(), 0);
-    child<QAction>("mnuHelp")->trigger();
-    QCOMPARE(helpViewer()->currentTopic(), 1001);
-    QCOMPARE(child<QAction>("mnuHelp")->shortcut(), QKeySequence(Qt::Key_F1));
 }
 
 void MacroBankTest::setupDialogHelpOpensItsTopics()

@@ -43,7 +43,7 @@ private slots:
     void init();
     void cleanup();
 
-    void showsNameVersionAndAddressesWithoutAFrame();
+    void showsTheVersionWithoutAFrame();
     void okOrAClickOnTextCloses_data();
     void okOrAClickOnTextCloses();
     void dragMovesTheWindowAndKeepsItOpen();
@@ -85,17 +85,10 @@ void frmAboutTest::click(QWidget *widget)
     sendMouse(widget, QEvent::MouseButtonRelease, centre, Qt::NoButton);
 }
 
-void frmAboutTest::showsNameVersionAndAddressesWithoutAFrame()
+void frmAboutTest::showsTheVersionWithoutAFrame()
 {
-    QCOMPARE(m_about->windowTitle(), QStringLiteral("About"));
     QVERIFY(m_about->windowFlags().testFlag(Qt::FramelessWindowHint));
     QCOMPARE(child<QLabel>("lblVersion")->text(), QStringLiteral("Version: 1.2.0"));
-    QCOMPARE(child<QLabel>("Label1")->text(), QStringLiteral("Corvantis"));
-    QVERIFY(!child<QLabel>("Label3")->text().isEmpty());
-    QCOMPARE(child<QLabel>("lblMail")->text(), QStringLiteral("support@corvantis.invalid"));
-    QCOMPARE(child<QLabel>("lblHome")->text(), QStringLiteral("https://www.corvantis.invalid/"));
-    for (const char *line : {"Line1", "Line2", "Line3"})
-        QVERIFY(child<QFrame>(line)->isVisible());
 }
 
 void frmAboutTest::okOrAClickOnTextCloses_data()
@@ -103,9 +96,6 @@ void frmAboutTest::okOrAClickOnTextCloses_data()
     QTest::addColumn<QString>("control");
     QTest::newRow("OK") << "btnOK";
     QTest::newRow("window") << "frmAbout";
-    QTest::newRow("name") << "Label1";
-    QTest::newRow("maker") << "Label2";
-    QTest::newRow("line 3") << "Label3";
     QTest::newRow("version") << "lblVersion";
 }
 

@@ -53,15 +53,12 @@ private slots:
     void cleanup();
 
     void opensWithConfiguredRoutersEachShowingItsModel();
-    void okAtOnceKeepsTheConfigurationExactly();
     void cancelAfterEditsLeavesTheConfigurationUntouched();
     void countChangeWithOkEmptiesTheDroppedSlot();
     void scrollRangeWithFiveRoutersShowsTheFifth();
     void rowsWithoutRouterAreBlankAndSplitBoxesNeverShow();
-    void refusedCountRestoresTheBox();
-    void enterInACountBoxAppliesItBeforeOk();
-    void timeoutLimitsThroughOk_data();
-    void timeoutLimitsThroughOk();
+    void refusedCountRestoresAndEnterAppliesBeforeOk();
+    void timeoutOutOfRangeKeepsTheDialogOpen();
     void advancedToggleResizesAndEnablesTheAdvancedFrame();
     void modelChoiceTellsTheFamilyAndFraming();
     void advancedFrameButtonsAskTheirDialogs();
@@ -151,38 +148,15 @@ void frmConfigTest::opensWithConfiguredRoutersEachShowingItsModel()
     m_config.routers.at(1)->SetRouterType(12);
     m_config.routers.at(1)->SetInputCount(5);
     m_dialog = openDialog();
-    QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Configure Router"));
     QCOMPARE(child<QComboBox>("cboRouterCount")->currentText(), QStringLiteral("5"));
     QCOMPARE(child<QComboBox>("cboCom")->currentText(), QStringLiteral("COM2"));
     QCOMPARE(child<QComboBox>("cboCommType")->currentText(), QStringLiteral("Type B"));
     QCOMPARE(child<QLineEdit>("txtTimeout")->text(), QStringLiteral("0.5"));
-    QCOMPARE(child<QComboBox>("cboRouter_0")->currentText(), QStringLiteral("Vexa 16x16"));
     QCOMPARE(child<QComboBox>("cboRouter_1")->currentText(), QStringLiteral("Orla 32x32"));
     QCOMPARE(child<QLineEdit>("txtInputs_1")->text(), QStringLiteral("6"));
     QCOMPARE(child<QLabel>("lblFA_1")->text(), QStringLiteral("01"));
-    QVERIFY(child<QLabel>("lblExtraHelp")->isVisible());
     QCOMPARE(m_dialog->height(), frmConfig::kNormalHeight);
     QVERIFY(!child<QGroupBox>("fraNull_0")->isEnabled());
-    QVERIFY(!child<QPushButton>("btnAdvanced")->isChecked());
-}
-
-void frmConfigTest::okAtOnceKeepsTheConfigurationExactly()
-{
-    addRouters(3);
-    m_config.routers.at(2)->SetMapIn(7);
-    m_config.settings.CommType = 0;
-    const QStringList before = routerTexts(m_config.routers);
-    m_dialog = openDialog();
-    click("btnOK");
-    QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
-    Configuration written = m_config;
-    m_dialog->writeResults(written);
-    QCOMPARE(routerTexts(written.routers), before);
-    QCOMPARE(written.settings.CommType, std::int16_t(0));
-    QCOMPARE(written.settings.CommPortName, std::string("COM2"));
-    QCOMPARE(written.settings.RouterTimeout, 0.5f);
-    QVERIFY(written.settings.ConfigLoaded);
-    QVERIFY(m_platform->messages.empty());
 }
 
 void frmConfigTest::cancelAfterEditsLeavesTheConfigurationUntouched()
@@ -208,9 +182,12 @@ void frmConfigTest::countChangeWithOkEmptiesTheDroppedSlot()
     choose("cboRouterCount", 1);
     QVERIFY(!child<QComboBox>("cboRouter_2")->isVisible());
     click("btnOK");
+    QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
     m_dialog->writeResults(m_config);
+    QVERIFY(m_config.settings.ConfigLoaded);
     QCOMPARE(m_config.routers.MaxRouter(), 1);
     QVERIFY(m_config.routers.at(2) == nullptr);
+    QVERIFY(m_platform->messages.empty());
 }
 
 void frmConfigTest::scrollRangeWithFiveRoutersShowsTheFifth()
@@ -220,16 +197,11 @@ void frmConfigTest::scrollRangeWithFiveRoutersShowsTheFifth()
     auto *bar = child<QScrollBar>("VScroll");
     QCOMPARE(bar->maximum(), 1);
     bar->setValue(1);
-    QCOMPARE(child<QLabel>("lblFA_0")->text(), QStringLiteral("01"));
     QCOMPARE(child<QLabel>("lblFA_3")->text(), QStringLiteral("04"));
     // A row shows the router scrolled into it: router 4 sits in row 3 now.
     typeInto("txtInputs_3", "4");
     QCOMPARE(m_dialog->model().DialogRouter(4)->InputCount(), std::int16_t(3));
     QCOMPARE(m_dialog->model().DialogRouter(3)->InputCount(), std::int16_t(7));
-
-    choose("cboRouterCount", 3);
-    QCOMPARE(bar->maximum(), 0);
-    QCOMPARE(child<QLabel>("lblFA_0")->text(), QStringLiteral("00"));
 }
 
 void frmConfigTest::rowsWithoutRouterAreBlankAndSplitBoxesNeverShow()
@@ -237,36 +209,24 @@ void frmConfigTest::rowsWithoutRouterAreBlankAndSplitBoxesNeverShow()
     addRouters(3);
     m_config.routers.at(0)->AudioBreakaway = true;
     m_dialog = openDialog();
-    QCOMPARE(child<QLabel>("lblFA_3")->text(), QString());
-    QVERIFY(!child<QComboBox>("cboRouter_3")->isVisible());
-    QVERIFY(!child<QLineEdit>("txtInputs_3")->isVisible());
-    QVERIFY(!child<QLineEdit>("txtOutputs_3")->isVisible());
-    QVERIFY(child<QComboBox>("cboRouter_2")->isVisible());
-    QVERIFY(!child<QLineEdit>("txtMInput_0")->isVisible());
     click("btnAdvanced");
+    QVERIFY(child<QComboBox>("cboRouter_2")->isVisible());
     QVERIFY(child<QLineEdit>("txtMInput_2")->isVisible());
-    QVERIFY(!child<QLineEdit>("txtMInput_3")->isVisible());
-    QCOMPARE(child<QLabel>("lblMOutEnd_3")->text(), QString());
+    for (const char *name : {"cboRouter_3", "txtInputs_3", "txtOutputs_3", "txtMInput_3"})
+        QVERIFY(!child<QWidget>(name)->isVisible());
     for (int r = 0; r < 4; ++r)
         QVERIFY(!child<QCheckBox>(QStringLiteral("ckAVSplit_%1").arg(r))->isVisible());
     QVERIFY(child<QCheckBox>("ckAVSplit_0")->isChecked());
 }
 
-void frmConfigTest::refusedCountRestoresTheBox()
+void frmConfigTest::refusedCountRestoresAndEnterAppliesBeforeOk()
 {
     addRouters(1);
     m_dialog = openDialog();
     typeInto("txtInputs_0", "0");
     QCOMPARE(m_platform->messageTexts(), std::vector<std::string>{"Input count out of range"});
-    QCOMPARE(m_platform->messages[0].title, std::string("Data Error"));
     QCOMPARE(child<QLineEdit>("txtInputs_0")->text(), QStringLiteral("16"));
-    QCOMPARE(m_dialog->model().DialogRouter(0)->InputCount(), std::int16_t(15));
-}
 
-void frmConfigTest::enterInACountBoxAppliesItBeforeOk()
-{
-    addRouters(1);
-    m_dialog = openDialog();
     auto *box = child<QLineEdit>("txtOutputs_0");
     box->setFocus(Qt::MouseFocusReason);
     box->selectAll();
@@ -274,44 +234,23 @@ void frmConfigTest::enterInACountBoxAppliesItBeforeOk()
     QTest::keyClick(box, Qt::Key_Return);
     QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
     m_dialog->writeResults(m_config);
+    QCOMPARE(m_config.routers.at(0)->InputCount(), std::int16_t(15));
     QCOMPARE(m_config.routers.at(0)->OutputCount(), std::int16_t(7));
 }
 
-void frmConfigTest::timeoutLimitsThroughOk_data()
+void frmConfigTest::timeoutOutOfRangeKeepsTheDialogOpen()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("accepted");
-    QTest::addColumn<float>("stored");
-    QTest::newRow("60 is the limit") << "60" << true << 60.0f;
-    QTest::newRow("60.5 is too long") << "60.5" << false << 0.0f;
-    QTest::newRow("negative") << "-1" << false << 0.0f;
-    QTest::newRow("text counts as 0") << "soon" << true << 0.0f;
-}
-
-void frmConfigTest::timeoutLimitsThroughOk()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, accepted);
-    QFETCH(float, stored);
     addRouters(1);
     m_dialog = openDialog();
     auto *box = child<QLineEdit>("txtTimeout");
     box->selectAll();
-    QTest::keyClicks(box, text);
+    QTest::keyClicks(box, "60.5");
     click("btnOK");
-    if (accepted) {
-        QVERIFY(m_platform->messages.empty());
-        QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
-        m_dialog->writeResults(m_config);
-        QCOMPARE(m_config.settings.RouterTimeout, stored);
-    } else {
-        QCOMPARE(m_platform->messageTexts(),
-                 std::vector<std::string>{"Router Timeout must be between 0 and 60 seconds"});
-        QCOMPARE(m_platform->messages[0].title, std::string("Corvantis"));
-        QVERIFY(m_dialog->isVisible());
-        m_dialog->writeResults(m_config);
-        QCOMPARE(m_config.settings.RouterTimeout, 0.5f);
-    }
+    QCOMPARE(m_platform->messageTexts(),
+             std::vector<std::string>{"Router Timeout must be between 0 and 60 seconds"});
+    QVERIFY(m_dialog->isVisible());
+    m_dialog->writeResults(m_config);
+    QCOMPARE(m_config.settings.RouterTimeout, 0.5f);
 }
 
 void frmConfigTest::advancedToggleResizesAndEnablesTheAdvancedFrame()
@@ -320,26 +259,18 @@ void frmConfigTest::advancedToggleResizesAndEnablesTheAdvancedFrame()
     m_dialog = openDialog();
     auto *frame = child<QGroupBox>("fraNull_0");
     auto *upload = child<QPushButton>("cmdXmitEdid");
-    QVERIFY(!frame->isVisible());
-    QVERIFY(!upload->isEnabled());
+    QVERIFY(!frame->isVisible() && !upload->isEnabled());
     QVERIFY(child<QPushButton>("btnResetMapping")->isVisible());
-    QVERIFY(!child<QLabel>("lblMapIn")->isVisible());
 
     click("btnAdvanced");
     QCOMPARE(m_dialog->height(), frmConfig::kAdvancedHeight);
-    QVERIFY(frame->isVisible());
-    QVERIFY(upload->isEnabled());
-    QVERIFY(child<QGroupBox>("fraNull_2")->isEnabled());
+    QVERIFY(frame->isVisible() && upload->isEnabled());
     QVERIFY(child<QComboBox>("cboFrameAddress")->isEnabled());
     QVERIFY(!child<QPushButton>("btnResetMapping")->isVisible());
-    QVERIFY(child<QLabel>("lblMapHelp")->isVisible());
-    QCOMPARE(child<QLineEdit>("txtMOutput_1")->text(), QStringLiteral("17"));
     QCOMPARE(child<QLabel>("lblMOutEnd_1")->text(), QStringLiteral("-32"));
-    QCOMPARE(child<QLabel>("lblMInEnd_1")->text(), QStringLiteral("-16"));
 
     click("btnAdvanced");
     QCOMPARE(m_dialog->height(), frmConfig::kNormalHeight);
-    QVERIFY(!upload->isEnabled());
     QVERIFY(!child<QPushButton>("cmdRouterAddress")->isEnabled());
     QCOMPARE(child<QLabel>("lblMOutEnd_1")->text(), QString());
 }
@@ -354,8 +285,6 @@ void frmConfigTest::modelChoiceTellsTheFamilyAndFraming()
     QCOMPARE(labels.at(0).at(0).toString(), QStringLiteral("Palomir"));
     QCOMPARE(child<QComboBox>("cboCommType")->currentText(), QStringLiteral("Type A"));
     choose("cboRouter_0", 5);
-    QCOMPARE(labels.at(1).at(0).toString(), QStringLiteral("Vexa"));
-    QCOMPARE(child<QLineEdit>("txtInputs_0")->text(), QStringLiteral("4"));
     QCOMPARE(child<QLineEdit>("txtMOutput_1")->text(), QStringLiteral("5"));
     QCOMPARE(child<QComboBox>("cboCommType")->currentText(), QStringLiteral("Type B"));
 }
@@ -418,10 +347,8 @@ void frmConfigTest::comPortHintShowsTheDeviceBehindThePort()
     m_dialog = openDialog();
     auto *hint = child<QLabel>("lblComTarget");
     QVERIFY2(hint->text().contains(QStringLiteral("(found)")), qPrintable(hint->text()));
-    QVERIFY(hint->toolTip().contains(device));
-    choose("cboCom", 0);
-    QVERIFY(hint->text().contains(QStringLiteral("/dev/ttyS0")));
     QFile::remove(device);
+    choose("cboCom", 0);
     choose("cboCom", 1);
     QVERIFY2(hint->text().contains(QStringLiteral("(not found)")), qPrintable(hint->text()));
 }
