@@ -1,5 +1,6 @@
 #include "link/SerialLink.h"
 
+#include "config/ComPortTarget.h"
 #include "config/Settings.h"
 #include "link/Framing.h"
 #include "link/ReceiveHandling.h"
@@ -12,7 +13,6 @@
 #include <QTimer>
 #include <cmath>
 #include <exception>
-#include <filesystem>
 
 namespace corvantis {
 
@@ -57,17 +57,10 @@ int SerialLink::PortNumber(const std::string &commPortName)
 
 QString SerialLink::PortDevicePath(int portNumber)
 {
-#ifdef Q_OS_WIN
-    return QStringLiteral("COM%1").arg(portNumber);
-#else
-    // A link that points nowhere still names the operator's device: better "unavailable"
-    // than quietly opening some other port.
-    const std::string link = ProgramDataFolder() + "ports/com" + std::to_string(portNumber);
-    std::error_code ec;
-    if (std::filesystem::symlink_status(link, ec).type() != std::filesystem::file_type::not_found)
-        return QString::fromStdString(link);
-    return QStringLiteral("/dev/ttyS%1").arg(portNumber - 1);
-#endif
+    // The setup dialog shows the same answer, so the rule lives in one place.
+    const auto target =
+        ComPortTarget::Resolve("COM" + std::to_string(portNumber), ProgramDataFolder());
+    return QString::fromStdString(target.path);
 }
 
 bool SerialLink::isOpen() const
