@@ -1,4 +1,4 @@
-#include "ui/AppCore.h"
+#include "core/AppCore.h"
 #include "ui/QtPlatform.h"
 #include "ui/Theme.h"
 #include "ui/frmMainMatrix.h"

@@ -1,7 +1,7 @@
 // Redrawing the crosspoint markers of the whole 16 x 16 view from the route states.
 
 #include "BenchSupport.h"
-#include "ui/AppCore.h"
+#include "core/AppCore.h"
 #include "ui/frmMainMatrix.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 // which runs as its own process so only the program is measured.
 
 #include "BenchSupport.h"
-#include "ui/AppCore.h"
+#include "core/AppCore.h"
 #include "ui/Theme.h"
 #include "ui/frmMainMatrix.h"
 #include "util/GeneralFunctions.h"

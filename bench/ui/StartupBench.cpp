@@ -3,8 +3,8 @@
 // the load dialog are answered at once, as an operator who knows what to load would.
 
 #include "BenchSupport.h"
+#include "core/AppCore.h"
 #include "sim/VirtualRouterLine.h"
-#include "ui/AppCore.h"
 #include "ui/CrosspointGrid.h"
 #include "ui/Theme.h"
 #include "ui/frmMainMatrix.h"

@@ -286,16 +286,36 @@ bool SetupDialogModel::Accept()
 
 void SetupDialogModel::WriteResults(Configuration &config) const
 {
+    if (const auto results = Results())
+        results->ApplyTo(config);
+}
+
+std::optional<SetupDialogModel::Result> SetupDialogModel::Results() const
+{
     if (!m_accepted)
-        return;
-    Settings &settings = config.settings;
-    settings.CommType = static_cast<std::int16_t>(m_commType);
+        return std::nullopt;
+    Result result;
+    result.commType = static_cast<std::int16_t>(m_commType);
     // Router 0 decides, whatever row is scrolled to the top; Accept made sure it has a model.
     if (const clsRouter *first = m_routers.at(0))
-        settings.CurrentRouterType = first->RouterType();
-    settings.CommPortName = ComPortName();
-    settings.RouterTimeout = m_acceptedTimeout;
-    config.routers = m_routers;
+        result.routerType = first->RouterType();
+    result.commPortName = ComPortName();
+    result.routerTimeout = m_acceptedTimeout;
+    result.routers = m_routers;
+    return result;
+}
+
+void SetupDialogModel::Result::ApplyTo(Configuration &config) const
+{
+    Settings &settings = config.settings;
+    settings.CommType = commType;
+    if (routerType)
+        settings.CurrentRouterType = *routerType;
+    settings.CommPortName = commPortName;
+    settings.RouterTimeout = routerTimeout;
+    RouterTable accepted = routers;
+    accepted.AdoptRouteStates(config.routers);
+    config.routers = std::move(accepted);
     settings.ConfigLoaded = true;
 }
 

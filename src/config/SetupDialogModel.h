@@ -4,6 +4,7 @@
 #include "model/RouterTable.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -101,6 +102,20 @@ public:
     bool Accepted() const { return m_accepted; }
     // Only after Accept() returned true; otherwise the configuration is left alone.
     void WriteResults(Configuration &config) const;
+
+    // What an accepted setup hands over, applied later when the program's turn comes.
+    struct Result {
+        std::int16_t commType = 0;
+        std::optional<std::int16_t> routerType;
+        std::string commPortName;
+        float routerTimeout = 0.0f;
+        RouterTable routers;
+        // Into the configuration, keeping the route states the live routers received since
+        // the dialog opened.
+        void ApplyTo(Configuration &config) const;
+    };
+    // Empty unless the setup was accepted.
+    std::optional<Result> Results() const;
 
 private:
     // ModelApplyHost: the catalog's apply steps act on this dialog.

@@ -50,25 +50,13 @@ private:
     bool m_lent = false;
 };
 
-// CommBusy and the log's indentation for the length of the transfer, released on every way
-// out.
-class TransferHold {
+// The log's indentation for the length of the transfer, undone on every way out.
+class TransferIndent {
 public:
-    explicit TransferHold(SerialLink &link) : m_link(link)
-    {
-        m_link.setCommBusy(true);
-        DebugLog().IndentIncr("SendCommand");
-    }
-    ~TransferHold()
-    {
-        DebugLog().IndentDec();
-        m_link.setCommBusy(false);
-    }
-    TransferHold(const TransferHold &) = delete;
-    TransferHold &operator=(const TransferHold &) = delete;
-
-private:
-    SerialLink &m_link;
+    TransferIndent() { DebugLog().IndentIncr("SendCommand"); }
+    ~TransferIndent() { DebugLog().IndentDec(); }
+    TransferIndent(const TransferIndent &) = delete;
+    TransferIndent &operator=(const TransferIndent &) = delete;
 };
 
 } // namespace
@@ -127,14 +115,15 @@ bool EdidTransfer::Run(int frameAddress, const QString &path, const QString &com
             failureState();
         } else {
             PortLoan loan(m_settings, m_link, comPortName);
-            if (!m_link.WaitClearToSend()) {
+            if (auto hold = m_link.HoldLine(); !hold) {
                 // A command further down this thread's stack still waits for its reply.
                 failureState();
             } else {
                 {
-                    TransferHold hold(m_link);
-                    success = transfer(frameAddress, edid);
+                    const TransferIndent indent;
+                    success = transfer(*hold, frameAddress, edid);
                 }
+                hold.reset();
                 m_phase = Phase::Idle;
                 emit cancelEnabledChanged(true);
             }
@@ -171,18 +160,18 @@ bool EdidTransfer::loadFile(const QString &path, QByteArray &edid)
     return true;
 }
 
-bool EdidTransfer::transfer(int frameAddress, const QByteArray &edid)
+bool EdidTransfer::transfer(const LineHold &hold, int frameAddress, const QByteArray &edid)
 {
-    if (!m_link.isOpen() && m_link.OpenCommPort() && m_settings.RouterTimeout != 0.0f) {
+    if (!m_link.EnsureOpen(hold)) {
         emit statusChanged(QStringLiteral("Comm not open"), kRed);
         DebugLog().Log("Comm not open");
         return false;
     }
 
     m_phase = Phase::Blocks;
-    // Acknowledgements left over from an earlier transfer belong to no block of this one.
-    m_link.semaphore().Reset();
-    m_link.WriteRaw(Header(frameAddress));
+    // The exchange drops acknowledgements left over from an earlier transfer: they belong to
+    // no block of this one. The blocks' own are counted across blocks.
+    m_link.Exchange(hold, Header(frameAddress), SerialLink::ReplyWait::none());
     for (int k = 0; k < kBlocks; ++k) {
         if (m_cancelRequested) {
             DebugLog().Log("EDID File Transfer Cancelled");

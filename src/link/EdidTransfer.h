@@ -6,6 +6,7 @@
 
 namespace corvantis {
 
+class LineHold;
 class SerialLink;
 struct Settings;
 
@@ -54,7 +55,7 @@ private:
     enum class Phase { Idle, Blocks, Writing };
 
     bool loadFile(const QString &path, QByteArray &edid);
-    bool transfer(int frameAddress, const QByteArray &edid);
+    bool transfer(const LineHold &hold, int frameAddress, const QByteArray &edid);
     bool acknowledged();
     void progressStep(int total);
     void failureState();

@@ -67,8 +67,7 @@ Bytes typeBFrame(int frameAddress, int code, int p3, int p4)
         appendField(frame, 'F', p3);
         break;
     default:
-        // No ASCII body exists for the other codes; the address alone goes out, unterminated.
-        return frame;
+        return {};
     }
     frame += static_cast<char>(XorChecksum(frame));
     frame += kCarriageReturn;
@@ -76,6 +75,27 @@ Bytes typeBFrame(int frameAddress, int code, int p3, int p4)
 }
 
 } // namespace
+
+Bytes FirmwareRequest(int commType)
+{
+    // Type A routers answer their status request to address 0 with the version bytes.
+    return commType == kTypeB ? Bytes("//XXXX\r") : BuildFrame(commType, 0, CmdStatus, 0, 0);
+}
+
+Bytes FlashDataRequest()
+{
+    return "//F00D\r";
+}
+
+Bytes ControlModeRequest(bool rs232)
+{
+    return rs232 ? "//RS\r" : "//IR\r";
+}
+
+bool FramingCarries(int commType, int code)
+{
+    return !BuildFrame(commType, 0, code, 0, 0).empty();
+}
 
 std::uint8_t XorChecksum(std::string_view bytes)
 {

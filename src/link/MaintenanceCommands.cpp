@@ -12,29 +12,10 @@ namespace corvantis {
 
 namespace {
 
-const QByteArray kTypeAVersionRequest = QByteArrayLiteral("\xBE\xEF\x00\x00\x04\x55");
-const QByteArray kTypeBVersionRequest = QByteArrayLiteral("//XXXX\r");
-const QByteArray kFlashDataRequest = QByteArrayLiteral("//F00D\r");
-const QByteArray kRs232ModeRequest = QByteArrayLiteral("//RS\r");
-const QByteArray kIrModeRequest = QByteArrayLiteral("//IR\r");
-
 const QString kNoCommunication = QStringLiteral("No Router Communication");
 
 // Only two decimal digits travel in a Type B RS-232 frame.
 constexpr int kMaxRsPort = 99;
-
-// Holds the link while a request waits for its answer, so the timer's receive handling does
-// not take the answer for a report of the router's own.
-class LinkHold {
-public:
-    explicit LinkHold(SerialLink &link) : m_link(link) { m_link.setCommBusy(true); }
-    ~LinkHold() { m_link.setCommBusy(false); }
-    LinkHold(const LinkHold &) = delete;
-    LinkHold &operator=(const LinkHold &) = delete;
-
-private:
-    SerialLink &m_link;
-};
 
 } // namespace
 
@@ -76,21 +57,19 @@ std::optional<int> MaintenanceCommands::ParseFrameAddress(const QString &text)
 
 std::optional<QByteArray> MaintenanceCommands::request(const QByteArray &frame)
 {
-    // A command in progress further down this thread's stack is waiting for its own reply;
-    // writing now would mix the two conversations.
-    if (!m_link.WaitClearToSend()) {
+    // Held, so the timer's receive handling does not take the answer for a report of the
+    // router's own.
+    const auto hold = m_link.HoldLine();
+    if (!hold) {
         m_link.SetErrMsg(QStringLiteral("Link busy, try again"));
         return std::nullopt;
     }
-    // Opened on demand like every other command; a port that cannot be opened says so.
-    if (!m_link.isOpen() && m_link.OpenCommPort())
+    if (!m_link.EnsureOpen(*hold))
         return std::nullopt;
-    LinkHold hold(m_link);
-    m_link.WriteRaw(frame);
-    m_link.Delay(kReplyWait);
-    const QByteArray reply = m_link.ReadInput();
+    const auto exchange =
+        m_link.Exchange(*hold, frame, SerialLink::ReplyWait::fixedDelay(kReplyWait));
     m_link.setReplyReceived(false);
-    return reply;
+    return exchange.reply;
 }
 
 void MaintenanceCommands::FirmwareVersion()
@@ -98,7 +77,7 @@ void MaintenanceCommands::FirmwareVersion()
     const int commType = m_settings.CommType;
     if (commType != kTypeA && commType != kTypeB)
         return;
-    const auto reply = request(commType == kTypeA ? kTypeAVersionRequest : kTypeBVersionRequest);
+    const auto reply = request(toFrame(FirmwareRequest(commType)));
     if (!reply)
         return;
     if (reply->isEmpty()) {
@@ -113,19 +92,19 @@ void MaintenanceCommands::FlashData()
 {
     if (m_settings.CommType != kTypeB)
         return;
-    const auto reply = request(kFlashDataRequest);
+    const auto reply = request(toFrame(FlashDataRequest()));
     if (reply && !reply->isEmpty() && reply->front() != kAck)
         m_link.SetErrMsg(kNoCommunication);
 }
 
 void MaintenanceCommands::SetRs232Mode()
 {
-    setMode(kRs232ModeRequest, true);
+    setMode(toFrame(ControlModeRequest(true)), true);
 }
 
 void MaintenanceCommands::SetIrMode()
 {
-    setMode(kIrModeRequest, false);
+    setMode(toFrame(ControlModeRequest(false)), false);
 }
 
 void MaintenanceCommands::setMode(const QByteArray &frame, bool rs232)

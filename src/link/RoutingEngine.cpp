@@ -21,6 +21,9 @@ bool RoutingEngine::RouteOnRouter(clsRouter &router, int output, int input, int 
 {
     if (!router.AudioBreakaway)
         level = kAllLevels;
+    // The router stays alive for the length of the command even if the table is replaced
+    // while it waits for the line.
+    const std::shared_ptr<clsRouter> keep = m_config.routers.share(router.FrameAddress());
     clsRouteState *state = router.RouteState(output);
     if (!state || input < kNoInput || input > router.InputCount())
         throw RuntimeError(kSubscriptOutOfRange);
@@ -41,50 +44,62 @@ int RoutingEngine::SendRoute(int frameAddress, int output, int input, int level)
             QStringLiteral("Please select File/Setup Current Hardware Configuration first"));
         return -1;
     }
+    if (!sendRouteCommands(frameAddress, output, input))
+        return -1;
+    // Only what the routers accepted is recorded.
     if (m_recording.RecordMode() > 0)
         RecordRoute(frameAddress, output, input, level);
-    // The router made this change itself: telling it again, or its partner, would only
-    // repeat what already happened.
-    if (m_remoteClick)
-        return 0;
+    return 0;
+}
 
+bool RoutingEngine::sendRouteCommands(int frameAddress, int output, int input)
+{
+    const bool paired = m_config.settings.MatrixSize;
     const bool wait = m_config.settings.RouterTimeout > 0.0f;
-    int result = 0;
+    const auto accepted = [this, wait](int address, int code, int p3, int p4) {
+        return m_link.SendCommand(address, code, p3, p4, wait) == kAck;
+    };
     if (input == kNoInput) {
-        if (!m_link.WaitClearToSend())
-            return -1;
-        result = m_link.SendCommand(frameAddress, CmdDisconnect, output, 0, wait);
-    } else {
-        const bool paired = m_config.settings.MatrixSize;
-        if (paired && !disconnectPartner(frameAddress, output, wait))
-            return -1;
-        if (!m_link.WaitClearToSend())
-            return -1;
-        result = m_link.SendCommand(frameAddress, CmdRoute, output, input, wait);
-        const clsRouter *router = m_config.routers.at(frameAddress);
-        const clsRouteState *state = router ? router->RouteStateIfAny(output) : nullptr;
-        if (paired && result != SerialLink::kPortUnavailable && (!state || state->Video() < 0)) {
-            if (!m_link.WaitClearToSend())
-                return -1;
-            result = m_link.SendCommand(frameAddress, CmdPairRoute, output, input, wait);
+        if (m_remoteClick)
+            return true;
+        if (!FramingCarries(m_config.settings.CommType, CmdDisconnect)) {
+            m_link.SetErrMsg(QStringLiteral("Type B routers cannot disconnect an output"));
+            return false;
         }
+        return accepted(frameAddress, CmdDisconnect, output, 0);
     }
-    return result == kAck || result == SerialLink::kNothingAccepted ? 0 : -1;
+
+    const clsRouter *router = m_config.routers.at(frameAddress);
+    const clsRouteState *state = router ? router->RouteStateIfAny(output) : nullptr;
+    // The pair's own follow-up is due when this router did not feed the output before.
+    const bool followUp = paired && (!state || state->Video() < 0) &&
+                          FramingCarries(m_config.settings.CommType, CmdPairRoute);
+    // A change the router reported itself has happened whatever its partner or the pair
+    // answer: only the route command is left out, and the state follows the router.
+    if (paired && !disconnectPartner(frameAddress, output, wait) && !m_remoteClick)
+        return false;
+    if (!m_remoteClick && !accepted(frameAddress, CmdRoute, output, input))
+        return false;
+    const bool pairAccepted = !followUp || accepted(frameAddress, CmdPairRoute, output, input);
+    return pairAccepted || m_remoteClick;
 }
 
 // True when the partner no longer feeds the output (or never did): the route may go on.
 bool RoutingEngine::disconnectPartner(int frameAddress, int output, bool wait)
 {
     const int partnerAddress = LogicalMatrix::PairPartner(frameAddress);
-    clsRouter *partner = m_config.routers.at(partnerAddress);
+    const std::shared_ptr<clsRouter> partner = m_config.routers.share(partnerAddress);
     // An empty partner slot feeds nothing, so there is nothing to disconnect.
     if (!partner)
         return true;
     const clsRouteState *known = partner->RouteStateIfAny(output);
     if (!known || known->Video() <= -1)
         return true;
-    if (!m_link.WaitClearToSend())
+    if (!FramingCarries(m_config.settings.CommType, CmdDisconnect)) {
+        m_link.SetErrMsg(
+            QStringLiteral("The partner router feeds this output; Type B cannot release it"));
         return false;
+    }
     // Only an acknowledged disconnect frees the output; otherwise both routers could feed it.
     if (m_link.SendCommand(partnerAddress, CmdDisconnect, output, 0, wait) != kAck)
         return false;

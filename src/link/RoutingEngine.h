@@ -31,8 +31,8 @@ public:
     // does not have throws RuntimeError("Subscript out of range") before anything is sent,
     // for the caller to report with its own label.
     bool RouteOnRouter(clsRouter &router, int output, int input, int level);
-    // 0 on success (also when the router did not answer: the line already says so), -1 on
-    // failure.
+    // 0 when every command went out and, where a reply is awaited, was accepted; -1
+    // otherwise, with the reason on the error line. Only an accepted route is recorded.
     int SendRoute(int frameAddress, int output, int input, int level);
     void RecordRoute(int frameAddress, int output, int input, int level);
     // Applies the pending status reply of the link to the route states, then statusApplied.
@@ -47,6 +47,7 @@ signals:
     void statusApplied();
 
 private:
+    bool sendRouteCommands(int frameAddress, int output, int input);
     bool disconnectPartner(int frameAddress, int output, bool wait);
 
     Configuration &m_config;

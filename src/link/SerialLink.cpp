@@ -21,11 +21,6 @@ namespace {
 constexpr const char *kSendCommandLabel = "SendCommand";
 constexpr int kReceiveEvent = 2;
 
-QByteArray toQByteArray(const Bytes &bytes)
-{
-    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
 } // namespace
 
 SerialLink::SerialLink(const Settings &settings, QObject *parent)
@@ -238,17 +233,78 @@ bool SerialLink::WaitForAck(int n)
     return true;
 }
 
-int SerialLink::SendCommand(int frameAddress, int code, int p3, int p4, bool waitReply)
+LineHold::LineHold(SerialLink &link) : m_link(&link)
+{
+    m_link->m_commBusy = true;
+}
+
+LineHold::~LineHold()
+{
+    if (m_link)
+        m_link->release();
+}
+
+void SerialLink::release()
+{
+    m_commBusy = false;
+    emit lineFree();
+}
+
+std::optional<LineHold> SerialLink::HoldLine()
 {
     if (m_commBusy) {
         DebugLog().Log("Someone didn't wait until the current command was sent");
-        return kNothingAccepted;
+        return std::nullopt;
     }
-    m_commBusy = true;
+    return LineHold(*this);
+}
+
+bool SerialLink::EnsureOpen(const LineHold &)
+{
+    if (m_port->isOpen())
+        return true;
+    if (!OpenCommPort() && !m_port->isOpen()) {
+        // Opening said nothing (no port chosen, or a line that is not waited on), but nothing
+        // can be sent: the operator must hear of it.
+        const int portNumber = PortNumber(m_settings.CommPortName);
+        if (portNumber == 0)
+            SetErrMsg(QStringLiteral("No Comm Port is set up"));
+        else
+            reportUnavailable(portNumber);
+    }
+    return m_port->isOpen();
+}
+
+SerialLink::ExchangeResult SerialLink::Exchange(const LineHold &, const QByteArray &frame,
+                                                ReplyWait wait)
+{
+    ExchangeResult result;
+    m_semaphore.Reset();
+    DiscardInput();
+    m_replyReceived = false;
+    result.sent = transmit(frame);
+    if (!result.sent)
+        return result;
+    switch (wait.kind) {
+    case ReplyWait::Kind::None:
+        return result;
+    case ReplyWait::Kind::Fixed:
+        Delay(wait.fixed);
+        break;
+    }
+    result.reply = ReadInput();
+    return result;
+}
+
+int SerialLink::SendCommand(int frameAddress, int code, int p3, int p4, bool waitReply)
+{
+    auto hold = HoldLine();
+    if (!hold)
+        return kNothingAccepted;
     DebugLog().IndentIncr(kSendCommandLabel);
     int result = kNothingAccepted;
     try {
-        result = sendSteps(frameAddress, code, p3, p4, waitReply);
+        result = sendSteps(*hold, frameAddress, code, p3, p4, waitReply);
     } catch (const std::exception &error) {
         const QString text =
             QStringLiteral("Send Command Error: ") + QString::fromUtf8(error.what());
@@ -256,62 +312,53 @@ int SerialLink::SendCommand(int frameAddress, int code, int p3, int p4, bool wai
         DebugLog().Log(text.toStdString());
     }
     DebugLog().IndentDec();
-    m_commBusy = false;
+    hold.reset();
     Delay(m_timings.closing);
     return result;
 }
 
-int SerialLink::sendSteps(int frameAddress, int code, int p3, int p4, bool waitReply)
+int SerialLink::sendSteps(const LineHold &hold, int frameAddress, int code, int p3, int p4,
+                          bool waitReply)
 {
     const int commType = m_settings.CommType;
-    if (!m_port->isOpen() && OpenCommPort() && m_settings.RouterTimeout != 0.0f) {
+    if (!EnsureOpen(hold)) {
         DebugLog().Log("Comm not open");
         return kPortUnavailable;
     }
 
     m_replyReceived = false;
-    const QByteArray frame = toQByteArray(BuildFrame(commType, frameAddress, code, p3, p4));
+    const QByteArray frame = toFrame(BuildFrame(commType, frameAddress, code, p3, p4));
     if (commType == kTypeB && code == CmdRoute)
         emit routeFrameBuilt();
     if (frame.isEmpty()) {
-        // A framing the line does not know: there is nothing that could be sent.
+        // A framing the line does not know, or a command it cannot carry: nothing is sent.
         DebugLog().Log("No frame for comm type", {std::to_string(commType)});
+        SetErrMsg(QStringLiteral("Comm Type %1 cannot send this command").arg(commType));
         return kNothingAccepted;
     }
 
     if (commType == kTypeB && code == CmdStatus) {
-        m_semaphore.Reset();
-        DiscardInput();
-        transmit(frame);
-        Delay(m_timings.statusReply);
-        m_statusBuffer = ReadInput();
+        const auto exchange = Exchange(hold, frame, ReplyWait::fixedDelay(m_timings.statusReply));
+        m_statusBuffer = exchange.reply;
         return kNothingAccepted;
     }
 
-    if (!m_port->isOpen())
-        return kNothingAccepted;
-
-    m_semaphore.Reset();
-    DiscardInput();
-    m_replyReceived = false;
-    transmit(frame);
-
+    if (!Exchange(hold, frame, ReplyWait::none()).sent)
+        return kPortUnavailable;
     if (code == CmdStatus)
         emit statusUpdateRequested();
-
     if (!waitReply) {
         Delay(m_timings.noWait);
         // Counted as accepted, so a line without replies still shows what was routed.
         m_commOk = true;
         return kAck;
     }
-
     WaitForReply(frame);
     if (!m_port->isOpen()) {
         // The device went away during the wait; the line already says so.
         if (commType == kTypeB)
             m_commOk = false;
-        return kNothingAccepted;
+        return kPortUnavailable;
     }
     const QByteArray reply = ReadInput();
     const ReplyVerdict verdict =

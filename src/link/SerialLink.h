@@ -8,12 +8,36 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <utility>
 
 class QSerialPort;
 
 namespace corvantis {
 
 struct Settings;
+class SerialLink;
+
+// A frame of the framing routines as the port writes it.
+inline QByteArray toFrame(const std::string &bytes)
+{
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+// Proof that its owner has the line to itself: CommBusy for its lifetime, released on every
+// way out. Only SerialLink makes one, and only when the line is free.
+class LineHold {
+public:
+    LineHold(LineHold &&other) noexcept : m_link(std::exchange(other.m_link, nullptr)) {}
+    LineHold &operator=(LineHold &&) = delete;
+    LineHold(const LineHold &) = delete;
+    LineHold &operator=(const LineHold &) = delete;
+    ~LineHold();
+
+private:
+    friend class SerialLink;
+    explicit LineHold(SerialLink &link);
+    SerialLink *m_link;
+};
 
 // The one serial line to the routers: opening the port on demand, the send-and-acknowledge
 // routine every general command goes through, the waits that keep the event loop running,
@@ -58,6 +82,29 @@ public:
 
     int SendCommand(int frameAddress, int code, int p3, int p4, bool waitReply);
 
+    // The line for one conversation with the routers; empty (and logged) while another holds
+    // it, which on one thread can only be further down the stack.
+    std::optional<LineHold> HoldLine();
+
+    // How an exchange waits for its answer.
+    struct ReplyWait {
+        enum class Kind { None, Fixed } kind = Kind::None;
+        std::chrono::milliseconds fixed{0};
+        static ReplyWait none() { return {}; }
+        static ReplyWait fixedDelay(std::chrono::milliseconds d) { return {Kind::Fixed, d}; }
+    };
+    struct ExchangeResult {
+        bool sent = false;
+        QByteArray reply;
+    };
+    // One exchange on a held line: the acknowledgement counter reset, stale input dropped,
+    // the frame written, the wait, and what came back read. Nothing is sent on a closed port
+    // or for an empty frame.
+    ExchangeResult Exchange(const LineHold &hold, const QByteArray &frame, ReplyWait wait);
+    // Opens the port when it is closed; true when it is open afterwards. A port that cannot
+    // be opened is on the error line then, whatever the time-out.
+    bool EnsureOpen(const LineHold &hold);
+
     // True when the link is clear. A command in progress can only be further down this
     // thread's stack, so waiting for it would never end: a held link returns false at once.
     bool WaitClearToSend();
@@ -80,8 +127,6 @@ public:
     qint64 bytesAvailable() const;
 
     bool CommBusy() const { return m_commBusy; }
-    // For the EDID transfer, which holds the link for its whole length.
-    void setCommBusy(bool busy) { m_commBusy = busy; }
     bool CommOK() const { return m_commOk; }
     void setCommOK(bool ok) { m_commOk = ok; }
     bool ReplyReceived() const { return m_replyReceived; }
@@ -116,13 +161,17 @@ signals:
     void portOpenChanged(bool open);
     // The device went away while the port was open; the port is closed now.
     void portLost();
+    // A hold ended: whatever waited for the line may go now.
+    void lineFree();
 
 private:
+    friend class LineHold;
+    void release();
     void onReadyRead();
     void onErrorOccurred(int error);
     bool transmit(const QByteArray &frame);
     std::chrono::milliseconds routerTimeout() const;
-    int sendSteps(int frameAddress, int code, int p3, int p4, bool waitReply);
+    int sendSteps(const LineHold &hold, int frameAddress, int code, int p3, int p4, bool waitReply);
     // Processes events until the condition holds or the deadline has passed, sleeping in
     // between.
     template <typename Condition> void waitUntil(Clock::time_point deadline, Condition done);

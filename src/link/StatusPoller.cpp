@@ -11,11 +11,6 @@ namespace corvantis {
 
 namespace {
 
-// The Type B status request to frame address 0, written as it is by the alive poll.
-const QByteArray kAlivePoll = QByteArrayLiteral("//F00U\x13\r");
-// The Type A status request to frame address 0.
-const QByteArray kTypeAStatus = QByteArrayLiteral("\xBE\xEF\x00\x00\x04\x55");
-
 constexpr std::chrono::milliseconds kAlivePollWait{20};
 constexpr std::chrono::milliseconds kTypeAStatusWait{50};
 
@@ -115,9 +110,13 @@ void StatusPoller::alivePoll()
 
 bool StatusPoller::pollOnce()
 {
-    m_link.WriteRaw(kAlivePoll);
-    m_link.Delay(kAlivePollWait);
-    return !m_link.ReadInput().isEmpty();
+    // The alive poll is the Type B status request to frame address 0, whatever the framing.
+    const auto hold = m_link.HoldLine();
+    if (!hold)
+        return false;
+    static const QByteArray poll = toFrame(BuildFrame(kTypeB, 0, CmdStatus, 0, 0));
+    return !m_link.Exchange(*hold, poll, SerialLink::ReplyWait::fixedDelay(kAlivePollWait))
+                .reply.isEmpty();
 }
 
 void StatusPoller::setMatrixState(MatrixState state)
@@ -159,13 +158,14 @@ void StatusPoller::HandleReceived(const QByteArray &data)
 void StatusPoller::periodicRequest()
 {
     if (m_settings.CommType == kTypeA) {
-        m_link.semaphore().Reset();
-        m_link.WaitClearToSend();
-        m_link.WriteRaw(kTypeAStatus);
         m_statusPollCounter = 0;
-        m_link.Delay(kTypeAStatusWait);
+        const auto hold = m_link.HoldLine();
+        if (!hold)
+            return;
+        static const QByteArray request = toFrame(BuildFrame(kTypeA, 0, CmdStatus, 0, 0));
         // Only a sign of life; the three bytes are not a status to apply.
-        if (m_link.ReadInput().isEmpty())
+        if (m_link.Exchange(*hold, request, SerialLink::ReplyWait::fixedDelay(kTypeAStatusWait))
+                .reply.isEmpty())
             m_link.SetErrMsg(QStringLiteral("No Router Communication"));
         return;
     }

@@ -2,7 +2,7 @@
 
 #include "config/ConfigFile.h"
 #include "config/TextEditorCommand.h"
-#include "ui/AppCore.h"
+#include "core/AppCore.h"
 #include "ui/frmMainMatrix.h"
 #include "util/Platform.h"
 
@@ -70,7 +70,9 @@ void MacroBank::UpdateMacroButtons()
 
 void MacroBank::PlayMacro(int number)
 {
-    MacroPlayback::PlayMacro(m_core.config().macros, number);
+    // The whole macro is one action: its steps go out in order, nothing in between.
+    m_core.RunOnLine(QStringLiteral("Macro %1").arg(number),
+                     [this, number] { MacroPlayback::PlayMacro(m_core.config().macros, number); });
 }
 
 QString MacroBank::configurationFile() const
@@ -149,8 +151,8 @@ void MacroBank::setBulkRouting(bool bulk)
 
 void MacroBank::RouteStep(int frameAddress, int output, int input, int level)
 {
-    // An empty slot gives no router: the window beeps and shows "Unassigned crosspoint".
-    m_window.Route(m_core.config().routers.at(frameAddress), output, input, level);
+    // An empty slot gives no router: the core beeps and shows "Unassigned crosspoint".
+    m_core.RouteAt(frameAddress, output, input, level);
 }
 
 } // namespace corvantis

@@ -2,15 +2,14 @@
 
 namespace corvantis {
 
-class SerialLink;
+class AppCore;
 class frmConfig;
-struct Settings;
 
 // Opens the router address change (behind its password) and the EDID download from the setup
-// dialog's buttons. The link and the settings must outlive the setup dialog.
+// dialog's buttons, each as an action on the core's path. The core must outlive the dialog.
 class MaintenanceDialogs {
 public:
-    static void Connect(frmConfig &setup, SerialLink &link, Settings &settings);
+    static void Connect(frmConfig &setup, AppCore &core);
 };
 
 } // namespace corvantis

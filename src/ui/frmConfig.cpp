@@ -644,4 +644,9 @@ void frmConfig::writeResults(Configuration &config) const
         m_model.WriteResults(config);
 }
 
+std::optional<SetupDialogModel::Result> frmConfig::results() const
+{
+    return result() == QDialog::Accepted ? m_model.Results() : std::nullopt;
+}
+
 } // namespace corvantis

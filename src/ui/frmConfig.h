@@ -38,6 +38,8 @@ public:
     // After the dialog was accepted: the settings and routers it was given back. Does nothing
     // when it was not.
     void writeResults(Configuration &config) const;
+    // The accepted setup as a value, to be applied when the program's turn comes.
+    std::optional<SetupDialogModel::Result> results() const;
     const SetupDialogModel &model() const { return m_model; }
 
 signals:

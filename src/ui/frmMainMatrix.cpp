@@ -1,7 +1,7 @@
 #include "ui/frmMainMatrix.h"
 
 #include "config/RouterCatalog.h"
-#include "ui/AppCore.h"
+#include "core/AppCore.h"
 #include "ui/CrosspointGrid.h"
 #include "ui/MacroBank.h"
 #include "ui/MainWindowHelp.h"
@@ -633,9 +633,16 @@ void frmMainMatrix::connectCore()
         m_shpAlive->setColourValue(online ? ShapeLamp::kGreen : ShapeLamp::kRed);
         m_shpAlive->setToolTip(m_txtStatus->text());
     });
-    connect(&poller, &StatusPoller::remoteCellClick, this, &frmMainMatrix::imgMatrix_Click);
+    connect(&poller, &StatusPoller::remoteCellClick, this, [this](int cell) {
+        guarded("Function imgMatrix_Click", [this, cell] { m_core.RouteCell(cell, true); });
+    });
     connect(&m_core.engine(), &RoutingEngine::statusApplied, this,
             &frmMainMatrix::UpdateDisplayMatrix);
+    connect(&m_core, &AppCore::routeStatesChanged, this, &frmMainMatrix::UpdateDisplayMatrix);
+    connect(&m_core, &AppCore::namesChanged, this, [this] { UpdateDisplayNames(true, true); });
+    connect(&m_core, &AppCore::configurationReplaced, this, &frmMainMatrix::ReturnFromConfig);
+    connect(&m_core, &AppCore::bulkRoutingChanged, this,
+            [this](bool bulk) { EnableButtons(!bulk); });
     connect(&m_core.maintenance(), &MaintenanceCommands::modeChecksChanged, this,
             [this](bool, bool) { syncModeChecks(); });
 }
@@ -730,8 +737,8 @@ void frmMainMatrix::ReturnFromConfig()
             m_lblMOut[i]->setVisible(shown);
         }
 
-        const QString label = qs(AppCore::RouterLabel(m_lblRouterType->text().toStdString(),
-                                                      layout.maxInput, layout.maxOutput));
+        const QString label =
+            qs(AppCore::RouterLabel(m_core.FamilyLabel(), layout.maxInput, layout.maxOutput));
         m_lblRouterType->setText(label);
         m_lblRouterTypeShadow->setText(label);
 
@@ -768,8 +775,9 @@ void frmMainMatrix::closeEvent(QCloseEvent *event)
     // stops at its next output. (Closing inside a wait would also lose the application's
     // quit: every wait starts an event loop, and a new loop drops a posted quit.)
     const bool nested = QThread::currentThread()->loopLevel() > 1;
-    if (m_core.link().CommBusy() || m_core.BulkRouting() || nested) {
+    if (m_core.link().CommBusy() || !m_core.actions().Idle() || nested) {
         m_closeRequested = true;
+        m_core.RequestStop();
         event->ignore();
         QTimer::singleShot(kCloseRetryMs, this, &QWidget::close);
         return;
@@ -888,61 +896,18 @@ QString frmMainMatrix::describeCell(int cell) const
 
 void frmMainMatrix::imgMatrix_Click(int cell)
 {
-    if (m_core.link().CommBusy() || m_core.BulkRouting()) {
-        platform().beep();
-        return;
-    }
-    try {
-        const PhysicalCrosspoint crosspoint = m_core.CellCrosspoint(cell);
-        RouteAndShow(crosspoint.router, crosspoint.output, crosspoint.input, cell % kViewSize,
-                     cell / kViewSize, m_core.CurrentLayer());
-    } catch (const std::exception &error) {
-        reportFailure("Function imgMatrix_Click", error);
-    }
-}
-
-void frmMainMatrix::RouteAndShow(clsRouter *router, int physicalOutput, int physicalInput,
-                                 int viewOutput, int, int level)
-{
-    if (m_core.RouteCrosspoint(router, physicalOutput, physicalInput, viewOutput, level))
-        UpdateMatrixDisplayCol(router, viewOutput, physicalOutput);
-}
-
-void frmMainMatrix::Route(clsRouter *router, int physicalOutput, int physicalInput, int level)
-{
-    if (!router) {
-        RouteAndShow(nullptr, physicalOutput, physicalInput, -1, -1, level);
-        return;
-    }
-    const ViewCell cell = m_core.ViewOf(*router, physicalOutput, physicalInput);
-    RouteAndShow(router, physicalOutput, physicalInput, cell.output, cell.input, level);
+    guarded("Function imgMatrix_Click", [this, cell] { m_core.RouteCell(cell); });
 }
 
 void frmMainMatrix::imgMIn_Click(int viewRow)
 {
-    if (m_core.link().CommBusy()) {
-        platform().beep();
-        return;
-    }
     if (!platform().controlKeyDown())
         return;
-    EnableButtons(false);
-    try {
+    guarded("Function imgMIn_Click", [this, viewRow] {
+        // The outputs are counted from the start, so the view shows them from there.
         m_hScroll->setValue(m_hScroll->minimum());
-        m_core.setBulkRouting(true);
-        const int maxOutput = m_core.matrix().MaxOutput();
-        for (int o = 0; o <= maxOutput && !m_closeRequested; ++o) {
-            const PhysicalCrosspoint crosspoint = m_core.BulkCrosspoint(o, viewRow);
-            RouteAndShow(crosspoint.router, crosspoint.output, crosspoint.input, o, viewRow,
-                         m_core.CurrentLayer());
-        }
-        UpdateDisplayMatrix();
-    } catch (const std::exception &error) {
-        reportFailure("Function imgMIn_Click", error);
-    }
-    // Every way out leaves the window usable.
-    EnableButtons(true);
-    m_core.setBulkRouting(false);
+        m_core.RouteInputToAll(viewRow);
+    });
 }
 
 void frmMainMatrix::imgLayerSel_Click(int index)
@@ -1029,13 +994,9 @@ void frmMainMatrix::txtIn_LostFocus(int viewRow)
     if (viewRow < 0 || viewRow >= kViewSize)
         return;
     QLineEdit *box = m_txtIn[static_cast<std::size_t>(viewRow)];
-    try {
-        box->setModified(false);
-        if (const auto shown = m_core.StoreInputName(viewRow, box->text().toStdString()))
-            box->setText(qs(*shown));
-    } catch (const std::exception &error) {
-        reportFailure("Function txtIn_LostFocus", error);
-    }
+    box->setModified(false);
+    guarded("Function txtIn_LostFocus",
+            [&] { m_core.CommitInputName(viewRow, box->text().toStdString()); });
 }
 
 void frmMainMatrix::txtOut_LostFocus(int viewColumn)
@@ -1043,13 +1004,9 @@ void frmMainMatrix::txtOut_LostFocus(int viewColumn)
     if (viewColumn < 0 || viewColumn >= kViewSize)
         return;
     QLineEdit *box = m_txtOut[static_cast<std::size_t>(viewColumn)];
-    try {
-        box->setModified(false);
-        if (const auto shown = m_core.StoreOutputName(viewColumn, box->text().toStdString()))
-            box->setText(qs(*shown));
-    } catch (const std::exception &error) {
-        reportFailure("Function txtOut_LostFocus", error);
-    }
+    box->setModified(false);
+    guarded("Function txtOut_LostFocus",
+            [&] { m_core.CommitOutputName(viewColumn, box->text().toStdString()); });
 }
 
 void frmMainMatrix::commitFocusedName()
@@ -1104,63 +1061,47 @@ bool frmMainMatrix::eventFilter(QObject *watched, QEvent *event)
 
 void frmMainMatrix::mnuLoadConfig_Click()
 {
-    guarded("Sub mnuLoadConfig_Click", [this] {
-        commitFocusedName();
-        if (m_core.LoadConfiguration()) {
-            // A loaded file names its model; the rebuild appends the matrix size.
-            const auto family = RouterCatalog::familyLabel(m_core.settings().CurrentRouterType);
-            if (!family.empty()) {
-                const auto text = QString::fromUtf8(family.data(), qsizetype(family.size()));
-                m_lblRouterType->setText(text);
-                m_lblRouterTypeShadow->setText(text);
-            }
-        }
-        ReturnFromConfig();
-    });
+    commitFocusedName();
+    guarded("Sub mnuLoadConfig_Click", [this] { m_core.LoadConfigurationAction(); });
 }
 
 void frmMainMatrix::mnuSaveConfig_Click()
 {
-    guarded("Sub mnuSaveConfig_Click", [this] {
-        commitFocusedName();
-        m_core.SaveConfiguration(true);
-    });
+    commitFocusedName();
+    guarded("Sub mnuSaveConfig_Click", [this] { m_core.SaveConfigurationAction(true); });
 }
 
 void frmMainMatrix::mnuSaveConfigAs_Click()
 {
-    guarded("Sub mnuSaveConfigAs_Click", [this] {
-        commitFocusedName();
-        m_core.SaveConfiguration(false);
-    });
+    commitFocusedName();
+    guarded("Sub mnuSaveConfigAs_Click", [this] { m_core.SaveConfigurationAction(false); });
 }
 
 void frmMainMatrix::mnuSetup_Click()
 {
     commitFocusedName();
+    std::optional<SetupDialogModel::Result> accepted;
     {
         frmConfig dialog(m_core.config(), this);
-        QString family;
-        connect(&dialog, &frmConfig::familyLabelChanged, this,
-                [&family](const QString &label) { family = label; });
-        MaintenanceDialogs::Connect(dialog, m_core.link(), m_core.settings());
+        MaintenanceDialogs::Connect(dialog, m_core);
         connect(&dialog, &frmConfig::helpRequested, m_help, &MainWindowHelp::showTopic);
         dialog.exec();
-        if (dialog.result() == QDialog::Accepted) {
-            dialog.writeResults(m_core.config());
-            // The label follows the model chosen in a setup that was accepted.
-            if (!family.isEmpty()) {
-                m_lblRouterType->setText(family);
-                m_lblRouterTypeShadow->setText(family);
-            }
-        }
+        accepted = dialog.results();
     }
-    ReturnFromConfig();
+    if (!accepted) {
+        // Cancel changes nothing; the window still shows what it showed.
+        ReturnFromConfig();
+        return;
+    }
+    guarded("Sub mnuSetup_Click", [this, &accepted] {
+        m_core.ApplySetup(
+            [result = std::move(*accepted)](Configuration &config) { result.ApplyTo(config); });
+    });
 }
 
 void frmMainMatrix::cmdUpdate_Click()
 {
-    m_core.poller().UpdateMatrix();
+    guarded("Sub cmdUpdate_Click", [this] { m_core.UpdateMatrix(); });
 }
 
 void frmMainMatrix::syncModeChecks()
@@ -1169,44 +1110,61 @@ void frmMainMatrix::syncModeChecks()
     m_mnuIR->setChecked(m_core.maintenance().irChecked());
 }
 
+void frmMainMatrix::onLine(const char *title, std::function<void()> action)
+{
+    // A failure is reported under the menu's or button's name.
+    m_core.RunOnLine(QString::fromLatin1(title), std::move(action));
+}
+
 void frmMainMatrix::mnuRS_Click()
 {
-    guarded("Sub mnuRS_Click", [this] { m_core.maintenance().SetRs232Mode(); });
     // The marks follow what the routers acknowledged, not the click.
+    onLine("Sub mnuRS_Click", [this] {
+        m_core.maintenance().SetRs232Mode();
+        syncModeChecks();
+    });
     syncModeChecks();
 }
 
 void frmMainMatrix::mnuIR_Click()
 {
-    guarded("Sub mnuIR_Click", [this] { m_core.maintenance().SetIrMode(); });
-    // The marks follow what the routers acknowledged, not the click.
+    onLine("Sub mnuIR_Click", [this] {
+        m_core.maintenance().SetIrMode();
+        syncModeChecks();
+    });
     syncModeChecks();
 }
 
 void frmMainMatrix::mnuFlashD_Click()
 {
-    guarded("Sub mnuFlashD_Click", [this] { m_core.maintenance().FlashData(); });
+    onLine("Sub mnuFlashD_Click", [this] { m_core.maintenance().FlashData(); });
 }
 
 void frmMainMatrix::mnuFirmwareVersion_Click()
 {
-    guarded("Sub mnuFirmwareVersion_Click", [this] { m_core.maintenance().FirmwareVersion(); });
+    onLine("Sub mnuFirmwareVersion_Click", [this] { m_core.maintenance().FirmwareVersion(); });
 }
 
 void frmMainMatrix::btnRsGo_Click()
 {
-    guarded("Sub btnRsGo_Click", [this] {
-        m_core.maintenance().RsSwitch(true, m_txtAddy->text(), m_cboRsOut->currentIndex(),
-                                      m_cboRsIn->currentIndex());
-    });
+    rsSwitch(true);
 }
 
 void frmMainMatrix::btnRsNo_Click()
 {
-    guarded("Sub btnRsNo_Click", [this] {
-        m_core.maintenance().RsSwitch(false, m_txtAddy->text(), m_cboRsOut->currentIndex(),
-                                      m_cboRsIn->currentIndex());
-    });
+    rsSwitch(false);
+}
+
+void frmMainMatrix::rsSwitch(bool connect)
+{
+    // What the panel shows at the click is what is sent.
+    const QString address = m_txtAddy->text();
+    const int output = m_cboRsOut->currentIndex();
+    const int input = m_cboRsIn->currentIndex();
+    onLine(connect ? "Sub btnRsGo_Click" : "Sub btnRsNo_Click",
+           [this, connect, address, output, input] {
+               m_core.maintenance().RsSwitch(connect, address, output, input);
+           });
 }
 
 void frmMainMatrix::stepAddress(int step)

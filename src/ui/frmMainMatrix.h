@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <functional>
 
 class QAction;
 class QComboBox;
@@ -65,10 +66,6 @@ public:
     void imgMatrix_Click(int cell);
     void imgMIn_Click(int viewRow);
     void imgLayerSel_Click(int index);
-    void RouteAndShow(clsRouter *router, int physicalOutput, int physicalInput, int viewOutput,
-                      int viewInput, int level);
-    // For callers that know a physical crosspoint (macro playback).
-    void Route(clsRouter *router, int physicalOutput, int physicalInput, int level);
     void txtIn_LostFocus(int viewRow);
     void txtOut_LostFocus(int viewColumn);
 
@@ -106,6 +103,9 @@ private:
     bool handleLevelKey(QObject *watched, QEvent *event);
     void commitFocusedName();
     void syncModeChecks();
+    // A menu or button that talks to the routers, as an action on the core's path.
+    void onLine(const char *title, std::function<void()> action);
+    void rsSwitch(bool connect);
     QString describeCell(int cell) const;
     QString levelName() const;
 

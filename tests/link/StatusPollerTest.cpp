@@ -207,7 +207,7 @@ TEST(StatusPoller, NothingTouchesTheLineWhileACommandHoldsIt)
 {
     LinkRig rig({.commType = kTypeB, .routerType = StatusPoller::kAliveModel, .pacing = false});
     ASSERT_TRUE(rig.openLineAndPort());
-    rig.link.setCommBusy(true);
+    auto hold = rig.link.HoldLine();
     rig.poller.UpdateMatrix();
     rig.poller.setAlivePollCounter(19);
     rig.link.setReplyReceived(true);
@@ -217,7 +217,6 @@ TEST(StatusPoller, NothingTouchesTheLineWhileACommandHoldsIt)
     EXPECT_EQ(rig.link.transmissions(), 0u);
     EXPECT_TRUE(rig.link.ReplyReceived());
     EXPECT_EQ(rig.poller.AlivePollCounter(), StatusPoller::kAlivePollDue);
-    rig.link.setCommBusy(false);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "ui/MaintenanceDialogs.h"
 
 #include "config/ConfigFile.h"
+#include "core/AppCore.h"
 #include "link/Framing.h"
 #include "link/SerialLink.h"
 #include "sim/VirtualRouterLine.h"
@@ -61,8 +62,10 @@ private:
     std::unique_ptr<test::ScriptedPlatform> m_platform;
     std::unique_ptr<QTemporaryDir> m_dataDir;
     std::unique_ptr<VirtualRouterLine> m_line;
-    std::unique_ptr<Configuration> m_config;
-    std::unique_ptr<SerialLink> m_link;
+    // The dialogs open as actions of the core, which owns the configuration and the link.
+    std::unique_ptr<AppCore> m_core;
+    Configuration *m_config = nullptr;
+    SerialLink *m_link = nullptr;
     std::unique_ptr<QTimer> m_modalWatch;
 };
 
@@ -77,7 +80,9 @@ void MaintenanceDialogsTest::init()
     m_line->addRouter({0, 16, 16, 0});
     QVERIFY(m_line->open(QString::fromStdString(ProgramDataFolder()) + "ports/com1"));
 
-    m_config = std::make_unique<Configuration>();
+    m_core = std::make_unique<AppCore>();
+    m_config = &m_core->config();
+    m_link = &m_core->link();
     auto &settings = m_config->settings;
     settings.CommPortName = "COM1";
     // Replies come at once; only a missing one would feel the time-out.
@@ -89,16 +94,14 @@ void MaintenanceDialogsTest::init()
     router->SetInputCount(15);
     router->SetOutputCount(15);
     m_config->routers.set(0, std::move(router));
-    m_link = std::make_unique<SerialLink>(settings);
     m_link->setTimings({.closing = 0ms});
 }
 
 void MaintenanceDialogsTest::cleanup()
 {
     m_modalWatch.reset();
-    m_link.reset();
+    m_core.reset();
     m_line.reset();
-    m_config.reset();
     QVERIFY2(m_platform->unexpected.empty(),
              m_platform->unexpected.empty() ? "" : m_platform->unexpected.front().c_str());
     m_platform.reset();
@@ -207,7 +210,7 @@ void MaintenanceDialogsTest::applyPressedTwiceSendsTwoCommandsAndOkOneMore()
 void MaintenanceDialogsTest::edidUploadFromTheSetupDialogEndsInDownloadSuccess()
 {
     frmConfig setup(*m_config);
-    MaintenanceDialogs::Connect(setup, *m_link, m_config->settings);
+    MaintenanceDialogs::Connect(setup, *m_core);
     setup.show();
     click(&setup, "btnAdvanced");
     child<QLineEdit>(&setup, "txtEdidFile")->setText(writeEdid("panel.bin", 128));

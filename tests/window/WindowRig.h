@@ -4,10 +4,10 @@
 // the window tests; header-only so each test stays its own executable.
 
 #include "config/ConfigFile.h"
+#include "core/AppCore.h"
 #include "link/Framing.h"
 #include "sim/VirtualRouterLine.h"
 #include "support/ScriptedPlatform.h"
-#include "ui/AppCore.h"
 #include "ui/CrosspointGrid.h"
 #include "ui/PictureButton.h"
 #include "ui/ShapeLamp.h"

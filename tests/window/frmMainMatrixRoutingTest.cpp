@@ -39,7 +39,6 @@ class frmMainMatrixRoutingTest : public QObject {
 private slots:
     void cellClickPutsTheFrameOnTheWireAndThePictureInTheCell_data();
     void cellClickPutsTheFrameOnTheWireAndThePictureInTheCell();
-    void clickWhileBusyOnlyBeeps();
     void unassignedColumnBeepsSendsNothingAndStaysEmpty();
     void inputOfAnotherRouterDisconnectsTheOutput();
     void controlClickRoutesOneInputToEveryOutput();
@@ -87,24 +86,6 @@ void frmMainMatrixRoutingTest::cellClickPutsTheFrameOnTheWireAndThePictureInTheC
     QCOMPARE(rig.picture(2, 5), 0);
     QCOMPARE(rig.picture(9, 5), 3);
     QCOMPARE(rig.platform.beeps, 0);
-}
-
-void frmMainMatrixRoutingTest::clickWhileBusyOnlyBeeps()
-{
-    WindowRig rig;
-    rig.startWithFile(LineSpec{});
-    rig.line.clearCounters();
-
-    rig.core->link().setCommBusy(true);
-    rig.window->imgMatrix_Click(WindowRig::cell(1, 1));
-    rig.core->link().setCommBusy(false);
-    rig.core->setBulkRouting(true);
-    rig.window->imgMatrix_Click(WindowRig::cell(1, 1));
-    rig.core->setBulkRouting(false);
-
-    QCOMPARE(rig.platform.beeps, 2);
-    QVERIFY(rig.commands().isEmpty());
-    QCOMPARE(rig.picture(1, 1), 0);
 }
 
 void frmMainMatrixRoutingTest::unassignedColumnBeepsSendsNothingAndStaysEmpty()

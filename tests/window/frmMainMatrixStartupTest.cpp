@@ -174,7 +174,9 @@ void frmMainMatrixStartupTest::rebuildTwiceReplacesOnlyTheSizeOfTheLabel()
 {
     WindowRig rig;
     rig.makeWindow();
-    rig.child<QLabel>("lblRouterType")->setText("Vexa");
+    // The family follows the configured model once a configuration was accepted.
+    rig.core->settings().ConfigLoaded = true;
+    rig.core->settings().CurrentRouterType = 7;
     rig.core->config().routers.set(0, makeRouter({0, 7, 16, 4}));
     rig.window->ReturnFromConfig();
     QCOMPARE(rig.child<QLabel>("lblRouterType")->text(), QString("Vexa 16x4"));

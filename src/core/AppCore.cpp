@@ -1,5 +1,6 @@
-#include "ui/AppCore.h"
+#include "core/AppCore.h"
 
+#include "config/RouterCatalog.h"
 #include "util/GeneralFunctions.h"
 #include "util/Platform.h"
 #include "util/RuntimeError.h"
@@ -12,6 +13,7 @@ namespace {
 constexpr int kNoStatusModel = 3;
 constexpr std::string_view kNotOwned = "-";
 constexpr const char *kUnassigned = "Unassigned crosspoint";
+constexpr std::string_view kDefaultFamily = "Router";
 
 bool inMatrix(int logical, int maxIndex)
 {
@@ -53,6 +55,14 @@ void AppCore::ResetForStartup()
     m_poller.setStatusPollEnabled(true);
     m_config.macros.ClearMacros();
     m_recording.setRecordMode(0);
+}
+
+void AppCore::setBulkRouting(bool bulk)
+{
+    if (m_bulkRouting == bulk)
+        return;
+    m_bulkRouting = bulk;
+    emit bulkRoutingChanged(bulk);
 }
 
 bool AppCore::SetCurrentLayer(int level)
@@ -190,19 +200,108 @@ ViewCell AppCore::ViewOf(const clsRouter &router, int physicalOutput, int physic
             m_matrix.cvPhyInToMat(physicalInput, router, m_offsets)};
 }
 
-bool AppCore::RouteCrosspoint(clsRouter *router, int physicalOutput, int physicalInput,
-                              int viewOutput, int level)
+bool AppCore::RouteCrosspoint(clsRouter *router, int physicalOutput, int physicalInput, int level)
 {
     if (!router || physicalOutput < 0 || physicalInput < RoutingEngine::kNoInput) {
         platform().beep();
         m_link.SetErrMsg(QString::fromLatin1(kUnassigned));
-    } else if (m_engine.RouteOnRouter(*router, physicalOutput, physicalInput, level)) {
         return false;
     }
-    // A column outside the view has nothing on screen to redraw.
-    if (viewOutput < 0 || viewOutput >= kViewSize)
-        return false;
-    return m_link.CommOK() || m_engine.RemoteClick();
+    return !m_engine.RouteOnRouter(*router, physicalOutput, physicalInput, level);
+}
+
+bool AppCore::RouteAt(int frameAddress, int physicalOutput, int physicalInput, int level)
+{
+    const bool routed =
+        RouteCrosspoint(m_config.routers.at(frameAddress), physicalOutput, physicalInput, level);
+    emit routeStatesChanged();
+    return routed;
+}
+
+void AppCore::RouteCell(int cell, bool remote)
+{
+    const PhysicalCrosspoint crosspoint = CellCrosspoint(cell);
+    // The router is looked up again when the action runs: a configuration loaded meanwhile
+    // may have replaced it.
+    const int frame = crosspoint.router ? crosspoint.router->FrameAddress() : -1;
+    const int level = m_currentLayer;
+    m_actions.Submit(QStringLiteral("Function imgMatrix_Click"), ActionQueue::Needs::Line,
+                     [this, frame, crosspoint, level, remote] {
+                         const bool wasRemote = m_engine.RemoteClick();
+                         m_engine.setRemoteClick(remote);
+                         try {
+                             RouteAt(frame, crosspoint.output, crosspoint.input, level);
+                         } catch (...) {
+                             m_engine.setRemoteClick(wasRemote);
+                             throw;
+                         }
+                         m_engine.setRemoteClick(wasRemote);
+                     });
+}
+
+void AppCore::RouteInputToAll(int viewRow)
+{
+    const int level = m_currentLayer;
+    m_actions.Submit(
+        QStringLiteral("Function imgMIn_Click"), ActionQueue::Needs::Line, [this, viewRow, level] {
+            setBulkRouting(true);
+            try {
+                const int maxOutput = m_matrix.MaxOutput();
+                for (int o = 0; o <= maxOutput && !m_stopRequested; ++o) {
+                    const PhysicalCrosspoint c = BulkCrosspoint(o, viewRow);
+                    RouteAt(c.router ? c.router->FrameAddress() : -1, c.output, c.input, level);
+                }
+            } catch (...) {
+                setBulkRouting(false);
+                throw;
+            }
+            setBulkRouting(false);
+        });
+}
+
+void AppCore::UpdateMatrix()
+{
+    m_actions.Submit(QStringLiteral("Sub cmdUpdate_Click"), ActionQueue::Needs::Line,
+                     [this] { m_poller.UpdateMatrix(); });
+}
+
+void AppCore::RunOnLine(const QString &label, std::function<void()> action)
+{
+    m_actions.Submit(label, ActionQueue::Needs::Line, std::move(action));
+}
+
+void AppCore::LoadConfigurationAction()
+{
+    m_actions.Submit(QStringLiteral("Sub mnuLoadConfig_Click"), ActionQueue::Needs::Nothing,
+                     [this] {
+                         LoadConfiguration();
+                         emit configurationReplaced();
+                     });
+}
+
+void AppCore::SaveConfigurationAction(bool quiet)
+{
+    m_actions.Submit(quiet ? QStringLiteral("Sub mnuSaveConfig_Click")
+                           : QStringLiteral("Sub mnuSaveConfigAs_Click"),
+                     ActionQueue::Needs::Nothing, [this, quiet] { SaveConfiguration(quiet); });
+}
+
+void AppCore::ApplySetup(std::function<void(Configuration &)> writer)
+{
+    m_actions.Submit(QStringLiteral("Sub mnuSetup_Click"), ActionQueue::Needs::Nothing,
+                     [this, writer = std::move(writer)] {
+                         writer(m_config);
+                         emit configurationReplaced();
+                     });
+}
+
+std::string AppCore::FamilyLabel() const
+{
+    // Until a configuration was loaded or accepted there is no model to name.
+    const auto family = m_config.settings.ConfigLoaded
+                            ? RouterCatalog::familyLabel(m_config.settings.CurrentRouterType)
+                            : std::string_view();
+    return std::string(family.empty() ? kDefaultFamily : family);
 }
 
 PhysicalPort AppCore::inputNameOwner(int viewRow) const
@@ -233,28 +332,45 @@ std::string AppCore::OutputNameText(int viewColumn) const
     return owner.router->RouterOutName(owner.port);
 }
 
-std::optional<std::string> AppCore::StoreInputName(int viewRow, std::string name)
+void AppCore::CommitInputName(int viewRow, std::string name)
 {
-    const PhysicalPort owner = inputNameOwner(viewRow);
-    if (!owner.router || owner.port < 0)
-        return std::nullopt;
-    clsRouter &router = *owner.router;
-    const bool changed = makeUnique(
-        name, owner.port, [&router](const std::string &n) { return router.InIDFromName(n); });
-    router.SetRouterInName(owner.port, name);
-    return changed ? std::optional<std::string>(name) : std::nullopt;
+    commitName(Side::Input, inputNameOwner(viewRow), std::move(name));
 }
 
-std::optional<std::string> AppCore::StoreOutputName(int viewColumn, std::string name)
+void AppCore::CommitOutputName(int viewColumn, std::string name)
 {
-    const PhysicalPort owner = outputNameOwner(viewColumn);
+    commitName(Side::Output, outputNameOwner(viewColumn), std::move(name));
+}
+
+void AppCore::commitName(Side side, PhysicalPort owner, std::string name)
+{
+    // Nothing is stored for a number no router owns. The port is the one shown when the name
+    // was typed, even if the view scrolls before the action's turn comes.
     if (!owner.router || owner.port < 0)
-        return std::nullopt;
-    clsRouter &router = *owner.router;
-    const bool changed = makeUnique(
-        name, owner.port, [&router](const std::string &n) { return router.OutIDFromName(n); });
-    router.SetRouterOutName(owner.port, name);
-    return changed ? std::optional<std::string>(name) : std::nullopt;
+        return;
+    const int frame = owner.router->FrameAddress();
+    const int port = owner.port;
+    const QString label = side == Side::Input ? QStringLiteral("Function txtIn_LostFocus")
+                                              : QStringLiteral("Function txtOut_LostFocus");
+    m_actions.Submit(label, ActionQueue::Needs::Nothing,
+                     [this, side, frame, port, name = std::move(name)]() mutable {
+                         if (clsRouter *router = m_config.routers.at(frame))
+                             StoreName(*router, side, port, std::move(name));
+                         emit namesChanged();
+                     });
+}
+
+std::string AppCore::StoreName(clsRouter &router, Side side, int port, std::string name)
+{
+    const bool input = side == Side::Input;
+    makeUnique(name, port, [&router, input](const std::string &n) {
+        return input ? router.InIDFromName(n) : router.OutIDFromName(n);
+    });
+    if (input)
+        router.SetRouterInName(port, name);
+    else
+        router.SetRouterOutName(port, name);
+    return name;
 }
 
 bool AppCore::LoadConfiguration()

@@ -2,6 +2,7 @@
 
 #include "config/ConfigFile.h"
 #include "config/MacroRecording.h"
+#include "core/ActionQueue.h"
 #include "link/MaintenanceCommands.h"
 #include "link/RoutingEngine.h"
 #include "link/SerialLink.h"
@@ -9,6 +10,7 @@
 #include "model/LogicalMatrix.h"
 
 #include <QObject>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,8 +19,9 @@ namespace corvantis {
 
 // One run of the program below its windows: the configuration, the logical matrix, the macro
 // recording and the link objects, with the main window's view state (level, offsets, bulk
-// routing) and every decision of the main window that needs no widget. A test makes a fresh
-// one; nothing here is global.
+// routing) and every decision of the main window that needs no widget. Every operator action
+// goes through actions(): what it changes is announced by the signals below once the routers
+// accepted it. A test makes a fresh one; nothing here is global.
 class AppCore : public QObject {
     Q_OBJECT
 
@@ -73,6 +76,7 @@ public:
     RoutingEngine &engine() { return m_engine; }
     StatusPoller &poller() { return m_poller; }
     MaintenanceCommands &maintenance() { return m_maintenance; }
+    ActionQueue &actions() { return m_actions; }
 
     // The fields the main window sets as it loads: nothing loaded, all levels, no remote
     // click, no pending status, the polling counters at their start, macros cleared, record
@@ -83,7 +87,12 @@ public:
     // True when the level changed; a value outside 1 to 3 changes nothing.
     bool SetCurrentLayer(int level);
     bool BulkRouting() const { return m_bulkRouting; }
-    void setBulkRouting(bool bulk) { m_bulkRouting = bulk; }
+    // While one action routes many outputs (Control-click, a macro) the window greys its
+    // buttons.
+    void setBulkRouting(bool bulk);
+    // Routing that goes over many outputs stops at the next one (the program is closing).
+    void RequestStop() { m_stopRequested = true; }
+    bool StopRequested() const { return m_stopRequested; }
     bool ConfigFromFile() const { return m_configFromFile; }
     void setConfigFromFile(bool fromFile) { m_configFromFile = fromFile; }
     bool Paired() const { return m_config.settings.MatrixSize; }
@@ -93,6 +102,10 @@ public:
     int OutputOffset() const { return m_offsets.output; }
     void setInputOffset(int offset) { m_offsets.input = offset; }
     void setOutputOffset(int offset) { m_offsets.output = offset; }
+
+    // The family of the configured router model, as the window's label starts; "Router"
+    // until a configuration was loaded or accepted.
+    std::string FamilyLabel() const;
 
     // The rebuild's first step, the logical matrix, and what follows from it. Throws
     // RuntimeError when the matrix cannot be built (an incomplete pair); nothing else is
@@ -121,28 +134,56 @@ public:
     PhysicalCrosspoint BulkCrosspoint(int logicalOutput, int viewInput) const;
     // The view cell of a physical crosspoint (outside 0 to 15 when not in view).
     ViewCell ViewOf(const clsRouter &router, int physicalOutput, int physicalInput) const;
-    // Routes one crosspoint and says whether its column is to be redrawn. A crosspoint
-    // without router or output beeps and shows "Unassigned crosspoint" instead; a failed
-    // route redraws nothing. Throws RuntimeError for ports the router does not have.
-    bool RouteCrosspoint(clsRouter *router, int physicalOutput, int physicalInput, int viewOutput,
-                         int level);
+    // Routes one crosspoint; true when the routers accepted it. A crosspoint without router
+    // or output beeps and shows "Unassigned crosspoint" instead. Throws RuntimeError for
+    // ports the router does not have. Runs inside an action.
+    bool RouteCrosspoint(clsRouter *router, int physicalOutput, int physicalInput, int level);
+
+    // ---- operator actions: each is submitted to actions() ----
+    // A click on a grid cell (remote: a router reported the change itself). The crosspoint
+    // and level are those of the moment of the click.
+    void RouteCell(int cell, bool remote = false);
+    // The input of a view row to every output, the outputs counted from the start.
+    void RouteInputToAll(int viewRow);
+    // One step of a macro or a network request, inside a running action.
+    bool RouteAt(int frameAddress, int physicalOutput, int physicalInput, int level);
+    // A name typed into a names panel's box.
+    void CommitInputName(int viewRow, std::string name);
+    void CommitOutputName(int viewColumn, std::string name);
+    void UpdateMatrix();
+    void RunOnLine(const QString &label, std::function<void()> action);
+    void LoadConfigurationAction();
+    void SaveConfigurationAction(bool quiet);
+    // The setup dialog's OK: the writer puts the accepted settings and routers into the
+    // configuration when the action's turn comes.
+    void ApplySetup(std::function<void(Configuration &)> writer);
 
     // The name shown for a view row or column, "-" when no router owns the number.
     std::string InputNameText(int viewRow) const;
     std::string OutputNameText(int viewColumn) const;
-    // A name box lost the focus: stores the name, made unique within its router by
-    // appending "!"; returns the name to show when it differs from the typed one. Nothing is
-    // stored for a row no router owns.
-    std::optional<std::string> StoreInputName(int viewRow, std::string name);
-    std::optional<std::string> StoreOutputName(int viewColumn, std::string name);
+    enum class Side { Input, Output };
+    // The name rules of the names panels: stored on the router's port, made unique within
+    // the router by appending "!" (an empty name is taken as it is). Returns what was stored.
+    static std::string StoreName(clsRouter &router, Side side, int port, std::string name);
 
+    // Inside an action; true when a file was loaded.
     bool LoadConfiguration();
     void SaveConfiguration(bool quiet);
     // The end of the run: saves the configuration without asking and closes the port. When
     // nothing was loaded or accepted in this run an existing file is left as it is.
     void SaveOnExit();
 
+signals:
+    // Route states may have changed: the grid is to be redrawn.
+    void routeStatesChanged();
+    // Names may have changed: the names panels are to be refreshed.
+    void namesChanged();
+    void bulkRoutingChanged(bool bulk);
+    // The routers were replaced (a loaded file or an accepted setup): the window rebuilds.
+    void configurationReplaced();
+
 private:
+    void commitName(Side side, PhysicalPort owner, std::string name);
     PhysicalPort inputNameOwner(int viewRow) const;
     PhysicalPort outputNameOwner(int viewColumn) const;
 
@@ -150,6 +191,7 @@ private:
     LogicalMatrix m_matrix{m_config.routers};
     MacroRecording m_recording;
     SerialLink m_link{m_config.settings};
+    ActionQueue m_actions{m_link};
     RoutingEngine m_engine{m_config, m_matrix, m_recording, m_link};
     StatusPoller m_poller{m_config.settings, m_link, m_engine, m_recording};
     MaintenanceCommands m_maintenance{m_config.settings, m_link};
@@ -157,6 +199,7 @@ private:
     int m_currentLayer = kAllLevels;
     bool m_bulkRouting = false;
     bool m_configFromFile = false;
+    bool m_stopRequested = false;
 };
 
 } // namespace corvantis
