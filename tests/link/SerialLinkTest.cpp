@@ -123,7 +123,7 @@ TEST(SerialLink, PortThatCannotBeOpenedIsReportedUnlessTheTimeoutIsZero)
 
 TEST(SerialLink, VanishedDeviceClosesThePortOnceAndTheNextCommandReopensIt)
 {
-    LinkRig rig({.commType = kTypeA, .routerType = StatusPoller::kAliveModel});
+    LinkRig rig({.commType = kTypeA, .routerType = kAliveModel});
     ASSERT_TRUE(rig.openLine());
     ASSERT_EQ(rig.link.SendCommand(0, CmdRoute, 4, 2, true), 6);
     QSignalSpy online(&rig.poller, &StatusPoller::matrixOnlineChanged);
