@@ -45,6 +45,11 @@ struct Unanswered {
     bool reported;
 };
 
+void PrintTo(const Unanswered &row, std::ostream *out)
+{
+    *out << "CommType " << row.commType;
+}
+
 class AddressChangeOnTheLine : public ::testing::TestWithParam<Unanswered> {};
 
 TEST_P(AddressChangeOnTheLine, UnansweredChangeReportsFailureUnderAKnownFraming)
