@@ -13,6 +13,7 @@ struct SimFrame {
         TypeADisconnect,
         TypeAStatus,
         TypeAAddress,
+        TypeAHeader, // header and checksum only: the paired follow-up and RS-232 switching
         TypeBRoute,
         TypeBStatus,
         TypeBRsConnect,

@@ -152,6 +152,7 @@ SimFrameParser::Examined SimFrameParser::examineTypeA(const QByteArray &buffer)
         // Header and its checksum only: what the framing sends for codes without payload.
         if (byteAt(buffer, 3) != xorOf(buffer, 3))
             return {Verdict::Invalid, 0, {}};
+        result.frame.kind = SimFrame::Kind::TypeAHeader;
         result.verdict = Verdict::Complete;
         result.length = 4;
         return result;

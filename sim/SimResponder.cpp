@@ -18,7 +18,7 @@ QList<QByteArray> answerIf(bool condition, const QByteArray &reply)
 bool isTypeA(Kind kind)
 {
     return kind == Kind::TypeARoute || kind == Kind::TypeADisconnect || kind == Kind::TypeAStatus ||
-           kind == Kind::TypeAAddress;
+           kind == Kind::TypeAAddress || kind == Kind::TypeAHeader;
 }
 
 } // namespace
@@ -62,6 +62,9 @@ QList<QByteArray> SimResponder::respondTypeA(const SimFrame &frame)
         return answerIf(m_state.hasRouter(frame.address), QByteArray(kTypeAVersion));
     case Kind::TypeAAddress:
         return answerIf(m_state.changeAddress(frame.address, frame.first), kAckReply);
+    case Kind::TypeAHeader:
+        // A whole frame for the routers even without payload: it is acknowledged like any other.
+        return answerIf(m_state.hasRouter(frame.address), kAckReply);
     default:
         return {};
     }

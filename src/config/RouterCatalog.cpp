@@ -10,24 +10,30 @@ namespace corvantis {
 
 namespace {
 
+constexpr ModelTraits kTypeAModel{.commType = 0};
+constexpr ModelTraits kTypeBModel{};
+constexpr ModelTraits kTypeAWithoutStatus{.commType = 0, .statusRequests = false};
+constexpr ModelTraits kTypeBAliveRs{.alivePoll = true, .rsSwitching = true};
+constexpr ModelTraits kTypeBRs{.rsSwitching = true};
+
 // The position is the type code stored in configuration files: append only, never reorder.
 constexpr std::array<RouterModel, RouterCatalog::kModelCount> kModels{{
-    {0, "Kestrin-X", "Kestrin-X", 16, 16, 0},
-    {1, "Kestrin-V", "Kestrin-V", 16, 16, 0},
-    {2, "Palomir 8x8", "Palomir", 8, 8, 1},
-    {3, "Palomir 16x16", "Palomir", 16, 16, 0},
-    {4, "Grandevel", "Grandevel", 16, 16, 1},
-    {5, "Vexa 4x4", "Vexa", 4, 4, 1},
-    {6, "Vexa 8x8", "Vexa", 8, 8, 1},
-    {7, "Vexa 16x16", "Vexa", 16, 16, 1},
-    {8, "Vexa 32x32", "Vexa", 32, 32, 1},
-    {9, "Orla 4x4", "Orla", 4, 4, 1},
-    {10, "Orla 8x8", "Orla", 8, 8, 1},
-    {11, "Orla 16x16", "Orla", 16, 16, 1},
-    {12, "Orla 32x32", "Orla", 32, 32, 1},
-    {13, "Lorrin 8x8", "Lorrin", 8, 8, 1},
-    {14, "Lorrin 16x16", "Lorrin", 16, 16, 1},
-    {15, "Lorrin 64x64", "Lorrin", 64, 64, 1},
+    {0, "Kestrin-X", "Kestrin-X", 16, 16, kTypeAModel},
+    {1, "Kestrin-V", "Kestrin-V", 16, 16, kTypeAModel},
+    {2, "Palomir 8x8", "Palomir", 8, 8, kTypeBModel},
+    {3, "Palomir 16x16", "Palomir", 16, 16, kTypeAWithoutStatus},
+    {4, "Grandevel", "Grandevel", 16, 16, kTypeBAliveRs},
+    {5, "Vexa 4x4", "Vexa", 4, 4, kTypeBModel},
+    {6, "Vexa 8x8", "Vexa", 8, 8, kTypeBModel},
+    {7, "Vexa 16x16", "Vexa", 16, 16, kTypeBModel},
+    {8, "Vexa 32x32", "Vexa", 32, 32, kTypeBModel},
+    {9, "Orla 4x4", "Orla", 4, 4, kTypeBModel},
+    {10, "Orla 8x8", "Orla", 8, 8, kTypeBModel},
+    {11, "Orla 16x16", "Orla", 16, 16, kTypeBModel},
+    {12, "Orla 32x32", "Orla", 32, 32, kTypeBModel},
+    {13, "Lorrin 8x8", "Lorrin", 8, 8, kTypeBRs},
+    {14, "Lorrin 16x16", "Lorrin", 16, 16, kTypeBRs},
+    {15, "Lorrin 64x64", "Lorrin", 64, 64, kTypeBModel},
 }};
 
 // The setup dialog's handlers report a failure and go on with their next statement.
@@ -61,9 +67,10 @@ std::string_view RouterCatalog::familyLabel(int typeCode)
     return entry ? entry->familyLabel : std::string_view();
 }
 
-std::int16_t RouterCatalog::commTypeFor(int typeCode)
+ModelTraits RouterCatalog::traits(int typeCode)
 {
-    return typeCode == 0 || typeCode == 1 || typeCode == 3 ? 0 : 1;
+    const auto *entry = model(typeCode);
+    return entry ? entry->traits : ModelTraits{};
 }
 
 void RouterCatalog::ApplyModel(clsRouter &router, int typeCode, ModelApplyHost &host)
@@ -91,10 +98,9 @@ void RouterCatalog::ApplyModel(clsRouter &router, int typeCode, ModelApplyHost &
             router.SetInputCount(entry->inputs - 1);
             router.SetOutputCount(entry->outputs - 1);
         });
-        reportingFailure([&] { host.selectCommType(entry->commType); });
+        reportingFailure([&] { host.selectCommType(entry->traits.commType); });
         reportingFailure([&] { host.showFamilyLabel(entry->familyLabel); });
     }
-    reportingFailure([&] { host.selectCommType(commTypeFor(typeCode)); });
     reportingFailure([&] { router.SetRouterType(typeCode); });
     reportingFailure([&] {
         if (!host.advancedMode())

@@ -8,13 +8,30 @@ namespace corvantis {
 
 class clsRouter;
 
+// What the program does differently for a model, asked for the program-wide
+// CurrentRouterType. A code outside the catalog gets the defaults.
+struct ModelTraits {
+    // Framing chosen with the model: 0 Type A, 1 Type B.
+    std::int16_t commType = 1;
+    // "Update Matrix" and the five-minute status request.
+    bool statusRequests = true;
+    // The alive poll and its "Matrix Online" lamp.
+    bool alivePoll = false;
+    // The RS-232 switching panel.
+    bool rsSwitching = false;
+
+    // A Type A model answers a status request with its version only, so start-up asks none.
+    constexpr bool startupStatusRequest() const { return commType != 0; }
+    friend bool operator==(const ModelTraits &, const ModelTraits &) = default;
+};
+
 struct RouterModel {
     std::int16_t typeCode;
     std::string_view modelName;
     std::string_view familyLabel;
     int inputs;
     int outputs;
-    std::int16_t commType; // 0 Type A, 1 Type B
+    ModelTraits traits;
 };
 
 // What applying a model touches besides the router: the setup dialog's lists and the main
@@ -41,8 +58,7 @@ public:
     // Null for a code outside 0 to 15.
     static const RouterModel *model(int typeCode);
     static std::string_view familyLabel(int typeCode);
-    // Codes 0, 1 and 3 use Type A, all others Type B.
-    static std::int16_t commTypeFor(int typeCode);
+    static ModelTraits traits(int typeCode);
 
     // The setup dialog's "pick a model for this row": counts, framing, label, type and,
     // outside advanced mode, the automatic output layout.

@@ -10,7 +10,6 @@ namespace corvantis {
 
 namespace {
 
-constexpr int kNoStatusModel = 3;
 constexpr std::string_view kNotOwned = "-";
 constexpr const char *kUnassigned = "Unassigned crosspoint";
 constexpr std::string_view kDefaultFamily = "Router";
@@ -93,12 +92,12 @@ std::string AppCore::RouterLabel(std::string_view caption, int maxInput, int max
 
 bool AppCore::ShowsUpdateButton(int routerType)
 {
-    return routerType != kNoStatusModel;
+    return RouterCatalog::traits(routerType).statusRequests;
 }
 
 bool AppCore::ShowsSwitchingPanel(int routerType)
 {
-    return routerType == 4 || routerType == 13 || routerType == 14;
+    return RouterCatalog::traits(routerType).rsSwitching;
 }
 
 AppCore::ViewLayout AppCore::Rebuild()

@@ -49,6 +49,9 @@ QString AddressChange::FailureText()
 
 bool AddressChange::Apply(int currentAddress, int newAddress)
 {
+    // Without a framing there is no frame to send, and so nothing to report either.
+    if (m_settings.CommType != kTypeA && m_settings.CommType != kTypeB)
+        return false;
     Outcome outcome;
     // The lists hold 0 to 15 only; anything else has no frame to send.
     if (currentAddress >= 0 && currentAddress <= kMaxAddress && newAddress >= 0 &&

@@ -30,7 +30,7 @@ public:
     static QString FailureText();
 
     // Sends the change, waits for the reply and reports it through the platform. True on
-    // success.
+    // success. Under a CommType other than Type A or B nothing is sent or shown.
     bool Apply(int currentAddress, int newAddress);
 
 private:

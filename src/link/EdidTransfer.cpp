@@ -18,8 +18,8 @@ constexpr int kMaxFrameAddress = 15;
 constexpr int kWrittenBytes = EdidTransfer::kEdidSize;
 
 // Under Type A the transfer goes to the port chosen in the setup dialog, even before the
-// setup is accepted. The choice is only lent: afterwards the configured port is back, and a
-// port opened under the lent name is closed so the next command opens the configured one.
+// setup is accepted. The choice is only lent: afterwards the configured port is back, and open
+// again if it was open before, so the router's own reports and the status polls keep arriving.
 class PortLoan {
 public:
     PortLoan(Settings &settings, SerialLink &link, const QString &portName)
@@ -30,6 +30,7 @@ public:
             return;
         m_saved = settings.CommPortName;
         m_lent = true;
+        m_reopen = m_link.isOpen();
         settings.CommPortName = name;
         m_link.CloseCommPort();
     }
@@ -39,6 +40,9 @@ public:
             return;
         m_settings.CommPortName = m_saved;
         m_link.CloseCommPort();
+        // A failure shows on the error line as any other opening does.
+        if (m_reopen)
+            m_link.OpenCommPort();
     }
     PortLoan(const PortLoan &) = delete;
     PortLoan &operator=(const PortLoan &) = delete;
@@ -48,6 +52,7 @@ private:
     SerialLink &m_link;
     std::string m_saved;
     bool m_lent = false;
+    bool m_reopen = false;
 };
 
 // The log's indentation for the length of the transfer, undone on every way out.

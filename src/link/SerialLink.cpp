@@ -106,7 +106,8 @@ void SerialLink::onErrorOccurred(int error)
 {
     if (error == QSerialPort::NoError)
         return;
-    DebugLog().Log("Comm Event", {m_port->errorString().toStdString()});
+    DebugLog().Log("Comm Event", {std::to_string(error)});
+    DebugLog().Log("Comm Error", {m_port->errorString().toStdString()});
     // A device that went away keeps reporting read errors as fast as the loop turns while the
     // port stays open; closing stops that, and the next command reopens on demand.
     if ((error == QSerialPort::ReadError || error == QSerialPort::ResourceError) &&

@@ -1,6 +1,7 @@
 #include "link/StatusPoller.h"
 
 #include "config/MacroRecording.h"
+#include "config/RouterCatalog.h"
 #include "config/Settings.h"
 #include "link/Framing.h"
 #include "link/ReceiveHandling.h"
@@ -13,12 +14,6 @@ namespace {
 
 constexpr std::chrono::milliseconds kAlivePollWait{20};
 constexpr std::chrono::milliseconds kTypeAStatusWait{50};
-
-// Models whose start-up brings no status request.
-bool isTypeAModel(int routerType)
-{
-    return routerType == 0 || routerType == 1 || routerType == StatusPoller::kNoStatusModel;
-}
 
 class TickGuard {
 public:
@@ -43,7 +38,7 @@ StatusPoller::StatusPoller(const Settings &settings, SerialLink &link, RoutingEn
             [this] { m_alivePollCounter = kAfterRoute; });
     // Polls stop while the port is closed; the indicator must not keep claiming an answer.
     connect(&m_link, &SerialLink::portLost, this, [this] {
-        if (m_settings.CurrentRouterType == kAliveModel)
+        if (RouterCatalog::traits(m_settings.CurrentRouterType).alivePoll)
             setMatrixState(MatrixState::Offline);
     });
 }
@@ -77,7 +72,7 @@ void StatusPoller::Tick()
     if (!m_link.StatusBuffer().isEmpty())
         m_engine.ReceiveStatusUpdate();
 
-    const bool aliveModel = m_settings.CurrentRouterType == kAliveModel;
+    const bool aliveModel = RouterCatalog::traits(m_settings.CurrentRouterType).alivePoll;
     if (m_aliveVisible != aliveModel) {
         m_aliveVisible = aliveModel;
         emit aliveIndicatorVisible(aliveModel);
@@ -137,7 +132,7 @@ void StatusPoller::receiveAndRequest()
         HandleReceived(data);
         return;
     }
-    if (!m_statusPollEnabled || m_settings.CurrentRouterType == kNoStatusModel)
+    if (!m_statusPollEnabled || !RouterCatalog::traits(m_settings.CurrentRouterType).statusRequests)
         return;
     if (++m_statusPollCounter >= kStatusPollDue)
         periodicRequest();
@@ -176,7 +171,7 @@ void StatusPoller::periodicRequest()
 
 void StatusPoller::SendStartupRequest()
 {
-    if (isTypeAModel(m_settings.CurrentRouterType))
+    if (!RouterCatalog::traits(m_settings.CurrentRouterType).startupStatusRequest())
         return;
     m_link.SendCommand(0, CmdStatus, 15, 15, false);
 }

@@ -29,9 +29,6 @@ public:
     static constexpr int kAlivePollDue = 20;
     static constexpr int kAlivePollWrap = 130;
     static constexpr int kAfterRoute = 100;
-    // Router models with their own behaviour.
-    static constexpr int kAliveModel = 4;
-    static constexpr int kNoStatusModel = 3;
 
     enum class MatrixState { Unknown, Online, Offline };
 
@@ -45,7 +42,7 @@ public:
     // One tick, all five steps in order. A tick that comes due while another one waits on
     // the line is skipped, so a tick is always one whole operation.
     void Tick();
-    // The start-up status request; models 0, 1 and 3 get none.
+    // The start-up status request; Type A models get none.
     void SendStartupRequest();
     // "Update Matrix": the status request goes out at the next tick without received data.
     void UpdateMatrix() { m_statusPollCounter = kUpdateMatrix; }
@@ -65,7 +62,7 @@ public:
 signals:
     // Invert the visibility of the record label.
     void recordLabelBlink();
-    // The alive indicator is shown (model 4) or hidden.
+    // The alive indicator is shown (the alive-polled model) or hidden.
     void aliveIndicatorVisible(bool visible);
     // "Matrix Online" in green or "Matrix Offline" in red.
     void matrixOnlineChanged(bool online);

@@ -591,7 +591,16 @@ void frmConfig::routerCountChosen(int index)
 
 void frmConfig::scrolled(int value)
 {
+    // The wheel moves the rows without taking the focus from a box being edited: its value
+    // goes to its own router first, and the box stays open for the router that moves into
+    // its row.
+    auto *box = qobject_cast<QLineEdit *>(focusWidget());
+    const bool editing = box && box->property(kKindProperty).isValid() && m_model.FieldEntered();
+    if (editing)
+        commitBox(box);
     m_model.SetTopRow(value);
+    if (editing)
+        m_model.EnterField();
     refresh();
 }
 

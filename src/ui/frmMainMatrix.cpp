@@ -188,8 +188,8 @@ QWidget *frmMainMatrix::buildTopBar()
     row->addWidget(title);
     row->addStretch(1);
 
-    auto *levelCaption = makeLabel(QStringLiteral("Level"), {}, bar);
-    row->addWidget(levelCaption);
+    m_lblLevel = makeLabel(QStringLiteral("Level"), QStringLiteral("lblLevel"), bar);
+    row->addWidget(m_lblLevel);
     for (int i = 0; i < kLevels; ++i) {
         auto *selector = new PictureButton(PictureButton::Kind::Level, i, bar);
         selector->setObjectName(numbered("imgLayerSel", i));
@@ -749,6 +749,7 @@ void frmMainMatrix::ReturnFromConfig()
 
         for (PictureButton *selector : m_imgLayerSel)
             selector->setVisible(layout.levelSelectors);
+        m_lblLevel->setVisible(layout.levelSelectors);
 
         m_cboRsIn->clear();
         for (int n = 1; n <= layout.maxInput + 1; ++n)

@@ -124,6 +124,7 @@ private:
     QScrollBar *m_vScroll = nullptr;
     QScrollBar *m_hScroll = nullptr;
     std::array<PictureButton *, kLevels> m_imgLayerSel{};
+    QLabel *m_lblLevel = nullptr;
     std::array<PictureButton *, kLevels> m_imgLayerUpSource{};
     std::array<PictureButton *, kLevels> m_imgLayerDownSource{};
     PictureButton *m_imgGreyInput = nullptr;

@@ -2,6 +2,7 @@
 
 #include "LinkRig.h"
 #include "ScriptedDevice.h"
+#include "util/GeneralFunctions.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -156,18 +157,25 @@ TEST(EdidTransfer, FileOfTheWrongLengthOrMissingSendsNothing)
     EXPECT_FALSE(rig.link.CommBusy());
 }
 
-TEST(EdidTransfer, TypeABorrowsTheSetupDialogsPortOnlyForTheTransfer)
+TEST(EdidTransfer, TypeABorrowsTheSetupDialogsPortThenReopensTheConfiguredOne)
 {
     LinkRig rig(quickRig(kTypeA));
-    ASSERT_TRUE(rig.openLine());
-    rig.config.settings.CommPortName = "COM7";
+    ASSERT_TRUE(rig.openLineAndPort());
+    // The setup dialog names COM2, where another router takes the file.
+    ScriptedDevice device(blockAnswers([](int) { return kAck; }));
+    ASSERT_TRUE(device.open(QString::fromStdString(ProgramDataFolder()) + "ports/com2"));
     EdidTransfer transfer(rig.config.settings, rig.link);
 
-    EXPECT_TRUE(transfer.Run(0, writeFile(rig, "e.bin", sampleEdid()), "COM1"));
+    EXPECT_TRUE(transfer.Run(0, writeFile(rig, "e.bin", sampleEdid()), "COM2"));
 
-    EXPECT_EQ(rig.line.edid(0), sampleEdid());
-    EXPECT_EQ(rig.config.settings.CommPortName, "COM7");
-    EXPECT_FALSE(rig.link.isOpen());
+    EXPECT_EQ(device.received().size(), kHeaderSize + 16 * kBlockFrameSize);
+    EXPECT_EQ(rig.config.settings.CommPortName, "COM1");
+    EXPECT_TRUE(rig.link.isOpen());
+    // What the router on the configured port reports on its own still comes in.
+    ASSERT_TRUE(waitFor([&] { return rig.line.isAttached(); }));
+    ASSERT_TRUE(rig.line.frontPanelRoute(0, 3, 5));
+    EXPECT_TRUE(waitFor([&] { return rig.link.bytesAvailable() >= 3; }));
+    EXPECT_EQ(rig.link.ReadInput(), QByteArrayLiteral("U\x06\x04"));
 }
 
 } // namespace

@@ -19,6 +19,9 @@
 
 namespace corvantis::test {
 
+// The one model whose link is polled for a sign of life.
+constexpr int kAliveModel = 4;
+
 struct RigRouter {
     int frameAddress = 0;
     int inputs = 16;

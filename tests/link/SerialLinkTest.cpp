@@ -3,6 +3,7 @@
 #include "util/clsDebug.h"
 
 #include <QFile>
+#include <QSerialPort>
 #include <QSignalSpy>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -126,7 +127,9 @@ TEST(SerialLink, PortThatCannotBeOpenedIsReportedWhateverTheTimeout)
 
 TEST(SerialLink, VanishedDeviceClosesThePortOnceAndTheNextCommandReopensIt)
 {
-    LinkRig rig({.commType = kTypeA, .routerType = StatusPoller::kAliveModel});
+    QTemporaryDir logDir;
+    DebugLog().SetDBFile((logDir.path() + "/Debug.txt").toStdString(), false, true);
+    LinkRig rig({.commType = kTypeA, .routerType = kAliveModel});
     ASSERT_TRUE(rig.openLine());
     ASSERT_EQ(rig.link.SendCommand(0, CmdRoute, 4, 2, true), 6);
     QSignalSpy online(&rig.poller, &StatusPoller::matrixOnlineChanged);
@@ -135,6 +138,15 @@ TEST(SerialLink, VanishedDeviceClosesThePortOnceAndTheNextCommandReopensIt)
     ASSERT_TRUE(waitFor([&] { return !rig.link.isOpen(); }));
     // Give a storm of read errors every chance to show.
     rig.link.Delay(0.3);
+    DebugLog().SetDBFile((logDir.path() + "/after.txt").toStdString(), false, true);
+    DebugLog().SetEnable(false);
+    QFile log(logDir.path() + "/Debug.txt");
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    // Like the receive event, an error goes down as its event number.
+    const QByteArray entries = log.readAll();
+    EXPECT_TRUE(entries.contains("Comm Event\t" + QByteArray::number(QSerialPort::ReadError)) ||
+                entries.contains("Comm Event\t" + QByteArray::number(QSerialPort::ResourceError)))
+        << entries.constData();
     EXPECT_EQ(rig.errorLines, QStringList{"Comm Port 1 is unavailable"});
     ASSERT_EQ(online.count(), 1);
     EXPECT_FALSE(online[0][0].toBool());

@@ -19,7 +19,7 @@ TEST(Soak, ThousandRoutesOverABadLineEndInStep)
     LinkRig rig({.commType = kTypeB,
                  .routers = {{.frameAddress = 0}, {.frameAddress = 1, .audioBreakaway = true}},
                  .routerTimeout = 0.05f,
-                 .routerType = StatusPoller::kAliveModel,
+                 .routerType = kAliveModel,
                  .pacing = false});
     // Short fixed pauses so a thousand commands fit the time; the protocol is unchanged.
     rig.link.setTimings({.closing = 40ms, .noWait = 5ms, .resend = 10ms, .statusReply = 200ms});

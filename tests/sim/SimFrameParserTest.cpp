@@ -31,7 +31,7 @@ void SimFrameParserTest::splitsTheStreamIntoFrames_data()
     QTest::newRow("wrong checksum drops the frame, the next one is found")
         << QByteArray::fromHex("BEEF00000456 BEEF00000455") << QList<Kind>{Kind::TypeAStatus} << 6;
     QTest::newRow("type A header without payload")
-        << QByteArray::fromHex("BEEF0253") << QList<Kind>{Kind::Unknown} << 0;
+        << QByteArray::fromHex("BEEF0253") << QList<Kind>{Kind::TypeAHeader} << 0;
     QTest::newRow("type B frames and fixed requests")
         << QByteArray("//F01M05I03E\r//F00U\x13\r//XXXX\r//RS\r//IR\r//F00D\r")
         << QList<Kind>{Kind::TypeBRoute,  Kind::TypeBStatus, Kind::TypeBVersion,

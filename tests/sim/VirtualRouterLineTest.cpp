@@ -89,14 +89,16 @@ void VirtualRouterLineTest::useRouters(int commType,
 void VirtualRouterLineTest::typeAFramesAreAcknowledgedAndChangeTheRouters()
 {
     useRouters(0, {{0, 16, 16}, {1, 8, 8}});
-    // Unanswered: a port the router lacks, an empty frame address, a Type B frame, a header
-    // without payload. Only the last frame's ACK may arrive.
+    // Unanswered: a port the router lacks, an empty frame address (with and without payload),
+    // a Type B frame. Only the last frame's ACK may arrive.
     m_client->send(typeA("BEEF0100000108")); // output 8 of an 8-output router
     m_client->send(typeA("BEEF0700000101"));
+    m_client->send(typeA("BEEF07"));
     m_client->send(typeB("//F00M01I01"));
-    m_client->send(typeA("BEEF01"));
     QCOMPARE(m_client->exchange(typeA("BEEF0100000107"), 1), kAck);
     QCOMPARE(m_line->crosspoint(1, 7), 1);
+    // A header without payload (the paired follow-up) is a whole frame.
+    QCOMPARE(m_client->exchange(typeA("BEEF01"), 1), kAck);
 
     // Frame 0 to address 5: the router moves and keeps its crosspoints.
     QCOMPARE(m_client->exchange(typeA("BEEF0000000302"), 1), kAck);
@@ -107,8 +109,8 @@ void VirtualRouterLineTest::typeAFramesAreAcknowledgedAndChangeTheRouters()
     m_client->send(typeA("BEEF05000E01"));
     QCOMPARE(m_client->exchange(typeA("BEEF050004"), 3), QByteArray("205"));
     QCOMPARE(m_line->routers().size(), 2);
-    QCOMPARE(m_line->framesReceived(), 9);
-    QCOMPARE(m_line->repliesSent(), 4);
+    QCOMPARE(m_line->framesReceived(), 10);
+    QCOMPARE(m_line->repliesSent(), 5);
 }
 
 void VirtualRouterLineTest::typeBFramesAreEchoedOrAcknowledged()

@@ -64,6 +64,7 @@ private slots:
     void advancedFrameButtonsAskTheirDialogs();
     void helpKeyAndExtraHelpAskForTopics();
     void comPortHintShowsTheDeviceBehindThePort();
+    void wheelOverTheScrollBarKeepsTheCountBeingTyped();
 
 private:
     void addRouters(int count, int ports = 16);
@@ -351,6 +352,28 @@ void frmConfigTest::comPortHintShowsTheDeviceBehindThePort()
     choose("cboCom", 0);
     choose("cboCom", 1);
     QVERIFY2(hint->text().contains(QStringLiteral("(not found)")), qPrintable(hint->text()));
+}
+
+void frmConfigTest::wheelOverTheScrollBarKeepsTheCountBeingTyped()
+{
+    addRouters(8);
+    m_dialog = openDialog();
+    auto *box = child<QLineEdit>("txtInputs_0");
+    box->setFocus(Qt::MouseFocusReason);
+    box->selectAll();
+    QTest::keyClicks(box, "8");
+    auto *bar = child<QScrollBar>("VScroll");
+    QWheelEvent wheel(QPointF(4, 4), bar->mapToGlobal(QPointF(4, 4)), {}, QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(bar, &wheel);
+    const int top = bar->value();
+    QVERIFY(top > 0 && box->hasFocus());
+    QCOMPARE(m_dialog->model().DialogRouter(0)->InputCount(), 7);
+    // The box, still open, now belongs to the router scrolled into its row.
+    box->selectAll();
+    QTest::keyClicks(box, "5");
+    QTest::keyClick(box, Qt::Key_Tab);
+    QCOMPARE(m_dialog->model().DialogRouter(top)->InputCount(), 4);
 }
 
 QTEST_MAIN(frmConfigTest)

@@ -162,6 +162,7 @@ void frmMainMatrixStartupTest::rebuildShowsWhatTheMatrixHolds()
     QCOMPARE(rig.child<QLabel>("lblRouterType")->text(), label);
     for (int i = 0; i < 3; ++i)
         QCOMPARE(rig.child<QWidget>(QString("imgLayerSel_%1").arg(i))->isVisible(), breakaway);
+    QCOMPARE(rig.child<QLabel>("lblLevel")->isVisible(), breakaway);
     QCOMPARE(rig.child<QComboBox>("cboRsIn")->count(), inputs);
     QCOMPARE(rig.child<QComboBox>("cboRsOut")->count(), outputs);
     QCOMPARE(rig.child<QPushButton>("cmdUpdate")->isVisible(), update);
