@@ -168,21 +168,28 @@ TEST_F(ConfigFileTest, TimeoutAcceptsZeroToSixtyWithPointOrComma)
     const struct {
         std::string body;
         float expected;
+        std::string saved;
     } cases[] = {
-        {"Version: 1.0200\r\nRouter Timeout: 60\r\n", 60.0f},
-        {"Version: 1.0200\r\nRouter Timeout: 60.5\r\n", 0.2f},
-        {"Version: 1.0200\r\nRouter Timeout: -1\r\n", 0.2f},
-        {"Version: 1.0200\r\nRouter Timeout: 1,5\r\n", 1.5f},
-        {"Version: 1.0200\r\nRouter Timeout: 0.35\r\n", 0.35f},
+        {"Version: 1.0200\r\nRouter Timeout: 60\r\n", 60.0f, "60"},
+        {"Version: 1.0200\r\nRouter Timeout: 60.5\r\n", 0.2f, "0.2"},
+        {"Version: 1.0200\r\nRouter Timeout: -1\r\n", 0.2f, "0.2"},
+        {"Version: 1.0200\r\nRouter Timeout: 1,5\r\n", 1.5f, "1.5"},
+        {"Version: 1.0200\r\nRouter Timeout: 0.35\r\n", 0.35f, "0.35"},
+        {"Version: 1.0200\r\nRouter Timeout: -0\r\n", 0.0f, "0"},
+        // Too small for any number type without being written with an exponent.
+        {"Version: 1.0200\r\nRouter Timeout: 0." + std::string(400, '0') + "1\r\n", 0.0f, "0"},
         // Older files wrote 0 where they meant the default.
-        {"Version: 1.0111\r\nRouter Timeout: 0\r\n", 0.0f},
-        {"Version: 1.0110\r\nRouter Timeout: 0\r\n", 0.2f},
-        {"Router Timeout: 0\r\n", 0.2f},
+        {"Version: 1.0111\r\nRouter Timeout: 0\r\n", 0.0f, "0"},
+        {"Version: 1.0110\r\nRouter Timeout: 0\r\n", 0.2f, "0.2"},
+        {"Router Timeout: 0\r\n", 0.2f, "0.2"},
     };
     for (const auto &c : cases) {
         m_config.settings.RouterTimeout = 9;
         load(c.body);
         EXPECT_EQ(m_config.settings.RouterTimeout, c.expected) << c.body;
+        EXPECT_NE(ConfigText(m_config).find("\nRouter Timeout: " + c.saved + "\r\n"),
+                  std::string::npos)
+            << c.body;
     }
     EXPECT_TRUE(m_platform.messages.empty());
 }
