@@ -237,12 +237,15 @@ TEST_F(ConfigFileTest, RoutersGoToTheirFrameAddressAndInvalidOnesAreSkipped)
 
 TEST_F(ConfigFileTest, RouterNamesKeepTheirColonsAndLettersFromOlderFiles)
 {
-    // Windows-1252, LF line ends, as older systems wrote them.
+    // Windows-1252, LF line ends, as older systems wrote them; one line added in UTF-8 later.
     auto path = write("old.rcf", "CV ConfigFile 1.2\nRouter: 3; 1; 1; 0; 0; 0; 0;Caf\xE9; "
-                                 "Cam: 2; Deck 10:30; \nMatrix Size: -1\n");
+                                 "Cam: 2; Deck 10:30; \nMatrix Size: -1\n"
+                                 "Router: 3; 2; 0; 0; 0; 0; 0;Cam\xC3\xA9ra; Out; \n");
     ConfigLoad(path, false, m_config);
     const auto *loaded = m_config.routers.at(1);
     ASSERT_NE(loaded, nullptr);
+    ASSERT_NE(m_config.routers.at(2), nullptr);
+    EXPECT_EQ(m_config.routers.at(2)->RouterInName(0), "Cam\xC3\xA9ra");
     EXPECT_EQ(loaded->RouterInName(0), "Caf\xC3\xA9");
     EXPECT_EQ(loaded->RouterInName(1), "Cam: 2");
     EXPECT_EQ(loaded->RouterOutName(0), "Deck 10:30");
