@@ -317,7 +317,7 @@ void ConfigLoad(std::string &path, bool showDialog, Configuration &config)
                     return;
                 DebugLog().SetEnable(true);
                 // A log that could not be opened has said so; it is not reported as enabled.
-                if (DebugLog().Enable())
+                if (DebugLog().isWriting())
                     platform().messageBox("Debugger Log Enabled", "Debugger", MessageButtons::Ok,
                                           MessageIcon::Information);
             });

@@ -283,13 +283,14 @@ TEST_F(ConfigFileTest, DebugLineEnablesTheLogAndIsWrittenBack)
     DebugLog().SetEnable(false);
     EXPECT_EQ(read(save(m_config)).find("DEBUG"), std::string::npos);
 
-    // A log that cannot be written is not announced as enabled.
+    // A log that cannot be written is not announced as enabled, but the switch is kept, and
+    // the file is not blamed for it.
     DebugLog().SetDBFile(pathOf("missing/Debug.txt"), false, true);
     m_platform.clear();
     load("DEBUG: -1\r\n");
-    EXPECT_FALSE(DebugLog().Enable());
     ASSERT_EQ(m_platform.messages.size(), 1u);
     EXPECT_EQ(m_platform.messages[0].title, "Sub clsDebug.Startup");
+    EXPECT_NE(read(save(m_config)).find("\r\nDEBUG: -1\r\n"), std::string::npos);
     DebugLog().SetDBFile(pathOf("Debug.txt"), false, true);
     DebugLog().SetEnable(false);
 }
