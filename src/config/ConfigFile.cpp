@@ -9,11 +9,16 @@
 #include "util/clsDebug.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace corvantis {
 
@@ -122,41 +127,92 @@ std::string readConfigFile(const std::string &path)
     return bytes;
 }
 
-// Writes beside the target and renames over it only when complete, so a failure at any point
-// leaves the previous file as it was.
-void writeReplacing(const std::string &path, const std::string &text)
+// The file a save replaces: through a link to the file it names, so the link stays a link.
+// Refused when write-protected. The mode bits decide, not access() alone: the superuser may
+// write anything, yet a file someone made read-only must not be replaced by whoever saves.
+fs::path replacementTarget(const std::string &path)
 {
     auto target = toPath(path);
     std::error_code ec;
-    // Through a link to the file it names, so the link stays a link.
     if (fs::is_symlink(fs::symlink_status(target, ec))) {
         auto resolved = fs::canonical(target, ec);
         if (!ec)
             target = std::move(resolved);
     }
-    auto temporary = target;
-    temporary += ".tmp";
+    const auto status = fs::status(target, ec);
+    constexpr auto anyWrite =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    if (fs::is_regular_file(status) && ((status.permissions() & anyWrite) == fs::perms::none ||
+                                        ::access(target.c_str(), W_OK) != 0))
+        throw RuntimeError(systemError(EACCES));
+    return target;
+}
 
-    errno = 0;
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out)
+// A new file beside the target under a name nobody uses, so no existing file is ever opened.
+int createTemporary(const fs::path &target, fs::path &temporary)
+{
+    std::mt19937_64 random(std::random_device{}());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[24];
+        std::snprintf(suffix, sizeof suffix, ".%012llx.tmp",
+                      static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
+        temporary = target;
+        temporary += suffix;
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const auto written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno != EINTR)
+            return false;
+        if (written > 0)
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// Writes beside the target and renames over it only once the data is on disk, so a failure or
+// a power cut at any point leaves the previous file as it was.
+void writeReplacing(const fs::path &target, const std::string &path, const std::string &text)
+{
+    fs::path temporary;
+    const int fd = createTemporary(target, temporary);
+    if (fd < 0)
         throw RuntimeError("Cannot write " + path + ": " + systemError(errno));
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) {
+    // The new file keeps the permissions the operator gave the old one.
+    std::error_code ec;
+    const auto old = fs::status(target, ec);
+    const bool keepMode = !ec && fs::is_regular_file(old);
+    const auto mode = static_cast<mode_t>(old.permissions() & fs::perms::mask);
+    if (!writeAll(fd, text) || (keepMode && ::fchmod(fd, mode) != 0) || ::fsync(fd) != 0) {
+        const int error = errno;
+        ::close(fd);
+        fs::remove(temporary, ec);
+        throw RuntimeError("Cannot write " + path + ": " + systemError(error));
+    }
+    if (::close(fd) != 0) {
         const int error = errno;
         fs::remove(temporary, ec);
         throw RuntimeError("Cannot write " + path + ": " + systemError(error));
     }
-    // The new file keeps the permissions the operator gave the old one.
-    const auto old = fs::status(target, ec);
-    if (!ec && fs::is_regular_file(old))
-        fs::permissions(temporary, old.permissions(), ec);
     fs::rename(temporary, target, ec);
     if (ec) {
         const auto reason = ec.message();
         fs::remove(temporary, ec);
         throw RuntimeError("Cannot replace " + path + ": " + reason);
+    }
+    // The rename itself is on disk only once the folder is.
+    if (const int folder = ::open(target.parent_path().empty() ? "." : target.parent_path().c_str(),
+                                  O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
     }
 }
 
@@ -358,7 +414,7 @@ void ConfigSave(std::string &path, bool quiet, Configuration &config)
         if (!path.empty()) {
             if (!endsWithRcf(path))
                 path += ".rcf";
-            writeReplacing(path, ConfigText(config));
+            writeReplacing(replacementTarget(path), path, ConfigText(config));
             settings.ConfigFilePath = path;
         }
     } catch (const std::exception &error) {

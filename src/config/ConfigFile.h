@@ -24,8 +24,8 @@ inline constexpr std::uintmax_t kMaxConfigFileBytes = 16u * 1024u * 1024u;
 // (empty when the dialog was cancelled). Problems are reported through the platform seam.
 void ConfigLoad(std::string &path, bool showDialog, Configuration &config);
 // Writes the configuration. With quiet and a known path no dialog is shown. The file is
-// replaced only once the new one is complete; a failed save leaves the old file and
-// ConfigFilePath as they were.
+// replaced only once the new one is complete and on disk, never when it is write-protected; a
+// failed save leaves the old file and ConfigFilePath as they were.
 void ConfigSave(std::string &path, bool quiet, Configuration &config);
 // The whole file ConfigSave writes: UTF-8, lines ended by CR LF.
 std::string ConfigText(const Configuration &config);

@@ -60,6 +60,7 @@ protected:
         std::ofstream(pathOf(name), std::ios::binary) << bytes;
         return pathOf(name);
     }
+    long fileCount() const { return std::distance(fs::directory_iterator(m_dir), {}); }
     static std::string read(const std::string &path)
     {
         std::ifstream in(path, std::ios::binary);
@@ -317,6 +318,8 @@ TEST_F(ConfigFileTest, SavedFileHasTheFormatLineByLine)
     std::snprintf(version, sizeof version, "%d.%02d%02d", kVersionMajor, kVersionMinor,
                   kVersionRevision);
 
+    // Someone else's file with the name a temporary could have.
+    write("out.rcf.tmp", "theirs");
     const auto path = save(m_config);
     EXPECT_EQ(read(path), std::string(kHeader) + "Version: " + version +
                               "\r\n"
@@ -331,7 +334,8 @@ TEST_F(ConfigFileTest, SavedFileHasTheFormatLineByLine)
                               "  Macro 03: Stage; {0, 4} = {2, 3}; \r\n"
                               "End Macros\r\n");
     EXPECT_EQ(settings.ConfigFilePath, path);
-    EXPECT_FALSE(fs::exists(path + ".tmp"));
+    EXPECT_EQ(read(path + ".tmp"), "theirs");
+    EXPECT_EQ(fileCount(), 2); // no temporary left behind
 }
 
 TEST_F(ConfigFileTest, SavePathGetsTheExtensionAndTheKnownFileWins)
@@ -391,35 +395,32 @@ TEST_F(ConfigFileTest, FileDialogsStartInTheirFolderAndCancelDoesNothing)
 
 TEST_F(ConfigFileTest, FailedSaveLeavesTheOldFileAndPathAlone)
 {
-    const auto good = save(m_config, "good.rcf");
-    const auto before = read(good);
-    m_config.settings.CommType = 1;
-
-    // The temporary file cannot be created beside the target.
-    fs::create_directory(good + ".tmp");
-    auto path = good;
-    ConfigSave(path, true, m_config);
-    EXPECT_EQ(read(good), before);
-
-    // The target is a folder; the known file must not be the one written.
-    m_config.settings.ConfigFilePath.clear();
+    const auto protectedFile = write("protected.rcf", "old");
+    fs::permissions(protectedFile,
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     fs::create_directory(m_dir / "folder.rcf");
-    path = pathOf("folder.rcf");
-    ConfigSave(path, true, m_config);
-    EXPECT_TRUE(fs::is_directory(pathOf("folder.rcf")));
-    EXPECT_FALSE(fs::exists(pathOf("folder.rcf.tmp")));
-
-    // The folder does not exist.
-    path = pathOf("no/such/folder.rcf");
-    ConfigSave(path, true, m_config);
-
-    ASSERT_EQ(m_platform.messages.size(), 3u);
-    for (const auto &message : m_platform.messages) {
-        EXPECT_EQ(message.text.rfind("Error: ", 0), 0u);
-        EXPECT_EQ(message.title, "Function ConfigSave");
-        EXPECT_EQ(message.icon, MessageIcon::Information);
+    const struct {
+        std::string name;
+        std::string message; // its start
+    } cases[] = {
+        // Refused for every user, the superuser included.
+        {"protected.rcf", "Error: Permission denied"},
+        {"folder.rcf", "Error: "},
+        {"no/such/folder.rcf", "Error: Cannot write "},
+    };
+    for (const auto &c : cases) {
+        m_platform.clear();
+        auto path = pathOf(c.name);
+        ConfigSave(path, true, m_config);
+        ASSERT_EQ(m_platform.messages.size(), 1u) << c.name;
+        EXPECT_EQ(m_platform.messages[0].text.rfind(c.message, 0), 0u)
+            << m_platform.messages[0].text;
+        EXPECT_EQ(m_platform.messages[0].title, "Function ConfigSave");
+        EXPECT_EQ(m_platform.messages[0].icon, MessageIcon::Information);
+        EXPECT_TRUE(m_config.settings.ConfigFilePath.empty());
     }
-    EXPECT_TRUE(m_config.settings.ConfigFilePath.empty());
+    EXPECT_EQ(read(protectedFile), "old");
+    EXPECT_EQ(fileCount(), 2);
 }
 
 TEST_F(ConfigFileTest, SaveThroughALinkReplacesTheFileItNamesAndKeepsItsPermissions)
