@@ -3,6 +3,7 @@
 #include "util/GeneralFunctions.h"
 #include "util/Numbers.h"
 #include "util/Platform.h"
+#include "util/ReportBudget.h"
 #include "util/RuntimeError.h"
 #include "util/TextCodec.h"
 #include "util/Version.h"
@@ -290,6 +291,7 @@ void ConfigLoad(std::string &path, bool showDialog, Configuration &config)
     struct Exit {
         ~Exit() { DebugLog().IndentDec(); }
     } exit;
+    ReportBudget budget(kLoadLabel);
 
     guarded(kPathChoice, [&] {
         if (path.empty() && !settings.ConfigFilePath.empty())
@@ -371,11 +373,14 @@ void ConfigLoad(std::string &path, bool showDialog, Configuration &config)
             guarded(kKeyChoice, [&] {
                 if (number() == 0)
                     return;
+                const int before = budget.reports();
                 DebugLog().SetEnable(true);
                 // A log that could not be opened has said so; it is not reported as enabled.
                 if (DebugLog().isWriting())
                     platform().messageBox("Debugger Log Enabled", "Debugger", MessageButtons::Ok,
                                           MessageIcon::Information);
+                // Neither the notice nor a log that cannot be written is a fault of the file.
+                budget.excuse(budget.reports() - before);
             });
         } else if (key == "router") {
             guarded(kRouterKey, [&] {
@@ -399,6 +404,8 @@ void ConfigLoad(std::string &path, bool showDialog, Configuration &config)
     settings.ConfigLoaded = true;
     if (fileVersion < kZeroTimeoutVersion && settings.RouterTimeout == 0)
         settings.RouterTimeout = kDefaultTimeout;
+
+    budget.finish({});
 }
 
 void ConfigSave(std::string &path, bool quiet, Configuration &config)
@@ -414,7 +421,8 @@ void ConfigSave(std::string &path, bool quiet, Configuration &config)
         if (!path.empty()) {
             if (!endsWithRcf(path))
                 path += ".rcf";
-            writeReplacing(replacementTarget(path), path, ConfigText(config));
+            const auto target = replacementTarget(path);
+            writeReplacing(target, path, ConfigText(config));
             settings.ConfigFilePath = path;
         }
     } catch (const std::exception &error) {

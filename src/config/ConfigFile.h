@@ -21,7 +21,8 @@ inline constexpr const char *kConfigHeader = "CV ConfigFile 1.2";
 inline constexpr std::uintmax_t kMaxConfigFileBytes = 16u * 1024u * 1024u;
 
 // Reads a ".rcf" file into the configuration. `path` is updated to the file actually read
-// (empty when the dialog was cancelled). Problems are reported through the platform seam.
+// (empty when the dialog was cancelled). Problems are reported through the platform seam, at
+// most ReportBudget::kShown of them and then one summary.
 void ConfigLoad(std::string &path, bool showDialog, Configuration &config);
 // Writes the configuration. With quiet and a known path no dialog is shown. The file is
 // replaced only once the new one is complete and on disk, never when it is write-protected; a

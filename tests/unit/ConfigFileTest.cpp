@@ -417,6 +417,22 @@ TEST_F(ConfigFileTest, FailedSaveLeavesTheOldFileAndPathAlone)
     EXPECT_EQ(fileCount(), 2);
 }
 
+TEST_F(ConfigFileTest, AFloodOfReportsEndsInOneSummary)
+{
+    DebugLog().SetDBFile(pathOf("Debug.txt"), false, true);
+    std::string body;
+    for (int i = 0; i < 30; ++i)
+        body += "Router: 99; 0; 3; 1; 0; 4; 0;\r\n";
+    load(body);
+    DebugLog().SetDBFile(pathOf("Closed.txt"), false, true); // flushes Debug.txt
+    DebugLog().SetEnable(false);
+    const auto texts = m_platform.messageTexts();
+    ASSERT_EQ(texts.size(), 21u);
+    EXPECT_EQ(texts[20], "10 more messages were not shown (the debug log has them when it is on):"
+                         "\n10 x Router Type out of range");
+    EXPECT_NE(read(pathOf("Debug.txt")).find("Router Type out of range"), std::string::npos);
+}
+
 TEST_F(ConfigFileTest, SaveThroughALinkReplacesTheFileItNamesAndKeepsItsPermissions)
 {
     const auto real = save(m_config, "real.rcf");
