@@ -217,6 +217,36 @@ void writeReplacing(const fs::path &target, const std::string &path, const std::
     }
 }
 
+// "NAME.rcf.bak", or the first free "NAME.rcf.N.bak": a copy kept by an earlier load is never
+// overwritten.
+std::string freeBackupName(const std::string &file)
+{
+    for (int n = 1; n < 1000; ++n) {
+        auto name = file + (n == 1 ? std::string() : "." + std::to_string(n)) + ".bak";
+        std::error_code ec;
+        if (!fs::exists(fs::symlink_status(toPath(name), ec)))
+            return name;
+    }
+    throw RuntimeError("No free name for a copy of " + file);
+}
+
+// Before the first save over a file that did not load completely, a copy keeps what the load
+// skipped. Without the copy the file is not replaced.
+void keepOriginal(std::optional<KeptOriginal> &kept, const fs::path &target)
+{
+    std::error_code ec;
+    if (!kept || !fs::equivalent(target, toPath(kept->file), ec))
+        return;
+    auto backup = kept->backup;
+    if (backup.empty() || fs::exists(fs::symlink_status(toPath(backup), ec)))
+        backup = freeBackupName(kept->file);
+    fs::copy_file(toPath(kept->file), toPath(backup), fs::copy_options::none, ec);
+    if (ec)
+        throw RuntimeError("Cannot keep " + kept->file + " as " + backup + ": " + ec.message());
+    DebugLog().Log("Kept", {kept->file, backup});
+    kept.reset();
+}
+
 std::string twoDigits(int value)
 {
     return (value < 10 ? "0" : "") + std::to_string(value);
@@ -405,7 +435,18 @@ void ConfigLoad(std::string &path, bool showDialog, Configuration &config)
     if (fileVersion < kZeroTimeoutVersion && settings.RouterTimeout == 0)
         settings.RouterTimeout = kDefaultTimeout;
 
-    budget.finish({});
+    config.keptOriginal.reset();
+    std::string closing;
+    guarded(kAfterLastLine, [&] {
+        if (budget.problems() == 0)
+            return;
+        config.keptOriginal = KeptOriginal{path, {}};
+        config.keptOriginal->backup = freeBackupName(path);
+        closing = "Not everything in " + FileNameOf(path) +
+                  " could be loaded. The file will be kept as " +
+                  FileNameOf(config.keptOriginal->backup) + " before it is next saved.";
+    });
+    budget.finish(closing);
 }
 
 void ConfigSave(std::string &path, bool quiet, Configuration &config)
@@ -422,6 +463,7 @@ void ConfigSave(std::string &path, bool quiet, Configuration &config)
             if (!endsWithRcf(path))
                 path += ".rcf";
             const auto target = replacementTarget(path);
+            keepOriginal(config.keptOriginal, target);
             writeReplacing(target, path, ConfigText(config));
             settings.ConfigFilePath = path;
         }

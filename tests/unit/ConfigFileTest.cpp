@@ -16,6 +16,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char *kHeader = "CV ConfigFile 1.2\r\n";
+const std::string kKeptInRcf = "Not everything in in.rcf could be loaded. The file will be kept "
+                               "as in.rcf.bak before it is next saved.";
 
 // Also remembers what the file dialogs (open and save) were shown with.
 class DialogPlatform : public test::ScriptedPlatform {
@@ -199,7 +201,7 @@ TEST_F(ConfigFileTest, RunTimeFailuresNameTheirSectionAndTheLoadGoesOn)
                   "Error (section 8): Type mismatch", "Error (section 9): Overflow",
                   "Error (section 10): Type mismatch", "Error (section 16): Overflow",
                   "Error (section 11): Type mismatch", "Error (section 13): Overflow",
-                  "Error (section 7): Overflow"}));
+                  "Error (section 7): Overflow", kKeptInRcf}));
     for (const auto &message : m_platform.messages) {
         EXPECT_EQ(message.title, "Function ConfigLoad");
         EXPECT_EQ(message.icon, MessageIcon::Information);
@@ -225,7 +227,8 @@ TEST_F(ConfigFileTest, RoutersGoToTheirFrameAddressAndInvalidOnesAreSkipped)
     EXPECT_EQ(m_config.routers.at(3)->RouterType(), 4); // the later line wins
     EXPECT_TRUE(m_config.routers.at(3)->AudioBreakaway);
     EXPECT_EQ(m_config.settings.CurrentRouterType, 6); // the last line read, valid or not
-    EXPECT_EQ(m_platform.messageTexts(), std::vector<std::string>{"Frame Address out of range"});
+    EXPECT_EQ(m_platform.messageTexts(),
+              (std::vector<std::string>{"Frame Address out of range", kKeptInRcf}));
 
     load("Router: 6; 16; 3; 1; 0; 4; 0;\r\n");
     EXPECT_EQ(m_config.routers.MaxRouter(), -1);
@@ -417,6 +420,30 @@ TEST_F(ConfigFileTest, FailedSaveLeavesTheOldFileAndPathAlone)
     EXPECT_EQ(fileCount(), 2);
 }
 
+TEST_F(ConfigFileTest, FileThatDidNotLoadCompletelyIsKeptBeforeItIsFirstSavedOver)
+{
+    const std::string bad = "Router: 3; 0; 15; 15; 0; 112; 0;\r\nBegin Macros\r\n"
+                            "  Macro 01: M; {0, 1} = {2, 1}; \r\nEnd Macros\r\n";
+    // The second load finds the first one's copy and must not overwrite it.
+    const struct {
+        std::string body, backup;
+    } loads[] = {{bad, "in.rcf.bak"}, {bad + "Comm Type: 1\r\n", "in.rcf.2.bak"}};
+    for (const auto &l : loads) {
+        m_platform.clear();
+        load(l.body);
+        EXPECT_EQ(m_platform.messageTexts(),
+                  (std::vector<std::string>{"MatOut out of range",
+                                            "Not everything in in.rcf could be loaded. The file "
+                                            "will be kept as " +
+                                                l.backup + " before it is next saved."}));
+        save(m_config);
+        save(m_config);
+    }
+    for (const auto &l : loads)
+        EXPECT_EQ(read(pathOf(l.backup)), kHeader + l.body);
+    EXPECT_EQ(fileCount(), 3);
+}
+
 TEST_F(ConfigFileTest, AFloodOfReportsEndsInOneSummary)
 {
     DebugLog().SetDBFile(pathOf("Debug.txt"), false, true);
@@ -429,7 +456,8 @@ TEST_F(ConfigFileTest, AFloodOfReportsEndsInOneSummary)
     const auto texts = m_platform.messageTexts();
     ASSERT_EQ(texts.size(), 21u);
     EXPECT_EQ(texts[20], "10 more messages were not shown (the debug log has them when it is on):"
-                         "\n10 x Router Type out of range");
+                         "\n10 x Router Type out of range\n\n" +
+                             kKeptInRcf);
     EXPECT_NE(read(pathOf("Debug.txt")).find("Router Type out of range"), std::string::npos);
 }
 
