@@ -129,8 +129,9 @@ std::string readConfigFile(const std::string &path)
 }
 
 // The file a save replaces: through a link to the file it names, so the link stays a link.
-// Refused when write-protected. The mode bits decide, not access() alone: the superuser may
-// write anything, yet a file someone made read-only must not be replaced by whoever saves.
+// Refused when write-protected: a rename replaces even a read-only file, so this is checked
+// first. A file without any write bit is refused for everyone, the superuser included, for whom
+// access() says yes to anything; for other users access() applies their own class of bits.
 fs::path replacementTarget(const std::string &path)
 {
     auto target = toPath(path);
