@@ -3,17 +3,23 @@
 #include "util/GeneralFunctions.h"
 #include "util/Numbers.h"
 #include "util/Platform.h"
+#include "util/ReportBudget.h"
 #include "util/RuntimeError.h"
 #include "util/TextCodec.h"
 #include "util/Version.h"
 #include "util/clsDebug.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace corvantis {
 
@@ -122,42 +128,124 @@ std::string readConfigFile(const std::string &path)
     return bytes;
 }
 
-// Writes beside the target and renames over it only when complete, so a failure at any point
-// leaves the previous file as it was.
-void writeReplacing(const std::string &path, const std::string &text)
+// The file a save replaces: through a link to the file it names, so the link stays a link.
+// Refused when write-protected: a rename replaces even a read-only file, so this is checked
+// first. A file without any write bit is refused for everyone, the superuser included, for whom
+// access() says yes to anything; for other users access() applies their own class of bits.
+fs::path replacementTarget(const std::string &path)
 {
     auto target = toPath(path);
     std::error_code ec;
-    // Through a link to the file it names, so the link stays a link.
     if (fs::is_symlink(fs::symlink_status(target, ec))) {
         auto resolved = fs::canonical(target, ec);
         if (!ec)
             target = std::move(resolved);
     }
-    auto temporary = target;
-    temporary += ".tmp";
+    const auto status = fs::status(target, ec);
+    constexpr auto anyWrite =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    if (fs::is_regular_file(status) && ((status.permissions() & anyWrite) == fs::perms::none ||
+                                        ::access(target.c_str(), W_OK) != 0))
+        throw RuntimeError(systemError(EACCES));
+    return target;
+}
 
-    errno = 0;
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out)
+// A new file beside the target under a name nobody uses, so no existing file is ever opened.
+int createTemporary(const fs::path &target, fs::path &temporary)
+{
+    std::mt19937_64 random(std::random_device{}());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[24];
+        std::snprintf(suffix, sizeof suffix, ".%012llx.tmp",
+                      static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
+        temporary = target;
+        temporary += suffix;
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const auto written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno != EINTR)
+            return false;
+        if (written > 0)
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// Writes beside the target and renames over it only once the data is on disk, so a failure or
+// a power cut at any point leaves the previous file as it was.
+void writeReplacing(const fs::path &target, const std::string &path, const std::string &text)
+{
+    fs::path temporary;
+    const int fd = createTemporary(target, temporary);
+    if (fd < 0)
         throw RuntimeError("Cannot write " + path + ": " + systemError(errno));
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) {
+    // The new file keeps the permissions the operator gave the old one.
+    std::error_code ec;
+    const auto old = fs::status(target, ec);
+    const bool keepMode = !ec && fs::is_regular_file(old);
+    const auto mode = static_cast<mode_t>(old.permissions() & fs::perms::mask);
+    if (!writeAll(fd, text) || (keepMode && ::fchmod(fd, mode) != 0) || ::fsync(fd) != 0) {
+        const int error = errno;
+        ::close(fd);
+        fs::remove(temporary, ec);
+        throw RuntimeError("Cannot write " + path + ": " + systemError(error));
+    }
+    if (::close(fd) != 0) {
         const int error = errno;
         fs::remove(temporary, ec);
         throw RuntimeError("Cannot write " + path + ": " + systemError(error));
     }
-    // The new file keeps the permissions the operator gave the old one.
-    const auto old = fs::status(target, ec);
-    if (!ec && fs::is_regular_file(old))
-        fs::permissions(temporary, old.permissions(), ec);
     fs::rename(temporary, target, ec);
     if (ec) {
         const auto reason = ec.message();
         fs::remove(temporary, ec);
         throw RuntimeError("Cannot replace " + path + ": " + reason);
     }
+    // The rename itself is on disk only once the folder is.
+    if (const int folder = ::open(target.parent_path().empty() ? "." : target.parent_path().c_str(),
+                                  O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+}
+
+// "NAME.rcf.bak", or the first free "NAME.rcf.N.bak": a copy kept by an earlier load is never
+// overwritten.
+std::string freeBackupName(const std::string &file)
+{
+    for (int n = 1; n < 1000; ++n) {
+        auto name = file + (n == 1 ? std::string() : "." + std::to_string(n)) + ".bak";
+        std::error_code ec;
+        if (!fs::exists(fs::symlink_status(toPath(name), ec)))
+            return name;
+    }
+    throw RuntimeError("No free name for a copy of " + file);
+}
+
+// Before the first save over a file that did not load completely, a copy keeps what the load
+// skipped. Without the copy the file is not replaced.
+void keepOriginal(std::optional<KeptOriginal> &kept, const fs::path &target)
+{
+    std::error_code ec;
+    if (!kept || !fs::equivalent(target, toPath(kept->file), ec))
+        return;
+    auto backup = kept->backup;
+    if (backup.empty() || fs::exists(fs::symlink_status(toPath(backup), ec)))
+        backup = freeBackupName(kept->file);
+    fs::copy_file(toPath(kept->file), toPath(backup), fs::copy_options::none, ec);
+    if (ec)
+        throw RuntimeError("Cannot keep " + kept->file + " as " + backup + ": " + ec.message());
+    DebugLog().Log("Kept", {kept->file, backup});
+    kept.reset();
 }
 
 std::string twoDigits(int value)
@@ -234,6 +322,7 @@ void ConfigLoad(std::string &path, bool showDialog, Configuration &config)
     struct Exit {
         ~Exit() { DebugLog().IndentDec(); }
     } exit;
+    ReportBudget budget(kLoadLabel);
 
     guarded(kPathChoice, [&] {
         if (path.empty() && !settings.ConfigFilePath.empty())
@@ -315,11 +404,14 @@ void ConfigLoad(std::string &path, bool showDialog, Configuration &config)
             guarded(kKeyChoice, [&] {
                 if (number() == 0)
                     return;
+                const int before = budget.reports();
                 DebugLog().SetEnable(true);
                 // A log that could not be opened has said so; it is not reported as enabled.
-                if (DebugLog().Enable())
+                if (DebugLog().isWriting())
                     platform().messageBox("Debugger Log Enabled", "Debugger", MessageButtons::Ok,
                                           MessageIcon::Information);
+                // Neither the notice nor a log that cannot be written is a fault of the file.
+                budget.excuse(budget.reports() - before);
             });
         } else if (key == "router") {
             guarded(kRouterKey, [&] {
@@ -343,6 +435,19 @@ void ConfigLoad(std::string &path, bool showDialog, Configuration &config)
     settings.ConfigLoaded = true;
     if (fileVersion < kZeroTimeoutVersion && settings.RouterTimeout == 0)
         settings.RouterTimeout = kDefaultTimeout;
+
+    config.keptOriginal.reset();
+    std::string closing;
+    guarded(kAfterLastLine, [&] {
+        if (budget.problems() == 0)
+            return;
+        config.keptOriginal = KeptOriginal{path, {}};
+        config.keptOriginal->backup = freeBackupName(path);
+        closing = "Not everything in " + FileNameOf(path) +
+                  " could be loaded. The file will be kept as " +
+                  FileNameOf(config.keptOriginal->backup) + " before it is next saved.";
+    });
+    budget.finish(closing);
 }
 
 void ConfigSave(std::string &path, bool quiet, Configuration &config)
@@ -358,7 +463,9 @@ void ConfigSave(std::string &path, bool quiet, Configuration &config)
         if (!path.empty()) {
             if (!endsWithRcf(path))
                 path += ".rcf";
-            writeReplacing(path, ConfigText(config));
+            const auto target = replacementTarget(path);
+            keepOriginal(config.keptOriginal, target);
+            writeReplacing(target, path, ConfigText(config));
             settings.ConfigFilePath = path;
         }
     } catch (const std::exception &error) {

@@ -2,6 +2,7 @@
 
 #include "util/RuntimeError.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -45,6 +46,32 @@ std::size_t numericPrefix(std::string_view text, std::size_t pos, char decimalPo
     return i - pos;
 }
 
+// Whether a number the parser could not represent is tiny rather than huge: its first
+// significant digit lies behind the decimal point once the exponent is applied. Only the sign
+// of that position matters, so a long exponent is saturated.
+bool magnitudeBelowOne(std::string_view number)
+{
+    const auto e = number.find_first_of("eE");
+    const auto mantissa = number.substr(0, e);
+    long exponent = 0;
+    if (e != std::string_view::npos) {
+        const auto digits = number.substr(e + 1);
+        const bool negative = !digits.empty() && digits.front() == '-';
+        for (char c : digits)
+            if (isDigit(c) && exponent < 100000)
+                exponent = exponent * 10 + (c - '0');
+        if (negative)
+            exponent = -exponent;
+    }
+    const auto point = std::min(mantissa.find('.'), mantissa.size());
+    const auto first = mantissa.find_first_of("123456789");
+    if (first == std::string_view::npos)
+        return true;
+    const long position =
+        first < point ? static_cast<long>(point - first) : -static_cast<long>(first - point - 1);
+    return position + exponent <= 0;
+}
+
 double toDouble(std::string_view number)
 {
     std::string text(number);
@@ -56,8 +83,7 @@ double toDouble(std::string_view number)
     double value = 0;
     const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
     if (result.ec == std::errc::result_out_of_range) {
-        const auto exponent = text.find_first_of("eE");
-        if (exponent != std::string::npos && text.find('-', exponent) != std::string::npos)
+        if (magnitudeBelowOne(text))
             return 0.0; // too small to represent
         const double huge = std::numeric_limits<double>::infinity();
         return text.front() == '-' ? -huge : huge;
@@ -119,6 +145,9 @@ float ParseSingle(std::string_view text)
 
 std::string FormatSingle(float value)
 {
+    // A negative zero ("-0" typed in a file or the setup dialog) is no value of its own.
+    if (value == 0)
+        value = 0;
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);

@@ -21,7 +21,7 @@ std::uint8_t RoundToByte(double value);
 float ParseSingle(std::string_view text);
 
 // The shortest decimal text that reads back as the same single-precision value, always with
-// a full stop ("0.2", "1.5", "30").
+// a full stop ("0.2", "1.5", "30"); zero is "0" whatever its sign.
 std::string FormatSingle(float value);
 
 } // namespace corvantis

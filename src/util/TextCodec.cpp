@@ -1,5 +1,6 @@
 #include "util/TextCodec.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -24,6 +25,19 @@ void appendUtf8(std::string &out, char32_t cp)
         out += static_cast<char>(0xE0 | (cp >> 12));
         out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+void appendCp1252(std::string &out, std::string_view bytes)
+{
+    for (char ch : bytes) {
+        const auto c = static_cast<std::uint8_t>(ch);
+        if (c < 0x80)
+            out += ch;
+        else if (c < 0xA0)
+            appendUtf8(out, kCp1252High[c - 0x80]);
+        else
+            appendUtf8(out, c);
     }
 }
 
@@ -68,18 +82,19 @@ std::string DecodeFileText(std::string_view bytes)
 {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
         bytes.remove_prefix(3);
-    if (IsValidUtf8(bytes))
-        return std::string(bytes);
     std::string out;
-    out.reserve(bytes.size() + bytes.size() / 4);
-    for (char ch : bytes) {
-        const auto c = static_cast<std::uint8_t>(ch);
-        if (c < 0x80)
-            out += ch;
-        else if (c < 0xA0)
-            appendUtf8(out, kCp1252High[c - 0x80]);
+    out.reserve(bytes.size() + bytes.size() / 8);
+    // Line by line: one name typed in an older editor must not turn the letters of every other
+    // line into mojibake. Line ends are ASCII in both encodings, so splitting first is safe.
+    while (!bytes.empty()) {
+        const auto end = std::min(bytes.find_first_of("\r\n"), bytes.size());
+        const auto line = bytes.substr(0, end);
+        if (IsValidUtf8(line))
+            out += line;
         else
-            appendUtf8(out, c);
+            appendCp1252(out, line);
+        out += bytes.substr(end, 1);
+        bytes.remove_prefix(std::min(end + 1, bytes.size()));
     }
     return out;
 }

@@ -6,8 +6,9 @@
 
 namespace corvantis {
 
-// Text files are UTF-8. A file that is not valid UTF-8 was written by an older system in its
-// ANSI code page and is read as Windows-1252, so its names keep their letters.
+// Text files are UTF-8. A line that is not valid UTF-8 was written by an older system or editor
+// in its ANSI code page and is read as Windows-1252, so its names keep their letters; the
+// other lines of the same file stay UTF-8.
 std::string DecodeFileText(std::string_view bytes);
 bool IsValidUtf8(std::string_view bytes);
 

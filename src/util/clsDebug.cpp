@@ -37,12 +37,13 @@ void clsDebug::Startup(bool timeStamps, bool overwrite)
 {
     m_timeStamps = timeStamps;
     close();
+    m_enable = true;
+    m_stopped = false;
     m_file = std::fopen(filePath().c_str(), overwrite ? "wb" : "ab");
     if (!m_file) {
         reportFailure("Sub clsDebug.Startup", std::strerror(errno));
         return;
     }
-    m_enable = true;
     LogBlank(true);
     Log("Session Started");
 }
@@ -68,7 +69,7 @@ void clsDebug::IndentDec()
 
 void clsDebug::LogBlank(bool withRule)
 {
-    if (!m_enable)
+    if (!isWriting())
         return;
     write("", "Sub clsDebug.LogBlank");
     if (withRule)
@@ -77,7 +78,7 @@ void clsDebug::LogBlank(bool withRule)
 
 void clsDebug::Log(std::string_view message, std::initializer_list<std::string_view> parameters)
 {
-    if (!m_enable)
+    if (!isWriting())
         return;
     std::string line;
     if (m_timeStamps)
@@ -145,7 +146,7 @@ void clsDebug::reportFailure(const char *label, const std::string &description)
 {
     // One report, then the log goes quiet: a log that cannot be written must not bury the
     // operator under a message box for every entry.
-    m_enable = false;
+    m_stopped = true;
     close();
     platform().messageBox("Error: " + description, label, MessageButtons::Ok,
                           MessageIcon::Information);

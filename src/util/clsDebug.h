@@ -21,8 +21,11 @@ public:
     clsDebug(const clsDebug &) = delete;
     clsDebug &operator=(const clsDebug &) = delete;
 
+    // The switch the configuration saves. It stays on when the file cannot be written, so a
+    // save does not lose it; only the writing stops until the log is started again.
     bool Enable() const { return m_enable; }
     void SetEnable(bool enable);
+    bool isWriting() const { return m_enable && !m_stopped; }
     void Startup(bool timeStamps, bool overwrite);
     void SetDBFile(const std::string &path, bool timeStamps, bool overwrite);
     void IndentIncr(std::string_view procedureName);
@@ -50,6 +53,7 @@ private:
     bool m_timeStamps = true;
     int m_indent = 0;
     bool m_enable = false;
+    bool m_stopped = false;
     Clock m_clock;
 };
 
