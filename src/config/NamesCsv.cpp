@@ -14,6 +14,7 @@ namespace corvantis {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+const std::vector<std::string> kHeaderFields = {"direction", "number", "name"};
 
 std::string_view directionText(NamesCsv::Direction direction)
 {
@@ -176,10 +177,10 @@ NamesCsv::ReadResult NamesCsv::read(std::string_view text)
         const SplitLine split = splitFields(line);
         if (!headerSeen) {
             headerSeen = true;
-            std::string header;
+            std::vector<std::string> header;
             for (const auto &field : split.fields)
-                header += (header.empty() ? "" : ",") + lowered(trimmed(field));
-            if (!split.error.empty() || header != kHeader) {
+                header.push_back(lowered(trimmed(field)));
+            if (!split.error.empty() || header != kHeaderFields) {
                 // Without the header the columns are unknown: nothing below is trusted.
                 refuse(index, "bad header: the first line must be " + std::string(kHeader));
                 return result;
@@ -190,6 +191,10 @@ NamesCsv::ReadResult NamesCsv::read(std::string_view text)
             refuse(index, split.error);
             continue;
         }
+        // A spreadsheet's empty rows come out as bare commas.
+        if (std::all_of(split.fields.begin(), split.fields.end(),
+                        [](const std::string &field) { return trimmed(field).empty(); }))
+            continue;
         if (split.fields.size() != 3) {
             refuse(index, "wrong field count: " + std::to_string(split.fields.size()) +
                               " fields instead of 3");

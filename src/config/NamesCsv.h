@@ -37,9 +37,9 @@ public:
 
     // Lines end in CR LF.
     static std::string write(const std::vector<Row> &rows);
-    // Accepts CR LF, LF or CR line ends and a leading byte order mark; skips empty lines. A name
-    // never spans lines (the configuration file keeps one name per field of a line), so a
-    // quote still open at a line's end refuses that line alone.
+    // Accepts CR LF, LF or CR line ends and a leading byte order mark; skips empty lines and
+    // rows of bare commas. A name never spans lines (the configuration file keeps one name per
+    // field of a line), so a quote still open at a line's end refuses that line alone.
     static ReadResult read(std::string_view text);
 
 private:

@@ -57,7 +57,7 @@ TEST(NamesCsvTest, WrittenFieldsAreQuotedAsSpreadsheetsExpect)
 TEST(NamesCsvTest, SpreadsheetExportWithMarkLfAndCapitalsIsRead)
 {
     const NamesCsv::ReadResult read =
-        NamesCsv::read("\xEF\xBB\xBF\"Direction\",Number,NAME\n\nInput, 7 ,\"x\"\n"
+        NamesCsv::read("\xEF\xBB\xBF\"Direction\",Number,NAME\n\n,,\nInput, 7 ,\"x\"\n"
                        "OUTPUT,\"3\",y;z\n");
     EXPECT_TRUE(read.refused.empty());
     EXPECT_EQ(read.rows, (std::vector<NamesCsv::Row>{{Direction::Input, 7, "x"},
@@ -70,6 +70,7 @@ TEST(NamesCsvTest, EachBadLineIsRefusedWithItsNumberAndTheOthersAreKept)
         {"empty file", "", 1, "bad header", 0},
         {"columns swapped", "name,number,direction\r\ninput,1,A\r\n", 1, "bad header", 0},
         {"no header", "input,1,A\r\n", 1, "bad header", 0},
+        {"header in one cell", "\"direction,number,name\"\r\ninput,1,A\r\n", 1, "bad header", 0},
         {"two fields", kHeaderLine + "input,1,A\r\ninput,2\r\n", 3, "wrong field count", 1},
         {"trailing comma", kHeaderLine + "input,2,B,\r\n", 2, "wrong field count", 0},
         {"direction", kHeaderLine + "inlet,1,A\r\noutput,1,B\r\n", 2, "unknown direction", 1},
