@@ -88,6 +88,17 @@ for size in 48 256; do
         grep -q "PNG image data, $size x $size" || fail "the ${size} px icon is not ${size} x ${size}"
 done
 
+# The version is written by hand in four places; a release must bump them all.
+version=$(dpkg-deb -f "$deb" Version)
+grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/org.corvantis.Corvantis.metainfo.xml" ||
+    fail "the metainfo has no release $version"
+first_entry=$(zcat "$root/usr/share/doc/corvantis/changelog.gz" | sed -n 1p)
+grep -qF "($version)" <<<"$first_entry" || fail "the changelog does not start with $version"
+for page in corvantis corvantis-sim; do
+    title=$(zcat "$root/usr/share/man/man1/$page.1.gz" | sed -n '/^\.TH /p')
+    grep -qF "\"Corvantis $version\"" <<<"$title" || fail "the manual page $page(1) is not for $version"
+done
+
 echo "== desktop-file-validate"
 desktop-file-validate "$root/usr/share/applications/corvantis.desktop" ||
     fail "desktop-file-validate"
