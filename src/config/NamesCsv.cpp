@@ -14,7 +14,6 @@ namespace corvantis {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-const std::vector<std::string> kHeaderFields = {"direction", "number", "name"};
 
 std::string_view directionText(NamesCsv::Direction direction)
 {
@@ -177,10 +176,10 @@ NamesCsv::ReadResult NamesCsv::read(std::string_view text)
         const SplitLine split = splitFields(line);
         if (!headerSeen) {
             headerSeen = true;
-            std::vector<std::string> header;
+            std::string header;
             for (const auto &field : split.fields)
-                header.push_back(lowered(trimmed(field)));
-            if (!split.error.empty() || header != kHeaderFields) {
+                header += (header.empty() ? "" : ",") + lowered(trimmed(field));
+            if (!split.error.empty() || split.fields.size() != 3 || header != kHeader) {
                 // Without the header the columns are unknown: nothing below is trusted.
                 refuse(index, "bad header: the first line must be " + std::string(kHeader));
                 return result;

@@ -70,6 +70,7 @@ TEST(NamesCsvTest, EachBadLineIsRefusedWithItsNumberAndTheOthersAreKept)
         {"empty file", "", 1, "bad header", 0},
         {"columns swapped", "name,number,direction\r\ninput,1,A\r\n", 1, "bad header", 0},
         {"no header", "input,1,A\r\n", 1, "bad header", 0},
+        {"open quote in header", "\"direction,number,name\r\ninput,1,A\r\n", 1, "bad header", 0},
         {"header in one cell", "\"direction,number,name\"\r\ninput,1,A\r\n", 1, "bad header", 0},
         {"two fields", kHeaderLine + "input,1,A\r\ninput,2\r\n", 3, "wrong field count", 1},
         {"trailing comma", kHeaderLine + "input,2,B,\r\n", 2, "wrong field count", 0},
