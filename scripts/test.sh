@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, and runs every test: once normally, once under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then a bounded run of every fuzzer.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then builds and checks the Debian package,
+# then a bounded run of every fuzzer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,6 +21,9 @@ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORVANTIS_SANITIZE=
 cmake --build build/asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build/asan -L 'unit|link' --output-on-failure -j "$jobs"
+
+echo "== Debian package: build, file list, desktop entry, metadata, lintian"
+scripts/package.sh
 
 echo "== bounded fuzzing (${fuzz_seconds} s per target)"
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
