@@ -28,6 +28,7 @@ public:
     static constexpr int kMaxClients = 32;
     static constexpr quint16 kDefaultPort = 9990;
 
+    // matrix and locks must outlive the server.
     PanelServer(MatrixControl &matrix, OutputLocks &locks, QObject *parent = nullptr);
     ~PanelServer() override;
 

@@ -37,11 +37,6 @@ bool PanelClient::waitFor(const std::function<bool()> &condition, int ms)
     return true;
 }
 
-bool PanelClient::waitForAnswers(int count, int ms)
-{
-    return waitFor([this, count] { return acks + naks >= count; }, ms);
-}
-
 void PanelClient::readAvailable()
 {
     const QByteArray bytes = m_socket.readAll();

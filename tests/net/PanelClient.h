@@ -22,7 +22,6 @@ public:
     bool open(quint16 port);
     void send(const QByteArray &bytes);
     bool waitFor(const std::function<bool()> &condition, int ms = 5000);
-    bool waitForAnswers(int count, int ms = 5000);
     bool connected() const { return m_socket.state() == QAbstractSocket::ConnectedState; }
 
     QTcpSocket &socket() { return m_socket; }
