@@ -20,7 +20,7 @@ echo "== unit and link tests under AddressSanitizer and UndefinedBehaviorSanitiz
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORVANTIS_SANITIZE=ON
 cmake --build build/asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    ctest --test-dir build/asan -L 'unit|link' --output-on-failure -j "$jobs"
+    ctest --test-dir build/asan -L 'unit|link|net' --output-on-failure -j "$jobs"
 
 echo "== Debian package: build, file list, desktop entry, metadata, lintian"
 scripts/package.sh

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <array>
+
+namespace corvantis {
+
+// Who holds each logical output. A held output is routed only by its holder; the others see
+// it locked. Owner ids are the panel server's client ids (1 and up) and kThisComputer for the
+// window and its macros.
+class OutputLocks : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int kNobody = -1;
+    static constexpr int kThisComputer = 0;
+    static constexpr int kOutputs = 128;
+
+    explicit OutputLocks(QObject *parent = nullptr);
+
+    // kNobody for a free output and for a number outside 0 to 127.
+    int holder(int output) const;
+    // True when someone other than owner holds the output.
+    bool lockedAgainst(int output, int owner) const;
+
+    // False when someone else holds it or the number lies outside 0 to 127.
+    bool lock(int output, int owner);
+    // Releases owner's own lock; false when someone else holds it. A free output stays free.
+    bool unlock(int output, int owner);
+    // Releases whoever holds it.
+    void forceUnlock(int output);
+    // Releases every lock of owner (a client that went away).
+    void releaseAll(int owner);
+
+signals:
+    void changed(const QList<int> &outputs);
+
+private:
+    std::array<int, kOutputs> m_holders;
+};
+
+} // namespace corvantis

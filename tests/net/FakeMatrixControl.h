@@ -1,0 +1,61 @@
+#pragma once
+
+#include "net/MatrixControl.h"
+
+#include <QList>
+#include <QSet>
+#include <QStringList>
+#include <QTimer>
+#include <chrono>
+
+namespace corvantis::test {
+
+// A matrix behind the panel server: its own tables, and an action path that runs one queued
+// request at a time, each taking routeTime, with outputs that can be told to fail.
+class FakeMatrixControl : public MatrixControl {
+    Q_OBJECT
+
+public:
+    struct Layout {
+        DeviceFacts facts;
+        QStringList inputLabels; // "-" marks a number no router owns
+        QStringList outputLabels;
+        QList<int> routes; // per output, -1 unknown
+    };
+    // Two routers with gaps between them, and a paired layout.
+    static Layout normalLayout();
+    static Layout pairedLayout();
+    // count x count, all owned, output o on input o.
+    static Layout squareLayout(int count);
+
+    explicit FakeMatrixControl(const Layout &layout, QObject *parent = nullptr);
+
+    DeviceFacts deviceFacts() const override { return m_layout.facts; }
+    QString label(Side side, int index) const override;
+    bool isOwned(Side side, int index) const override;
+    int routedInput(int output) const override;
+    bool canRoute(int output, int input) const override;
+    QString labelRefusal(const QString &text) const override;
+    void requestRoute(const QList<Route> &routes, int clientId) override;
+    void requestRename(Side side, const QList<Label> &labels, int clientId) override;
+
+    // A change the routers reported by themselves.
+    void reportRoute(int output, int input);
+    void replaceDevice(const Layout &layout);
+    bool idle() const { return m_queue.isEmpty(); }
+
+    std::chrono::milliseconds routeTime{0};
+    QSet<int> failingOutputs;
+    // Every crosspoint run, with its client, in order.
+    QList<QPair<int, Route>> routesRun;
+
+private:
+    void runNext();
+    QStringList &labels(Side side);
+
+    Layout m_layout;
+    QList<QPair<int, QList<Route>>> m_queue;
+    QTimer m_actionTimer;
+};
+
+} // namespace corvantis::test

@@ -1,0 +1,281 @@
+#include "net/PanelServer.h"
+
+#include "FakeMatrixControl.h"
+#include "PanelClient.h"
+#include "net/OutputLocks.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sys/socket.h>
+
+namespace corvantis::test {
+namespace {
+
+using Layout = FakeMatrixControl::Layout;
+
+class PanelServerRig {
+public:
+    explicit PanelServerRig(const Layout &layout) : matrix(layout)
+    {
+        EXPECT_TRUE(server.listen(QHostAddress::LocalHost, 0))
+            << server.errorString().toStdString();
+    }
+
+    std::unique_ptr<PanelClient> client()
+    {
+        auto c = std::make_unique<PanelClient>();
+        EXPECT_TRUE(c->open(server.serverPort()));
+        return c;
+    }
+
+    FakeMatrixControl matrix;
+    OutputLocks locks;
+    PanelServer server{matrix, locks};
+};
+
+const QByteArray kNormalPrelude = "PROTOCOL PREAMBLE:\nVersion: 2.8\n\n"
+                                  "VIDEOHUB DEVICE:\nDevice present: true\n"
+                                  "Model name: Corvantis 2 routers\nFriendly name: Studio A\n"
+                                  "Unique ID: C0A800000001\nVideo inputs: 6\n"
+                                  "Video processing units: 0\nVideo outputs: 4\n"
+                                  "Video monitoring outputs: 0\nSerial ports: 0\n\n"
+                                  "INPUT LABELS:\n0 Cam 1\n1 Cam 2\n2 Cam 3\n3 -\n4 -\n5 Tape\n\n"
+                                  "OUTPUT LABELS:\n0 Mon 1\n1 Mon 2\n2 -\n3 Rec\n\n"
+                                  "VIDEO OUTPUT LOCKS:\n0 U\n1 L\n2 U\n3 U\n\n"
+                                  "VIDEO OUTPUT ROUTING:\n0 2\n3 5\n\n"
+                                  "END PRELUDE:\n\n";
+const QByteArray kPairedPrelude =
+    "PROTOCOL PREAMBLE:\nVersion: 2.8\n\n"
+    "VIDEOHUB DEVICE:\nDevice present: true\n"
+    "Model name: Corvantis paired\nFriendly name: Studio B\n"
+    "Unique ID: C0A800000002\nVideo inputs: 4\n"
+    "Video processing units: 0\nVideo outputs: 2\n"
+    "Video monitoring outputs: 0\nSerial ports: 0\n\n"
+    "INPUT LABELS:\n0 Input 00\n1 Input 01\n2 Input 02\n3 Input 03\n\n"
+    "OUTPUT LABELS:\n0 Output 00\n1 Output 01\n\n"
+    "VIDEO OUTPUT LOCKS:\n0 U\n1 L\n\n"
+    "VIDEO OUTPUT ROUTING:\n0 3\n1 0\n\n"
+    "END PRELUDE:\n\n";
+
+TEST(PanelServer, preludeListsEveryNumberAndTheKnownRoutes)
+{
+    for (const auto &[layout, prelude] :
+         {std::pair{FakeMatrixControl::normalLayout(), kNormalPrelude},
+          std::pair{FakeMatrixControl::pairedLayout(), kPairedPrelude}}) {
+        PanelServerRig rig(layout);
+        // The window's lock shows as someone else's.
+        rig.locks.lock(1, OutputLocks::kThisComputer);
+        EXPECT_EQ(rig.client()->received.toStdString(), prelude.toStdString());
+    }
+}
+
+TEST(PanelServer, everyClientGetsTheRoutingTheRoutersConfirmedAfterTheAck)
+{
+    PanelServerRig rig(FakeMatrixControl::pairedLayout());
+    auto a = rig.client();
+    auto b = rig.client();
+    const qsizetype preludeSize = a->received.size();
+    a->send("VIDEO OUTPUT ROUTING:\n1 2\n\n");
+    ASSERT_TRUE(b->waitFor([&] { return b->routing[1] == 2 && a->routing[1] == 2; }));
+    EXPECT_EQ(a->received.mid(preludeSize), "ACK\n\nVIDEO OUTPUT ROUTING:\n1 2\n\n");
+    EXPECT_EQ(b->received.mid(preludeSize), "VIDEO OUTPUT ROUTING:\n1 2\n\n");
+
+    // Changes from elsewhere in one turn of the event loop arrive as one block.
+    rig.matrix.reportRoute(0, 1);
+    rig.matrix.reportRoute(1, 3);
+    ASSERT_TRUE(b->waitFor([&] { return b->routing[1] == 3; }));
+    EXPECT_TRUE(b->received.endsWith("\n\nVIDEO OUTPUT ROUTING:\n0 1\n1 3\n\n"));
+
+    // A route the routers did not take: a panel that showed it at once is set right.
+    rig.matrix.failingOutputs = {0};
+    a->routing[0] = 2;
+    a->send("VIDEO OUTPUT ROUTING:\n0 2\n\n");
+    ASSERT_TRUE(b->waitFor([&] { return b->received.endsWith("VIDEO OUTPUT ROUTING:\n0 1\n\n"); }));
+    EXPECT_TRUE(a->waitFor([&] { return a->routing[0] == 1; }));
+}
+
+TEST(PanelServer, refusedRequestsAreNakedAndRunNothing)
+{
+    PanelServerRig rig(FakeMatrixControl::normalLayout());
+    rig.locks.lock(0, OutputLocks::kThisComputer);
+    auto a = rig.client();
+    const QByteArray refused[] = {
+        "VIDEO OUTPUT ROUTING:\n1 x\n\n",      // malformed
+        "FRAME BUFFER ROUTING:\n1 1\n\n",      // unknown block
+        "VIDEO OUTPUT ROUTING:\n4 1\n\n",      // output that does not exist
+        "VIDEO OUTPUT ROUTING:\n1 6\n\n",      // input that does not exist
+        "VIDEO OUTPUT ROUTING:\n2 1\n\n",      // output no router owns
+        "VIDEO OUTPUT ROUTING:\n1 4\n\n",      // input no router owns
+        "VIDEO OUTPUT ROUTING:\n1 1\n0 1\n\n", // one output locked by the window
+        "VIDEO OUTPUT LOCKS:\n2 O\n\n",        // lock on an unowned output
+        "VIDEO OUTPUT LOCKS:\n0 U\n\n",        // someone else's lock
+        "INPUT LABELS:\n3 Spare\n\n",          // name for an unowned input
+        "OUTPUT LABELS:\n4 Spare\n\n",         // name for a missing output
+    };
+    for (const QByteArray &request : refused)
+        a->send(request);
+    a->send("PING:\n\n");
+    ASSERT_TRUE(a->waitFor([&] { return a->acks + a->naks > int(std::size(refused)); }));
+    EXPECT_EQ(a->naks, int(std::size(refused)));
+    EXPECT_EQ(a->acks, 1);
+    EXPECT_TRUE(a->received.endsWith("NAK\n\nACK\n\n"));
+    EXPECT_TRUE(rig.matrix.routesRun.isEmpty());
+}
+
+TEST(PanelServer, locksShowAsOwnOrOthersAndStopOtherClientsRoutes)
+{
+    PanelServerRig rig(FakeMatrixControl::pairedLayout());
+    auto a = rig.client();
+    auto b = rig.client();
+    a->send("VIDEO OUTPUT LOCKS:\n1 O\n\n");
+    ASSERT_TRUE(b->waitFor([&] { return b->locks[1] == "L" && a->locks[1] == "O"; }));
+    EXPECT_EQ(a->locks[1], "O");
+
+    b->send("VIDEO OUTPUT ROUTING:\n1 2\n\nVIDEO OUTPUT LOCKS:\n1 U\n\n");
+    a->send("VIDEO OUTPUT ROUTING:\n1 3\n\n");
+    ASSERT_TRUE(b->waitFor([&] { return b->routing[1] == 3; }));
+    EXPECT_EQ(b->naks, 2);
+    EXPECT_EQ(rig.matrix.routesRun.size(), 1);
+
+    b->send("VIDEO OUTPUT LOCKS:\n1 F\n\n");
+    ASSERT_TRUE(a->waitFor([&] { return a->locks[1] == "U"; }));
+    a->send("VIDEO OUTPUT LOCKS:\n0 O\n\n");
+    ASSERT_TRUE(b->waitFor([&] { return b->locks[0] == "L"; }));
+    // A client's locks end with it.
+    a->socket().abort();
+    EXPECT_TRUE(b->waitFor([&] { return b->locks[0] == "U"; }));
+    EXPECT_EQ(rig.locks.holder(0), OutputLocks::kNobody);
+}
+
+TEST(PanelServer, labelsFollowTheNamesPanelsRules)
+{
+    PanelServerRig rig(FakeMatrixControl::normalLayout());
+    auto a = rig.client();
+    auto b = rig.client();
+    a->send("INPUT LABELS:\n0 Cam;1\n\n");
+    a->send("INPUT LABELS:\n1 Cam 1\n\nOUTPUT LABELS:\n3 Record deck\n\n");
+    ASSERT_TRUE(a->waitFor([&] { return a->acks + a->naks == 3; }));
+    EXPECT_EQ(a->naks, 1);
+    ASSERT_TRUE(b->waitFor([&] { return b->outputLabels[3] == "Record deck"; }));
+    EXPECT_EQ(b->inputLabels[1], "Cam 1!");
+    EXPECT_EQ(b->inputLabels[0], "Cam 1");
+    a->send("INPUT LABELS:\n\n");
+    EXPECT_TRUE(a->waitFor([&] {
+        return a->received.endsWith(
+            "ACK\n\nINPUT LABELS:\n0 Cam 1\n1 Cam 1!\n2 Cam 3\n3 -\n4 -\n5 Tape\n\n");
+    }));
+}
+
+TEST(PanelServer, aReplacedConfigurationClosesTheClients)
+{
+    PanelServerRig rig(FakeMatrixControl::pairedLayout());
+    auto a = rig.client();
+    rig.matrix.replaceDevice(FakeMatrixControl::normalLayout());
+    ASSERT_TRUE(a->waitFor([&] { return !a->connected(); }));
+    EXPECT_EQ(rig.client()->received, QByteArray(kNormalPrelude).replace("1 L", "1 U"));
+}
+
+// Bad and hostile clients: each is dealt with while a good client is served at once.
+TEST(PanelServer, hostileClientsAreDroppedWhileOthersAreServed)
+{
+    PanelServerRig rig(FakeMatrixControl::squareLayout(16));
+    auto good = rig.client();
+    int routes = 0;
+    const auto goodRouteWorks = [&] {
+        ++routes;
+        good->send(QStringLiteral("VIDEO OUTPUT ROUTING:\n5 %1\n\n").arg(routes).toUtf8());
+        return good->waitFor([&] { return good->routing[5] == routes; }, 2000);
+    };
+
+    auto flood = rig.client();
+    QByteArray noise(10 * 1024 * 1024, Qt::Uninitialized);
+    QRandomGenerator random(14);
+    random.fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
+    flood->send(noise);
+    EXPECT_TRUE(goodRouteWorks());
+    EXPECT_TRUE(flood->waitFor([&] { return !flood->connected(); }, 20000));
+
+    auto deaf = rig.client();
+    deaf->socket().setReadBufferSize(1);
+    QObject::disconnect(&deaf->socket(), nullptr, deaf.get(), nullptr);
+    for (int n = 0; n < 20000 && deaf->connected(); ++n) {
+        deaf->send("INPUT LABELS:\n\nOUTPUT LABELS:\n\n");
+        if (n % 500 == 0)
+            QTest::qWait(1);
+    }
+    EXPECT_TRUE(deaf->waitFor([&] { return !deaf->connected(); }));
+    EXPECT_TRUE(goodRouteWorks());
+
+    // Half a block, then silence; and a client that stops sending and waits for its answer.
+    auto silent = rig.client();
+    silent->send("VIDEO OUTPUT ROUTING:\n3");
+    auto halfClosed = rig.client();
+    halfClosed->send("VIDEO OUTPUT ROUTING:\n\n");
+    ASSERT_TRUE(halfClosed->socket().waitForBytesWritten(2000));
+    ::shutdown(int(halfClosed->socket().socketDescriptor()), SHUT_WR);
+    EXPECT_TRUE(
+        halfClosed->waitFor([&] { return halfClosed->acks == 1 && !halfClosed->connected(); }));
+    EXPECT_TRUE(goodRouteWorks());
+
+    std::vector<std::unique_ptr<PanelClient>> crowd;
+    while (rig.server.clientCount() < PanelServer::kMaxClients)
+        crowd.push_back(rig.client());
+    PanelClient refused;
+    refused.socket().connectToHost(QHostAddress::LocalHost, rig.server.serverPort());
+    EXPECT_TRUE(refused.waitFor(
+        [&] { return refused.socket().state() == QAbstractSocket::UnconnectedState; }));
+    EXPECT_TRUE(refused.received.isEmpty());
+    EXPECT_TRUE(goodRouteWorks());
+    crowd.pop_back();
+    ASSERT_TRUE(good->waitFor([&] { return rig.server.clientCount() < PanelServer::kMaxClients; }));
+    EXPECT_TRUE(rig.client()->preludeDone);
+}
+
+TEST(PanelServer, manyClientsRoutingAtOnceAllEndWithTheTruth)
+{
+    constexpr int kClients = 20;
+    constexpr int kRequests = 50;
+    PanelServerRig rig(FakeMatrixControl::squareLayout(16));
+    rig.matrix.routeTime = std::chrono::milliseconds(1);
+    std::vector<std::unique_ptr<PanelClient>> clients;
+    for (int c = 0; c < kClients; ++c)
+        clients.push_back(rig.client());
+    for (int c = 0; c < kClients; ++c) {
+        QByteArray requests;
+        for (int k = 0; k < kRequests; ++k)
+            requests += QStringLiteral("VIDEO OUTPUT ROUTING:\n%1 %2\n\n")
+                            .arg((c + k) % 16)
+                            .arg((c * 7 + k) % 16)
+                            .toUtf8();
+        clients[std::size_t(c)]->send(requests);
+    }
+    const auto settled = [&] {
+        if (rig.matrix.routesRun.size() < kClients * kRequests || !rig.matrix.idle())
+            return false;
+        for (const auto &c : clients) {
+            if (c->acks < kRequests)
+                return false;
+        }
+        return true;
+    };
+    ASSERT_TRUE(clients[0]->waitFor(settled, 30000));
+    QTest::qWait(50);
+    EXPECT_EQ(rig.matrix.routesRun.size(), kClients * kRequests);
+    for (int id = 1; id <= kClients; ++id) {
+        EXPECT_EQ(std::count_if(rig.matrix.routesRun.cbegin(), rig.matrix.routesRun.cend(),
+                                [id](const auto &run) { return run.first == id; }),
+                  kRequests);
+    }
+    QMap<int, int> truth;
+    for (int o = 0; o < 16; ++o)
+        truth[o] = rig.matrix.routedInput(o);
+    for (const auto &c : clients) {
+        EXPECT_EQ(c->naks, 0);
+        EXPECT_EQ(c->routing, truth);
+    }
+}
+
+} // namespace
+} // namespace corvantis::test
