@@ -211,7 +211,8 @@ bool unansweredRoute()
 
 bool idleWithTick()
 {
-    Program program(kTypeB, StatusPoller::kAliveModel);
+    // The model whose online lamp is kept by the alive poll.
+    Program program(kTypeB, 4);
     LineThread thread;
     if (!openLine(thread, kTypeB, false, program))
         return false;
