@@ -4,12 +4,12 @@
 #include "config/Settings.h"
 #include "link/Framing.h"
 #include "link/ReceiveHandling.h"
+#include "link/TcpTransport.h"
 #include "util/GeneralFunctions.h"
 #include "util/clsDebug.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QSerialPort>
 #include <QTimer>
 #include <cmath>
 #include <exception>
@@ -29,17 +29,8 @@ QByteArray toQByteArray(const Bytes &bytes)
 } // namespace
 
 SerialLink::SerialLink(const Settings &settings, QObject *parent)
-    : QObject(parent), m_settings(settings), m_port(new QSerialPort(this))
+    : QObject(parent), m_settings(settings)
 {
-    m_port->setBaudRate(QSerialPort::Baud9600);
-    m_port->setDataBits(QSerialPort::Data8);
-    m_port->setParity(QSerialPort::NoParity);
-    m_port->setStopBits(QSerialPort::OneStop);
-    m_port->setFlowControl(QSerialPort::NoFlowControl);
-    m_port->setReadBufferSize(kReadBufferSize);
-    connect(m_port, &QSerialPort::readyRead, this, &SerialLink::onReadyRead);
-    connect(m_port, &QSerialPort::errorOccurred, this,
-            [this](QSerialPort::SerialPortError error) { onErrorOccurred(error); });
 }
 
 SerialLink::~SerialLink()
@@ -65,38 +56,90 @@ QString SerialLink::PortDevicePath(int portNumber)
 
 bool SerialLink::isOpen() const
 {
-    return m_port->isOpen();
+    return m_transport && m_transport->isOpen();
 }
+
+QString SerialLink::PortAddressText() const
+{
+    if (!m_portOverride.isEmpty())
+        return m_portOverride;
+    if (!m_settings.CommPortAddress.empty())
+        return QString::fromStdString(m_settings.CommPortAddress);
+    const int portNumber = PortNumber(m_settings.CommPortName);
+    return portNumber == 0 ? QString() : QStringLiteral("COM%1").arg(portNumber);
+}
+
+namespace {
+
+std::unique_ptr<LinkTransport> makeTransport(const PortAddress &address)
+{
+    switch (address.kind) {
+    case PortAddress::Kind::Tcp:
+    case PortAddress::Kind::Rfc2217:
+        return std::make_unique<TcpTransport>(address.host, address.port,
+                                              address.kind == PortAddress::Kind::Rfc2217);
+    case PortAddress::Kind::Device:
+        break;
+    }
+    return std::make_unique<SerialPortTransport>(address.device);
+}
+
+} // namespace
 
 bool SerialLink::OpenCommPort()
 {
-    const int portNumber = PortNumber(m_settings.CommPortName);
-    if (portNumber == 0)
+    const QString text = PortAddressText();
+    if (text.isEmpty())
         return false;
     CloseCommPort();
-    m_portNumber = portNumber;
-    m_port->setPortName(PortDevicePath(portNumber));
-    if (m_port->open(QIODevice::ReadWrite)) {
+    QString refused;
+    m_address = PortAddress::Parse(text, ProgramDataFolder(), &refused);
+    if (!m_address) {
+        DebugLog().Log(refused.toStdString());
+        if (m_settings.RouterTimeout == 0.0f)
+            return false;
+        reportUnavailable(refused);
+        return true;
+    }
+    if (m_transport) {
+        // Its signal may still be on the stack below us.
+        m_transport->disconnect(this);
+        m_transport.release()->deleteLater();
+    }
+    m_transport = makeTransport(*m_address);
+    connect(m_transport.get(), &LinkTransport::readyRead, this, &SerialLink::onReadyRead);
+    connect(m_transport.get(), &LinkTransport::errorOccurred, this, &SerialLink::onErrorOccurred);
+    if (m_transport->open()) {
         emit portOpenChanged(true);
         return false;
     }
+    DebugLog().Log("Comm Event", {m_transport->errorString().toStdString()});
     if (m_settings.RouterTimeout == 0.0f)
         return false;
-    reportUnavailable(portNumber);
+    reportUnavailable(unavailableText(m_transport->errorString()));
     return true;
 }
 
 void SerialLink::CloseCommPort()
 {
-    if (!m_port->isOpen())
+    if (!isOpen())
         return;
-    m_port->close();
+    m_transport->close();
     emit portOpenChanged(false);
 }
 
-void SerialLink::reportUnavailable(int portNumber)
+QString SerialLink::unavailableText(const QString &reason) const
 {
-    const QString text = QStringLiteral("Comm Port %1 is unavailable").arg(portNumber);
+    if (m_address && m_address->comNumber > 0)
+        return QStringLiteral("Comm Port %1 is unavailable").arg(m_address->comNumber);
+    const QString name = m_address ? m_address->text : PortAddressText();
+    if (m_address && m_address->isNetwork() && !reason.isEmpty())
+        return QStringLiteral("Port %1 is unavailable (%2)").arg(name, reason);
+    return QStringLiteral("Port %1 is unavailable").arg(name);
+}
+
+void SerialLink::reportUnavailable(const QString &text)
+{
     SetErrMsg(text);
     DebugLog().Log(text.toStdString());
 }
@@ -107,28 +150,24 @@ void SerialLink::onReadyRead()
     DebugLog().Log("Comm Event", {std::to_string(kReceiveEvent)});
 }
 
-void SerialLink::onErrorOccurred(int error)
+void SerialLink::onErrorOccurred(const QString &text)
 {
-    if (error == QSerialPort::NoError)
+    DebugLog().Log("Comm Event", {text.toStdString()});
+    // A line that went away stays closed (a lost local port would otherwise report errors as
+    // fast as the loop turns); the next command reopens on demand.
+    if (!isOpen())
         return;
-    DebugLog().Log("Comm Event", {m_port->errorString().toStdString()});
-    // A device that went away keeps reporting read errors as fast as the loop turns while the
-    // port stays open; closing stops that, and the next command reopens on demand.
-    if ((error == QSerialPort::ReadError || error == QSerialPort::ResourceError) &&
-        m_port->isOpen()) {
-        CloseCommPort();
-        reportUnavailable(m_portNumber);
-        emit portLost();
-    }
+    CloseCommPort();
+    reportUnavailable(unavailableText(text));
+    emit portLost();
 }
 
 bool SerialLink::transmit(const QByteArray &frame)
 {
-    if (!m_port->isOpen() || frame.isEmpty())
+    if (!isOpen() || frame.isEmpty())
         return false;
-    if (m_port->write(frame) != frame.size())
+    if (!m_transport->write(frame))
         return false;
-    m_port->flush();
     ++m_transmissions;
     emit frameTransmitted(frame);
     return true;
@@ -141,20 +180,19 @@ bool SerialLink::WriteRaw(const QByteArray &bytes)
 
 QByteArray SerialLink::ReadInput()
 {
-    return m_port->isOpen() ? m_port->readAll() : QByteArray();
+    return isOpen() ? m_transport->readAll() : QByteArray();
 }
 
 qint64 SerialLink::bytesAvailable() const
 {
-    return m_port->isOpen() ? m_port->bytesAvailable() : 0;
+    return isOpen() ? m_transport->bytesAvailable() : 0;
 }
 
 void SerialLink::DiscardInput()
 {
-    if (!m_port->isOpen())
+    if (!isOpen())
         return;
-    m_port->readAll();
-    m_port->clear(QSerialPort::Input);
+    m_transport->clearInput();
 }
 
 QByteArray SerialLink::TakeStatusBuffer()
@@ -183,7 +221,8 @@ template <typename Condition> void SerialLink::waitUntil(Clock::time_point deadl
         timer.setTimerType(Qt::PreciseTimer);
         timer.setSingleShot(true);
         connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-        connect(m_port, &QSerialPort::readyRead, &loop, &QEventLoop::quit);
+        if (m_transport)
+            connect(m_transport.get(), &LinkTransport::readyRead, &loop, &QEventLoop::quit);
         connect(this, &SerialLink::portOpenChanged, &loop, &QEventLoop::quit);
         timer.start(std::chrono::ceil<std::chrono::milliseconds>(deadline - now));
         loop.exec();
@@ -215,7 +254,7 @@ bool SerialLink::WaitClearToSend()
 void SerialLink::WaitForReply(const QByteArray &frame)
 {
     const auto timeout = routerTimeout();
-    const auto answered = [this] { return m_replyReceived || !m_port->isOpen(); };
+    const auto answered = [this] { return m_replyReceived || !isOpen(); };
     waitUntil(Clock::now() + timeout, answered);
     for (int sent = 1; sent < kTransmissions && !answered(); ++sent) {
         Delay(m_timings.resend);
@@ -228,7 +267,7 @@ bool SerialLink::WaitForAck(int n)
 {
     const auto deadline = Clock::now() + std::max(n, 0) * routerTimeout();
     waitUntil(deadline,
-              [this] { return m_semaphore.Count() != 0 || m_replyReceived || !m_port->isOpen(); });
+              [this] { return m_semaphore.Count() != 0 || m_replyReceived || !isOpen(); });
     const QByteArray data = ReadInput();
     for (int i = CountAcks(std::string_view(data.constData(), data.size())); i > 0; --i)
         m_semaphore.Up();
@@ -264,7 +303,7 @@ int SerialLink::SendCommand(int frameAddress, int code, int p3, int p4, bool wai
 int SerialLink::sendSteps(int frameAddress, int code, int p3, int p4, bool waitReply)
 {
     const int commType = m_settings.CommType;
-    if (!m_port->isOpen() && OpenCommPort() && m_settings.RouterTimeout != 0.0f) {
+    if (!isOpen() && OpenCommPort() && m_settings.RouterTimeout != 0.0f) {
         DebugLog().Log("Comm not open");
         return kPortUnavailable;
     }
@@ -288,7 +327,7 @@ int SerialLink::sendSteps(int frameAddress, int code, int p3, int p4, bool waitR
         return kNothingAccepted;
     }
 
-    if (!m_port->isOpen())
+    if (!isOpen())
         return kNothingAccepted;
 
     m_semaphore.Reset();
@@ -307,7 +346,7 @@ int SerialLink::sendSteps(int frameAddress, int code, int p3, int p4, bool waitR
     }
 
     WaitForReply(frame);
-    if (!m_port->isOpen()) {
+    if (!isOpen()) {
         // The device went away during the wait; the line already says so.
         if (commType == kTypeB)
             m_commOk = false;
