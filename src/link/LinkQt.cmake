@@ -3,6 +3,8 @@
 add_library(corvantis_link STATIC
     ${CMAKE_CURRENT_LIST_DIR}/AddressChange.cpp
     ${CMAKE_CURRENT_LIST_DIR}/AddressChange.h
+    ${CMAKE_CURRENT_LIST_DIR}/AddressProbe.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/AddressProbe.h
     ${CMAKE_CURRENT_LIST_DIR}/clsSemaphore.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EdidTransfer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EdidTransfer.h

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/SetupDialogModel.h"
+#include "link/AddressProbe.h"
 
 #include <QDialog>
 #include <array>
@@ -75,6 +76,7 @@ private:
     void refresh();
     void UpdateRouterBox();
     void updatePortHint();
+    void updateAddressHint();
     void applyHeight();
 
     void commitBox(QLineEdit *box);
@@ -95,6 +97,8 @@ private:
     QComboBox *m_cboRouterCount = nullptr;
     QComboBox *m_cboCom = nullptr;
     QLabel *m_lblComTarget = nullptr;
+    QLineEdit *m_txtPortAddress = nullptr;
+    AddressProbe m_addressProbe;
     QComboBox *m_cboCommType = nullptr;
     QLineEdit *m_txtTimeout = nullptr;
     QLabel *m_lblMapHelp = nullptr;
