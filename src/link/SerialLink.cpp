@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <cmath>
 #include <exception>
@@ -91,6 +92,13 @@ bool SerialLink::OpenCommPort()
     const QString text = PortAddressText();
     if (text.isEmpty())
         return false;
+    // Connecting to a device server waits with events running; a command that comes in then
+    // must not replace the transport under that wait.
+    if (m_opening) {
+        DebugLog().Log("Port still opening");
+        return true;
+    }
+    const QScopedValueRollback opening(m_opening, true);
     CloseCommPort();
     QString refused;
     m_address = PortAddress::Parse(text, ProgramDataFolder(), &refused);

@@ -149,6 +149,7 @@ private:
     QString m_errorMessage;
     std::optional<Clock::time_point> m_errorExpiry;
     quint64 m_transmissions = 0;
+    bool m_opening = false;
     bool m_commBusy = false;
     bool m_commOk = false;
     bool m_replyReceived = false;

@@ -155,5 +155,23 @@ TEST(VirtualLineOnTcp, RepliesSplitOverSegmentsAreReadAsOnASerialLine)
     EXPECT_TRUE(rig.errorLines.isEmpty());
 }
 
+TEST(VirtualLineOnTcp, CommandDuringAConnectIsRefusedAndTheConnectGoesOn)
+{
+    // The raw listener never answers the Telnet negotiation, so connecting takes its full bound.
+    LinkRig rig({.commType = kTypeA});
+    ASSERT_TRUE(rig.line.listen(QHostAddress::LocalHost, 0))
+        << rig.line.errorString().toStdString();
+    rig.link.setPortOverride(QStringLiteral("rfc2217://127.0.0.1:%1").arg(rig.line.listenPort()));
+    int inner = 0;
+    QTimer::singleShot(100, &rig.link,
+                       [&] { inner = rig.link.SendCommand(0, CmdRoute, 1, 1, true); });
+
+    EXPECT_FALSE(rig.link.OpenCommPort());
+
+    EXPECT_EQ(inner, SerialLink::kPortUnavailable);
+    ASSERT_TRUE(rig.link.isOpen());
+    EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 4, 2, true), 6);
+}
+
 } // namespace
 } // namespace corvantis::test
