@@ -7,3 +7,10 @@ if(TARGET corvantis_simlib)
     add_executable(bench_link_timing ${CMAKE_CURRENT_LIST_DIR}/link/LinkTimingBench.cpp)
     target_link_libraries(bench_link_timing PRIVATE corvantis_link corvantis_simlib)
 endif()
+
+# The same round trip through ser2net (raw TCP and RFC 2217) beside the local port, and the CPU
+# while connected through it and idle.
+if(TARGET corvantis_simlib)
+    add_executable(bench_link_network ${CMAKE_CURRENT_LIST_DIR}/link/NetworkTimingBench.cpp)
+    target_link_libraries(bench_link_network PRIVATE corvantis_link corvantis_simlib)
+endif()

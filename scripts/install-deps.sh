@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the virtual router line need.
+# Installs the Debian packages the build, the tests (ser2net: the device server the network
+# tests put in front of the virtual line) and the virtual router line need.
 set -euo pipefail
 
 packages=(
@@ -7,6 +8,7 @@ packages=(
     qt6-base-dev qt6-serialport-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core
+    ser2net
 )
 
 missing=()

@@ -31,10 +31,13 @@ VirtualRouterLine::VirtualRouterLine(QObject *parent) : QObject(parent)
     m_noiseTimer.setSingleShot(true);
     connect(&m_terminal, &PseudoTerminal::bytesRead, this,
             [this](const QByteArray &bytes) { m_incoming.enqueue(bytes); });
+    connect(&m_socket, &SocketLine::bytesRead, this,
+            [this](const QByteArray &bytes) { m_incoming.enqueue(bytes); });
     connect(&m_incoming, &PacedByteQueue::bytesDue, this, &VirtualRouterLine::takeIn);
     connect(&m_outgoing, &PacedByteQueue::bytesDue, this, [this](const QByteArray &bytes) {
         m_sinceActivity.restart();
         m_terminal.write(bytes);
+        m_socket.write(bytes);
     });
     connect(&m_idleTimer, &QTimer::timeout, this, &VirtualRouterLine::lineWentQuiet);
     connect(&m_noiseTimer, &QTimer::timeout, this, &VirtualRouterLine::emitNoise);
@@ -128,9 +131,20 @@ bool VirtualRouterLine::open(const QString &linkPath)
     return true;
 }
 
+bool VirtualRouterLine::listen(const QHostAddress &address, quint16 port)
+{
+    m_error.clear();
+    if (!m_socket.listen(address, port, &m_error))
+        return false;
+    if (m_noise)
+        scheduleNoise();
+    return true;
+}
+
 void VirtualRouterLine::close()
 {
     m_terminal.close();
+    m_socket.close();
     m_incoming.clear();
     m_outgoing.clear();
     m_idleTimer.stop();
@@ -290,7 +304,7 @@ void VirtualRouterLine::emitNoise()
 {
     if (!m_noise || !isOpen())
         return;
-    if (!m_silent && m_terminal.isAttached() && isQuiet()) {
+    if (!m_silent && isAttached() && isQuiet()) {
         QByteArray burst;
         const int length = 1 + static_cast<int>(m_noiseRandom.bounded(3));
         for (int i = 0; i < length; ++i)

@@ -6,6 +6,7 @@
 #include "sim/SimResponder.h"
 #include "sim/SimRouterSpec.h"
 #include "sim/SimRouterState.h"
+#include "sim/SocketLine.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -59,13 +60,16 @@ public:
 
     // Opens a pseudo-terminal; with a link path also a symbolic link to its device there.
     bool open(const QString &linkPath = {});
+    // Also (or instead) listens for one program at a time on TCP, raw; port 0 picks one.
+    bool listen(const QHostAddress &address, quint16 port);
+    quint16 listenPort() const { return m_socket.serverPort(); }
     void close();
-    bool isOpen() const { return m_terminal.isOpen(); }
+    bool isOpen() const { return m_terminal.isOpen() || m_socket.isListening(); }
     QString errorString() const { return m_error; }
     // The device a program opens, such as /dev/pts/7.
     QString devicePath() const { return m_terminal.devicePath(); }
     QString linkPath() const { return m_terminal.linkPath(); }
-    bool isAttached() const { return m_terminal.isAttached(); }
+    bool isAttached() const { return m_terminal.isAttached() || m_socket.isAttached(); }
 
     // 9600 baud pacing of what the line sends and of how fast it takes in frames; on unless
     // switched off.
@@ -124,6 +128,7 @@ private:
     SimResponder m_responder{m_state};
     SimFrameParser m_parser;
     PseudoTerminal m_terminal;
+    SocketLine m_socket;
     PacedByteQueue m_incoming;
     PacedByteQueue m_outgoing;
     QTimer m_idleTimer;

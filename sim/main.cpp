@@ -5,8 +5,10 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QHostAddress>
 #include <QSocketNotifier>
 #include <QTextStream>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -103,6 +105,12 @@ int main(int argc, char *argv[])
         QStringLiteral("Where to put the link to the device (default: ports/com1 in the "
                        "program's data folder, where Corvantis looks for COM1)."),
         QStringLiteral("path"));
+    const QCommandLineOption listenOption(
+        QStringLiteral("listen"),
+        QStringLiteral("Listen on TCP (raw, one program at a time) instead of a pseudo-terminal; "
+                       "with --link on both. HOST is an IPv4 address or an IPv6 address in "
+                       "brackets; PORT 0 picks a free port."),
+        QStringLiteral("HOST:PORT"));
     const QCommandLineOption noPacingOption(
         QStringLiteral("no-pacing"), QStringLiteral("Answer at once instead of at 9600 baud."));
     const QCommandLineOption dropOption(QStringLiteral("drop"),
@@ -115,8 +123,8 @@ int main(int argc, char *argv[])
                                          QStringLiteral("Glitch bytes while the line is quiet."));
     const QCommandLineOption silentOption(QStringLiteral("silent"),
                                           QStringLiteral("Answer nothing."));
-    parser.addOptions({configOption, linkOption, noPacingOption, dropOption, lateOption,
-                       noiseOption, silentOption});
+    parser.addOptions({configOption, linkOption, listenOption, noPacingOption, dropOption,
+                       lateOption, noiseOption, silentOption});
     parser.process(app);
 
     VirtualRouterLine line;
@@ -153,17 +161,40 @@ int main(int argc, char *argv[])
     line.setNoise(parser.isSet(noiseOption));
     line.setSilent(parser.isSet(silentOption));
 
-    const QString link = parser.isSet(linkOption) ? parser.value(linkOption)
-                                                  : QString::fromStdString(ProgramDataFolder()) +
-                                                        QStringLiteral("ports/com1");
-    if (!line.open(link)) {
-        err() << "Cannot open the virtual line: " << line.errorString() << Qt::endl;
-        return 1;
+    if (!parser.isSet(listenOption) || parser.isSet(linkOption)) {
+        const QString link =
+            parser.isSet(linkOption)
+                ? parser.value(linkOption)
+                : QString::fromStdString(ProgramDataFolder()) + QStringLiteral("ports/com1");
+        if (!line.open(link)) {
+            err() << "Cannot open the virtual line: " << line.errorString() << Qt::endl;
+            return 1;
+        }
+        out() << "Virtual router line on " << line.devicePath() << ", linked as " << line.linkPath()
+              << Qt::endl;
     }
-    out() << "Virtual router line on " << line.devicePath() << ", linked as " << line.linkPath()
-          << Qt::endl
-          << describeRouters(line) << Qt::endl
-          << "Type help for commands." << Qt::endl;
+    if (parser.isSet(listenOption)) {
+        const QString text = parser.value(listenOption);
+        const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+        QString host = text.left(std::max<qsizetype>(colon, 0));
+        if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
+            host = host.mid(1, host.size() - 2);
+        bool portOk = false;
+        const uint port = text.mid(colon + 1).toUInt(&portOk);
+        const QHostAddress address(host);
+        if (colon < 0 || address.isNull() || !portOk || port > 65535) {
+            err() << "--listen takes HOST:PORT (such as 127.0.0.1:7000 or [::1]:7000), not \""
+                  << text << "\"." << Qt::endl;
+            return 1;
+        }
+        if (!line.listen(address, static_cast<quint16>(port))) {
+            err() << "Cannot listen on " << text << ": " << line.errorString() << Qt::endl;
+            return 1;
+        }
+        out() << "Virtual router line listening on TCP port " << line.listenPort() << " of "
+              << address.toString() << Qt::endl;
+    }
+    out() << describeRouters(line) << Qt::endl << "Type help for commands." << Qt::endl;
 
     SignalWatcher signalWatcher(endSignals);
     QObject::connect(&signalWatcher, &SignalWatcher::signalled, &app, [&app](int) { app.quit(); });

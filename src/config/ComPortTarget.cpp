@@ -6,15 +6,24 @@ namespace corvantis {
 
 namespace fs = std::filesystem;
 
+namespace {
+constexpr std::size_t kMaxDigits = 3;
+} // namespace
+
 ComPortTarget ComPortTarget::Resolve(std::string_view portName, std::string_view dataFolder)
 {
     ComPortTarget target;
-    // The port number is the name's last character.
-    if (portName.empty() || portName.back() < '1' || portName.back() > '9')
+    // The port number is the run of digits the name ends in.
+    std::size_t digits = portName.size();
+    while (digits > 0 && portName[digits - 1] >= '0' && portName[digits - 1] <= '9')
+        --digits;
+    const std::string_view numberText = portName.substr(digits);
+    if (numberText.empty() || numberText.front() == '0' || numberText.size() > kMaxDigits)
         return target;
-    const int number = portName.back() - '0';
+    const int number = std::stoi(std::string(numberText));
 #ifdef _WIN32
-    target.path = target.device = "COM" + std::to_string(number);
+    // Ports from COM10 on open only through the device namespace.
+    target.path = target.device = (number >= 10 ? "\\\\.\\COM" : "COM") + std::to_string(number);
     target.exists = true;
     (void)dataFolder;
     return target;

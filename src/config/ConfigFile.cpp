@@ -298,6 +298,9 @@ std::string ConfigText(const Configuration &config)
     line(kConfigHeader);
     line("Version: " + versionText());
     line("Com Port: " + std::to_string(comPortNumber(settings.CommPortName)));
+    // Older versions skip the key and stay on the COM port above.
+    if (!settings.CommPortAddress.empty())
+        line("Port Address: " + settings.CommPortAddress);
     line("Router Timeout: " + FormatSingle(settings.RouterTimeout));
     line("Comm Type: " + std::to_string(settings.CommType));
     line("Remote Type: " + std::to_string(settings.RemoteType));
@@ -353,6 +356,7 @@ void ConfigLoad(std::string &path, bool showDialog, Configuration &config)
 
     config.routers.clearAll();
     settings.RouterTimeout = kDefaultTimeout;
+    settings.CommPortAddress.clear();
 
     float fileVersion = 0;
     std::size_t next = 1;
@@ -386,6 +390,9 @@ void ConfigLoad(std::string &path, bool showDialog, Configuration &config)
                 settings.CommPortName =
                     n >= 1 && n <= kMaxComPort ? "COM" + std::to_string(n) : std::string();
             });
+        } else if (key == "port address") {
+            // Addresses hold ":", so the value is everything after the key.
+            guarded(kComPortKey, [&] { settings.CommPortAddress = Trim(rest); });
         } else if (key == "router timeout") {
             guarded(kTimeoutKey, [&] {
                 const float t = ParseSingle(value());

@@ -9,6 +9,9 @@ namespace corvantis {
 struct Settings {
     // "COM1" .. "COM7"; a name whose last character is not a digit opens nothing.
     std::string CommPortName;
+    // The line as an address (COMn, a device path, socket://HOST:PORT, rfc2217://HOST:PORT);
+    // when set it is used instead of CommPortName.
+    std::string CommPortAddress;
     // Seconds to wait for a reply per transmission; 0 means replies are not awaited.
     float RouterTimeout = 0.2f;
     // Framing of the line: 0 Type A, 1 Type B.

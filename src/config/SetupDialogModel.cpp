@@ -3,6 +3,7 @@
 #include "config/ConfigFile.h"
 #include "config/OutputMapping.h"
 #include "config/SetupValidation.h"
+#include "util/GeneralFunctions.h"
 #include "util/Numbers.h"
 #include "util/Platform.h"
 #include "util/RuntimeError.h"
@@ -59,6 +60,8 @@ SetupDialogModel::SetupDialogModel(const Settings &settings, const RouterTable &
         const int number = settings.CommPortName.back() - '0';
         m_comPortIndex = number >= 1 && number <= kComPorts ? number - 1 : -1;
     }
+    m_portAddress = Trim(settings.CommPortAddress);
+    m_usesAddress = !m_portAddress.empty();
     // The line's framing as configured, so that OK at once keeps it.
     m_commType = settings.CommType == 0 ? 0 : 1;
     const float timeout = settings.RouterTimeout;
@@ -128,7 +131,20 @@ void SetupDialogModel::SetFamilyLabelHandler(std::function<void(std::string_view
 
 void SetupDialogModel::SetComPortIndex(int index)
 {
-    m_comPortIndex = index >= 0 && index < kComPorts ? index : -1;
+    // The COM port stays for the file's "Com Port" line while an address is used.
+    m_usesAddress = index == kAddressEntry;
+    if (!m_usesAddress)
+        m_comPortIndex = index >= 0 && index < kComPorts ? index : -1;
+}
+
+void SetupDialogModel::SetPortAddress(std::string text)
+{
+    m_portAddress = Trim(text);
+}
+
+void SetupDialogModel::SetAddressCheck(std::function<std::string(std::string_view)> check)
+{
+    m_addressCheck = std::move(check);
 }
 
 void SetupDialogModel::SetCommType(int commType)
@@ -264,9 +280,18 @@ bool SetupDialogModel::Accept()
     m_fieldEntered = false;
     bool accepted = false;
     reportingFailure("Function btnOK_Click", [&] {
-        if (m_comPortIndex < 0) {
+        if (!m_usesAddress && m_comPortIndex < 0) {
             showCheckFailure("Please set the COM port to something");
             return;
+        }
+        if (m_usesAddress) {
+            const std::string problem = m_portAddress.empty() ? "Please enter a port address"
+                                        : m_addressCheck      ? m_addressCheck(m_portAddress)
+                                                              : std::string();
+            if (!problem.empty()) {
+                showCheckFailure(problem);
+                return;
+            }
         }
         const float timeout = SetupValidation::ConvertToSingle(m_timeoutText);
         if (const auto problem = SetupValidation::CheckTimeout(timeout)) {
@@ -300,6 +325,7 @@ std::optional<SetupDialogModel::Result> SetupDialogModel::Results() const
     if (const clsRouter *first = m_routers.at(0))
         result.routerType = first->RouterType();
     result.commPortName = ComPortName();
+    result.commPortAddress = m_usesAddress ? m_portAddress : std::string();
     result.routerTimeout = m_acceptedTimeout;
     result.routers = m_routers;
     return result;
@@ -312,6 +338,7 @@ void SetupDialogModel::Result::ApplyTo(Configuration &config) const
     if (routerType)
         settings.CurrentRouterType = *routerType;
     settings.CommPortName = commPortName;
+    settings.CommPortAddress = commPortAddress;
     settings.RouterTimeout = routerTimeout;
     RouterTable accepted = routers;
     accepted.AdoptRouteStates(config.routers);

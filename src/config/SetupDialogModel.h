@@ -22,6 +22,9 @@ public:
     static constexpr int kVisibleRows = 4;
     static constexpr int kMaxRouters = RouterTable::kSlots;
     static constexpr int kComPorts = 7;
+    // The entry after the COM ports that takes a port address instead.
+    static constexpr int kAddressEntry = kComPorts;
+    static constexpr const char *kAddressEntryName = "Network or device...";
     static constexpr int kHelpSingleRouter = 1002;
     static constexpr int kHelpMultipleRouters = 1010;
     static constexpr int kHelpExtra = 1011;
@@ -59,6 +62,11 @@ public:
     // Selected entry of the COM list (0 = "COM1"), -1 for none.
     int ComPortIndex() const { return m_comPortIndex; }
     std::string ComPortName() const;
+    // The port address entry is chosen; the address then names the line.
+    bool UsesPortAddress() const { return m_usesAddress; }
+    const std::string &PortAddress() const { return m_portAddress; }
+    // The list entry to show: a COM port, kAddressEntry or -1.
+    int PortListIndex() const { return m_usesAddress ? kAddressEntry : m_comPortIndex; }
     // 0 "Type A", 1 "Type B".
     int CommType() const { return m_commType; }
     const std::string &TimeoutText() const { return m_timeoutText; }
@@ -72,7 +80,11 @@ public:
     // Told the family label of each model chosen while the dialog is open.
     void SetFamilyLabelHandler(std::function<void(std::string_view)> handler);
 
+    // 0 to kComPorts - 1 a COM port, kAddressEntry the port address.
     void SetComPortIndex(int index);
+    void SetPortAddress(std::string text);
+    // What is wrong with an address (empty when nothing is); the link layer knows the forms.
+    void SetAddressCheck(std::function<std::string(std::string_view)> check);
     void SetCommType(int commType);
     void SetTimeoutText(std::string text);
 
@@ -108,6 +120,7 @@ public:
         std::int16_t commType = 0;
         std::optional<std::int16_t> routerType;
         std::string commPortName;
+        std::string commPortAddress;
         float routerTimeout = 0.0f;
         RouterTable routers;
         // Into the configuration, keeping the route states the live routers received since
@@ -137,6 +150,9 @@ private:
     bool m_advancedMode = false;
     bool m_fieldEntered = false;
     int m_comPortIndex = 0;
+    bool m_usesAddress = false;
+    std::string m_portAddress;
+    std::function<std::string(std::string_view)> m_addressCheck;
     int m_commType = 1;
     std::string m_timeoutText;
     int m_chosenModel = -1;

@@ -4,12 +4,13 @@
 #include "config/Settings.h"
 #include "link/Framing.h"
 #include "link/ReceiveHandling.h"
+#include "link/TcpTransport.h"
 #include "util/GeneralFunctions.h"
 #include "util/clsDebug.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QSerialPort>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <cmath>
 #include <exception>
@@ -24,17 +25,8 @@ constexpr int kReceiveEvent = 2;
 } // namespace
 
 SerialLink::SerialLink(const Settings &settings, QObject *parent)
-    : QObject(parent), m_settings(settings), m_port(new QSerialPort(this))
+    : QObject(parent), m_settings(settings)
 {
-    m_port->setBaudRate(QSerialPort::Baud9600);
-    m_port->setDataBits(QSerialPort::Data8);
-    m_port->setParity(QSerialPort::NoParity);
-    m_port->setStopBits(QSerialPort::OneStop);
-    m_port->setFlowControl(QSerialPort::NoFlowControl);
-    m_port->setReadBufferSize(kReadBufferSize);
-    connect(m_port, &QSerialPort::readyRead, this, &SerialLink::onReadyRead);
-    connect(m_port, &QSerialPort::errorOccurred, this,
-            [this](QSerialPort::SerialPortError error) { onErrorOccurred(error); });
 }
 
 SerialLink::~SerialLink()
@@ -60,38 +52,97 @@ QString SerialLink::PortDevicePath(int portNumber)
 
 bool SerialLink::isOpen() const
 {
-    return m_port->isOpen();
+    return m_transport && m_transport->isOpen();
 }
+
+QString SerialLink::PortAddressText() const
+{
+    if (!m_portOverride.isEmpty())
+        return m_portOverride;
+    if (!m_settings.CommPortAddress.empty())
+        return QString::fromStdString(m_settings.CommPortAddress);
+    const int portNumber = PortNumber(m_settings.CommPortName);
+    return portNumber == 0 ? QString() : QStringLiteral("COM%1").arg(portNumber);
+}
+
+namespace {
+
+std::unique_ptr<LinkTransport> makeTransport(const PortAddress &address)
+{
+    switch (address.kind) {
+    case PortAddress::Kind::Tcp:
+    case PortAddress::Kind::Rfc2217:
+        return std::make_unique<TcpTransport>(address.host, address.port,
+                                              address.kind == PortAddress::Kind::Rfc2217);
+    case PortAddress::Kind::Device:
+        break;
+    }
+    return std::make_unique<SerialPortTransport>(address.device);
+}
+
+} // namespace
 
 bool SerialLink::OpenCommPort()
 {
-    const int portNumber = PortNumber(m_settings.CommPortName);
-    if (portNumber == 0)
+    const QString text = PortAddressText();
+    if (text.isEmpty())
         return false;
+    // Connecting to a device server waits with events running; a command that comes in then
+    // must not replace the transport under that wait.
+    if (m_opening) {
+        DebugLog().Log("Port still opening");
+        return true;
+    }
+    const QScopedValueRollback opening(m_opening, true);
     CloseCommPort();
-    m_portNumber = portNumber;
-    m_port->setPortName(PortDevicePath(portNumber));
-    if (m_port->open(QIODevice::ReadWrite)) {
+    QString refused;
+    m_address = PortAddress::Parse(text, ProgramDataFolder(), &refused);
+    if (!m_address) {
+        DebugLog().Log(refused.toStdString());
+        if (m_settings.RouterTimeout == 0.0f)
+            return false;
+        reportUnavailable(refused);
+        return true;
+    }
+    if (m_transport) {
+        // Its signal may still be on the stack below us.
+        m_transport->disconnect(this);
+        m_transport.release()->deleteLater();
+    }
+    m_transport = makeTransport(*m_address);
+    connect(m_transport.get(), &LinkTransport::readyRead, this, &SerialLink::onReadyRead);
+    connect(m_transport.get(), &LinkTransport::errorOccurred, this, &SerialLink::onErrorOccurred);
+    if (m_transport->open()) {
         emit portOpenChanged(true);
         return false;
     }
+    DebugLog().Log("Comm Event", {m_transport->errorString().toStdString()});
     if (m_settings.RouterTimeout == 0.0f)
         return false;
-    reportUnavailable(portNumber);
+    reportUnavailable(unavailableText(m_transport->errorString()));
     return true;
 }
 
 void SerialLink::CloseCommPort()
 {
-    if (!m_port->isOpen())
+    if (!isOpen())
         return;
-    m_port->close();
+    m_transport->close();
     emit portOpenChanged(false);
 }
 
-void SerialLink::reportUnavailable(int portNumber)
+QString SerialLink::unavailableText(const QString &reason) const
 {
-    const QString text = QStringLiteral("Comm Port %1 is unavailable").arg(portNumber);
+    if (m_address && m_address->comNumber > 0)
+        return QStringLiteral("Comm Port %1 is unavailable").arg(m_address->comNumber);
+    const QString name = m_address ? m_address->text : PortAddressText();
+    if (m_address && m_address->isNetwork() && !reason.isEmpty())
+        return QStringLiteral("Port %1 is unavailable (%2)").arg(name, reason);
+    return QStringLiteral("Port %1 is unavailable").arg(name);
+}
+
+void SerialLink::reportUnavailable(const QString &text)
+{
     SetErrMsg(text);
     DebugLog().Log(text.toStdString());
 }
@@ -102,29 +153,25 @@ void SerialLink::onReadyRead()
     DebugLog().Log("Comm Event", {std::to_string(kReceiveEvent)});
 }
 
-void SerialLink::onErrorOccurred(int error)
+void SerialLink::onErrorOccurred(int event, const QString &text)
 {
-    if (error == QSerialPort::NoError)
+    DebugLog().Log("Comm Event", {std::to_string(event)});
+    DebugLog().Log("Comm Error", {text.toStdString()});
+    // A line that went away stays closed (a lost local port would otherwise report errors as
+    // fast as the loop turns); the next command reopens on demand.
+    if (!isOpen())
         return;
-    DebugLog().Log("Comm Event", {std::to_string(error)});
-    DebugLog().Log("Comm Error", {m_port->errorString().toStdString()});
-    // A device that went away keeps reporting read errors as fast as the loop turns while the
-    // port stays open; closing stops that, and the next command reopens on demand.
-    if ((error == QSerialPort::ReadError || error == QSerialPort::ResourceError) &&
-        m_port->isOpen()) {
-        CloseCommPort();
-        reportUnavailable(m_portNumber);
-        emit portLost();
-    }
+    CloseCommPort();
+    reportUnavailable(unavailableText(text));
+    emit portLost();
 }
 
 bool SerialLink::transmit(const QByteArray &frame)
 {
-    if (!m_port->isOpen() || frame.isEmpty())
+    if (!isOpen() || frame.isEmpty())
         return false;
-    if (m_port->write(frame) != frame.size())
+    if (!m_transport->write(frame))
         return false;
-    m_port->flush();
     ++m_transmissions;
     emit frameTransmitted(frame);
     return true;
@@ -137,20 +184,19 @@ bool SerialLink::WriteRaw(const QByteArray &bytes)
 
 QByteArray SerialLink::ReadInput()
 {
-    return m_port->isOpen() ? m_port->readAll() : QByteArray();
+    return isOpen() ? m_transport->readAll() : QByteArray();
 }
 
 qint64 SerialLink::bytesAvailable() const
 {
-    return m_port->isOpen() ? m_port->bytesAvailable() : 0;
+    return isOpen() ? m_transport->bytesAvailable() : 0;
 }
 
 void SerialLink::DiscardInput()
 {
-    if (!m_port->isOpen())
+    if (!isOpen())
         return;
-    m_port->readAll();
-    m_port->clear(QSerialPort::Input);
+    m_transport->clearInput();
 }
 
 QByteArray SerialLink::TakeStatusBuffer()
@@ -179,7 +225,8 @@ template <typename Condition> void SerialLink::waitUntil(Clock::time_point deadl
         timer.setTimerType(Qt::PreciseTimer);
         timer.setSingleShot(true);
         connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-        connect(m_port, &QSerialPort::readyRead, &loop, &QEventLoop::quit);
+        if (m_transport)
+            connect(m_transport.get(), &LinkTransport::readyRead, &loop, &QEventLoop::quit);
         connect(this, &SerialLink::portOpenChanged, &loop, &QEventLoop::quit);
         timer.start(std::chrono::ceil<std::chrono::milliseconds>(deadline - now));
         loop.exec();
@@ -211,7 +258,7 @@ bool SerialLink::WaitClearToSend()
 void SerialLink::WaitForReply(const QByteArray &frame)
 {
     const auto timeout = routerTimeout();
-    const auto answered = [this] { return m_replyReceived || !m_port->isOpen(); };
+    const auto answered = [this] { return m_replyReceived || !isOpen(); };
     waitUntil(Clock::now() + timeout, answered);
     for (int sent = 1; sent < kTransmissions && !answered(); ++sent) {
         Delay(m_timings.resend);
@@ -224,7 +271,7 @@ bool SerialLink::WaitForAck(int n)
 {
     const auto deadline = Clock::now() + std::max(n, 0) * routerTimeout();
     waitUntil(deadline,
-              [this] { return m_semaphore.Count() != 0 || m_replyReceived || !m_port->isOpen(); });
+              [this] { return m_semaphore.Count() != 0 || m_replyReceived || !isOpen(); });
     const QByteArray data = ReadInput();
     for (int i = CountAcks(std::string_view(data.constData(), data.size())); i > 0; --i)
         m_semaphore.Up();
@@ -262,18 +309,18 @@ std::optional<LineHold> SerialLink::HoldLine()
 
 bool SerialLink::EnsureOpen(const LineHold &)
 {
-    if (m_port->isOpen())
+    if (isOpen())
         return true;
-    if (!OpenCommPort() && !m_port->isOpen()) {
+    if (!OpenCommPort() && !isOpen()) {
         // Opening said nothing (no port chosen, or a line that is not waited on), but nothing
         // can be sent: the operator must hear of it.
-        const int portNumber = PortNumber(m_settings.CommPortName);
-        if (portNumber == 0)
+        if (PortAddressText().isEmpty())
             SetErrMsg(QStringLiteral("No Comm Port is set up"));
         else
-            reportUnavailable(portNumber);
+            reportUnavailable(
+                unavailableText(m_transport ? m_transport->errorString() : QString()));
     }
-    return m_port->isOpen();
+    return isOpen();
 }
 
 SerialLink::ExchangeResult SerialLink::Exchange(const LineHold &, const QByteArray &frame,
@@ -355,7 +402,7 @@ int SerialLink::sendSteps(const LineHold &hold, int frameAddress, int code, int 
         return kAck;
     }
     WaitForReply(frame);
-    if (!m_port->isOpen()) {
+    if (!isOpen()) {
         // The device went away during the wait; the line already says so.
         if (commType == kTypeB)
             m_commOk = false;

@@ -1,16 +1,18 @@
 #pragma once
 
+#include "link/LinkTransport.h"
+#include "link/PortAddress.h"
+#include "link/SerialPortTransport.h"
 #include "link/clsSemaphore.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
-
-class QSerialPort;
 
 namespace corvantis {
 
@@ -59,7 +61,7 @@ public:
     };
 
     static constexpr int kTransmissions = 5;
-    static constexpr int kReadBufferSize = 1024;
+    static constexpr int kReadBufferSize = SerialPortTransport::kReadBufferSize;
     static constexpr std::chrono::seconds kErrorLineTime{3};
 
     // Result codes of SendCommand besides 6 (accepted) and 128 + n (address change).
@@ -74,6 +76,13 @@ public:
     // Where port n lives: the link "comN" in the ports folder of the data folder when it
     // exists, otherwise /dev/ttyS<n-1> (COMn on Windows).
     static QString PortDevicePath(int portNumber);
+
+    // The text that names the line for this run: the override, else the configured address,
+    // else the COM port; empty when there is no port.
+    QString PortAddressText() const;
+    // An address given for one run (the command line); empty returns to the configuration.
+    void setPortOverride(const QString &address) { m_portOverride = address; }
+    const QString &portOverride() const { return m_portOverride; }
 
     // True when opening failed and was reported.
     bool OpenCommPort();
@@ -168,24 +177,28 @@ private:
     friend class LineHold;
     void release();
     void onReadyRead();
-    void onErrorOccurred(int error);
+    void onErrorOccurred(int event, const QString &text);
     bool transmit(const QByteArray &frame);
     std::chrono::milliseconds routerTimeout() const;
     int sendSteps(const LineHold &hold, int frameAddress, int code, int p3, int p4, bool waitReply);
     // Processes events until the condition holds or the deadline has passed, sleeping in
     // between.
     template <typename Condition> void waitUntil(Clock::time_point deadline, Condition done);
-    void reportUnavailable(int portNumber);
+    // The line's "is unavailable" message, naming the port as the operator knows it.
+    QString unavailableText(const QString &reason) const;
+    void reportUnavailable(const QString &text);
 
     const Settings &m_settings;
-    QSerialPort *m_port;
+    std::unique_ptr<LinkTransport> m_transport;
+    std::optional<PortAddress> m_address;
+    QString m_portOverride;
     Timings m_timings;
     clsSemaphore m_semaphore;
     QByteArray m_statusBuffer;
     QString m_errorMessage;
     std::optional<Clock::time_point> m_errorExpiry;
-    int m_portNumber = 0;
     quint64 m_transmissions = 0;
+    bool m_opening = false;
     bool m_commBusy = false;
     bool m_commOk = false;
     bool m_replyReceived = false;

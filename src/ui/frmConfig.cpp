@@ -3,6 +3,7 @@
 #include "config/ComPortTarget.h"
 #include "config/ConfigFile.h"
 #include "config/RouterCatalog.h"
+#include "link/PortAddress.h"
 #include "ui/SetContainerEnabled.h"
 #include "util/GeneralFunctions.h"
 #include "util/Platform.h"
@@ -109,6 +110,12 @@ frmConfig::frmConfig(const Configuration &config, QWidget *parent)
     layout->addWidget(buildAdvancedFrame(), 10);
     layout->addStretch(1);
 
+    m_model.SetAddressCheck([this](std::string_view text) {
+        QString refused;
+        PortAddress::Parse(QString::fromUtf8(text.data(), qsizetype(text.size())), m_dataFolder,
+                           &refused);
+        return refused.toStdString();
+    });
     m_model.SetFamilyLabelHandler([this](std::string_view label) {
         emit familyLabelChanged(QString::fromUtf8(label.data(), qsizetype(label.size())));
     });
@@ -137,7 +144,12 @@ QWidget *frmConfig::buildSettings()
     QStringList ports;
     for (const auto &name : SetupDialogModel::ComPortNames())
         ports << QString::fromStdString(name);
+    ports << QString::fromLatin1(SetupDialogModel::kAddressEntryName);
     m_cboCom = makeList(QStringLiteral("cboCom"), ports, panel);
+    m_txtPortAddress = new QLineEdit(QString::fromStdString(m_model.PortAddress()), panel);
+    m_txtPortAddress->setObjectName(QStringLiteral("txtPortAddress"));
+    m_txtPortAddress->setPlaceholderText(
+        QStringLiteral("socket://host:4001 or rfc2217://host:4001 or /dev/ttyUSB0"));
     QStringList types;
     for (const auto &name : SetupDialogModel::CommTypeNames())
         types << QString::fromStdString(name);
@@ -153,6 +165,7 @@ QWidget *frmConfig::buildSettings()
     grid->addWidget(makeLabel(QStringLiteral("Com Port"), panel), 1, 0);
     grid->addWidget(m_cboCom, 1, 1);
     grid->addWidget(m_lblComTarget, 1, 2);
+    grid->addWidget(m_txtPortAddress, 2, 1, 1, 2);
     grid->addWidget(makeLabel(QStringLiteral("Comm Type"), panel), 0, 4);
     grid->addWidget(m_cboCommType, 0, 5, 1, 2);
     grid->addWidget(makeLabel(QStringLiteral("Router Timeout"), panel), 1, 4);
@@ -164,8 +177,22 @@ QWidget *frmConfig::buildSettings()
     connect(m_cboRouterCount, &QComboBox::activated, this, &frmConfig::routerCountChosen);
     connect(m_cboCom, &QComboBox::activated, this, [this](int index) {
         m_model.SetComPortIndex(index);
+        m_txtPortAddress->setVisible(m_model.UsesPortAddress());
+        if (m_model.UsesPortAddress())
+            m_txtPortAddress->setFocus();
         updatePortHint();
     });
+    connect(m_txtPortAddress, &QLineEdit::textEdited, this,
+            [this](const QString &text) { m_model.SetPortAddress(text.toStdString()); });
+    connect(m_txtPortAddress, &QLineEdit::editingFinished, this, &frmConfig::updatePortHint);
+    connect(&m_addressProbe, &AddressProbe::finished, this,
+            [this](bool answers, const QString &detail) {
+                m_lblComTarget->setText(
+                    m_lblComTarget->text().section(QStringLiteral("  ("), 0, 0) +
+                    (answers ? QStringLiteral("  (answers)") : QStringLiteral("  (no answer)")));
+                setTextColour(m_lblComTarget, answers ? kPortFound : kPortMissing);
+                m_lblComTarget->setToolTip(detail);
+            });
     connect(m_cboCommType, &QComboBox::activated, this,
             [this](int index) { m_model.SetCommType(index); });
     connect(m_txtTimeout, &QLineEdit::textEdited, this,
@@ -442,7 +469,8 @@ void frmConfig::refresh()
         const QSignalBlocker countBlock(m_cboRouterCount);
         m_cboRouterCount->setCurrentIndex(m_model.RouterCount() - 1);
         const QSignalBlocker comBlock(m_cboCom);
-        m_cboCom->setCurrentIndex(m_model.ComPortIndex());
+        m_cboCom->setCurrentIndex(m_model.PortListIndex());
+        m_txtPortAddress->setVisible(m_model.UsesPortAddress());
         const QSignalBlocker typeBlock(m_cboCommType);
         m_cboCommType->setCurrentIndex(m_model.CommType());
         if (m_txtTimeout->text().toStdString() != m_model.TimeoutText())
@@ -490,8 +518,39 @@ void frmConfig::UpdateRouterBox()
     }
 }
 
+void frmConfig::updateAddressHint()
+{
+    QString refused;
+    const auto address =
+        PortAddress::Parse(QString::fromStdString(m_model.PortAddress()), m_dataFolder, &refused);
+    if (!address) {
+        m_lblComTarget->setText(m_model.PortAddress().empty() ? QString()
+                                                              : QStringLiteral("not an address"));
+        setTextColour(m_lblComTarget, kPortMissing);
+        m_lblComTarget->setToolTip(refused);
+        return;
+    }
+    const QString target =
+        address->isNetwork()
+            ? QStringLiteral("%1 port %2, %3")
+                  .arg(address->host)
+                  .arg(address->port)
+                  .arg(address->kind == PortAddress::Kind::Rfc2217 ? QStringLiteral("RFC 2217")
+                                                                   : QStringLiteral("raw TCP"))
+            : address->device;
+    m_lblComTarget->setText(QStringLiteral("\u2192 %1  (asking...)")
+                                .arg(fontMetrics().elidedText(target, Qt::ElideMiddle, 190)));
+    m_lblComTarget->setToolTip({});
+    m_addressProbe.probe(*address);
+}
+
 void frmConfig::updatePortHint()
 {
+    m_addressProbe.cancel();
+    if (m_model.UsesPortAddress()) {
+        updateAddressHint();
+        return;
+    }
     const ComPortTarget target = ComPortTarget::Resolve(m_model.ComPortName(), m_dataFolder);
     if (target.device.empty()) {
         m_lblComTarget->clear();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/SetupDialogModel.h"
+#include "link/AddressProbe.h"
 
 #include <QDialog>
 #include <array>
@@ -77,6 +78,7 @@ private:
     void refresh();
     void UpdateRouterBox();
     void updatePortHint();
+    void updateAddressHint();
     void applyHeight();
 
     void commitBox(QLineEdit *box);
@@ -97,6 +99,8 @@ private:
     QComboBox *m_cboRouterCount = nullptr;
     QComboBox *m_cboCom = nullptr;
     QLabel *m_lblComTarget = nullptr;
+    QLineEdit *m_txtPortAddress = nullptr;
+    AddressProbe m_addressProbe;
     QComboBox *m_cboCommType = nullptr;
     QLineEdit *m_txtTimeout = nullptr;
     QLabel *m_lblMapHelp = nullptr;

@@ -512,3 +512,19 @@ TEST_F(ConfigFileTest, SaveThenLoadGivesBackSettingsRoutersNamesAndMacros)
     EXPECT_EQ(loaded.settings.ConfigFilePath, path);
     EXPECT_EQ(ConfigText(loaded), ConfigText(m_config));
 }
+
+TEST_F(ConfigFileTest, PortAddressKeepsItsColonsBesideTheComPortAndAFileWithoutItHasNone)
+{
+    m_config.settings.CommPortName = "COM3";
+    m_config.settings.CommPortAddress = "rfc2217://[::1]:7000";
+    const std::string text = read(save(m_config));
+    EXPECT_NE(text.find("\r\nCom Port: 3\r\nPort Address: rfc2217://[::1]:7000\r\n"),
+              std::string::npos);
+
+    load("Com Port: 3\r\nPort Address:  socket://line-server:4001 \r\n");
+    EXPECT_EQ(m_config.settings.CommPortAddress, "socket://line-server:4001");
+    EXPECT_EQ(m_config.settings.CommPortName, "COM3");
+    load("Com Port: 2\r\n");
+    EXPECT_EQ(m_config.settings.CommPortAddress, "");
+    EXPECT_EQ(read(save(m_config)).find("Port Address"), std::string::npos);
+}

@@ -182,6 +182,37 @@ TEST_F(SetupDialogModelTest, ComPortIsTakenFromTheNamesLastDigit)
     EXPECT_EQ(written.settings.CommPortName, "COM9");
 }
 
+TEST_F(SetupDialogModelTest, PortAddressEntryIsCheckedAndWrittenBesideTheComPort)
+{
+    addRouters({16});
+    auto model = open();
+    model.SetAddressCheck([](std::string_view text) {
+        return text.starts_with("socket://") ? std::string() : "\"" + std::string(text) + "\" no";
+    });
+    model.SetComPortIndex(SetupDialogModel::kAddressEntry);
+    EXPECT_FALSE(model.Accept());
+    model.SetPortAddress(" tcp://x ");
+    EXPECT_FALSE(model.Accept());
+    EXPECT_EQ(messages(),
+              (std::vector<std::string>{"Please enter a port address", "\"tcp://x\" no"}));
+    model.SetPortAddress("socket://127.0.0.1:4001");
+    ASSERT_TRUE(model.Accept());
+    Configuration written = config;
+    model.WriteResults(written);
+    EXPECT_EQ(written.settings.CommPortAddress, "socket://127.0.0.1:4001");
+    EXPECT_EQ(written.settings.CommPortName, "COM2");
+
+    // Reopened it shows the address; a COM port chosen instead drops it.
+    auto again = SetupDialogModel(written.settings, written.routers);
+    EXPECT_EQ(again.PortListIndex(), SetupDialogModel::kAddressEntry);
+    EXPECT_EQ(again.PortAddress(), "socket://127.0.0.1:4001");
+    again.SetComPortIndex(4);
+    ASSERT_TRUE(again.Accept());
+    again.WriteResults(written);
+    EXPECT_EQ(written.settings.CommPortAddress, "");
+    EXPECT_EQ(written.settings.CommPortName, "COM5");
+}
+
 TEST_F(SetupDialogModelTest, TimeoutLimitsAndTextThatIsNoNumber)
 {
     addRouters({16});

@@ -1,0 +1,177 @@
+#include "LinkRig.h"
+#include "Ser2netServer.h"
+#include "link/EdidTransfer.h"
+#include "link/Framing.h"
+
+#include <QFile>
+#include <QHostAddress>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace corvantis::test {
+namespace {
+
+enum class Mode { Raw, Rfc2217 };
+
+std::string modeName(const ::testing::TestParamInfo<Mode> &info)
+{
+    return info.param == Mode::Raw ? "Raw" : "Rfc2217";
+}
+
+// The virtual line on a pseudo-terminal, ser2net in front of it on 127.0.0.1, and the
+// program's link going through ser2net.
+struct ServedRig {
+    ServedRig(const RigOptions &options, Mode mode) : rig(options)
+    {
+        if (!rig.openLine())
+            return;
+        server = std::make_unique<Ser2netServer>(rig.line.devicePath());
+        if (!server->start())
+            return;
+        address = mode == Mode::Raw ? server->rawAddress() : server->telnetAddress();
+        rig.link.setPortOverride(address);
+        ready = true;
+    }
+    // ser2net opens the device only when a client comes; the line hears it a moment later.
+    bool connect()
+    {
+        return !rig.link.OpenCommPort() && rig.link.isOpen() &&
+               waitFor([this] { return rig.line.isAttached(); });
+    }
+
+    LinkRig rig;
+    std::unique_ptr<Ser2netServer> server;
+    QString address;
+    bool ready = false;
+};
+
+#define ASSERT_SERVED(served)                                                                      \
+    ASSERT_TRUE((served).ready) << ((served).server ? (served).server->error().toStdString()       \
+                                                    : std::string("no pseudo-terminal"));          \
+    ASSERT_TRUE((served).connect())
+
+class ThroughSer2net : public ::testing::TestWithParam<Mode> {};
+
+TEST_P(ThroughSer2net, RouteArrivesByteExactAndAnUnansweredOneGoesOutFiveTimes)
+{
+    ServedRig served({.commType = kTypeA}, GetParam());
+    ASSERT_SERVED(served);
+    auto &rig = served.rig;
+
+    EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 4, 2, true), 6);
+    EXPECT_EQ(rig.line.receivedFrames(),
+              QList<QByteArray>{LinkRig::frame(kTypeA, 0, CmdRoute, 4, 2)});
+    EXPECT_EQ(rig.link.transmissions(), 1u);
+    EXPECT_EQ(rig.line.crosspoint(0, 4), 2);
+
+    rig.line.setSilent(true);
+    EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 5, 2, true), 0);
+    EXPECT_EQ(rig.link.transmissions(), 6u);
+    ASSERT_TRUE(waitFor([&] { return rig.line.framesReceived() == 6; }));
+    EXPECT_EQ(rig.received(LinkRig::frame(kTypeA, 0, CmdRoute, 5, 2)), 5);
+    EXPECT_EQ(rig.errorLines, QStringList{"No reply from the router"});
+}
+
+TEST_P(ThroughSer2net, EdidWithAllOnesBytesArrivesByteExact)
+{
+    ServedRig served({.commType = kTypeB, .routerTimeout = 0.5f}, GetParam());
+    ASSERT_SERVED(served);
+    auto &rig = served.rig;
+    QByteArray edid = QByteArrayLiteral("\x00\xFF\xFF\xFF\xFF\xFF\xFF\x00");
+    while (edid.size() < EdidTransfer::kEdidSize)
+        edid += static_cast<char>(0xFF - edid.size());
+    const QString path = rig.dataDir.filePath(QStringLiteral("monitor.bin"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(edid) == edid.size());
+    file.close();
+    EdidTransfer transfer(rig.config.settings, rig.link);
+
+    EXPECT_TRUE(transfer.Run(0, path, QStringLiteral("COM1")));
+
+    EXPECT_EQ(rig.line.edid(0), edid);
+    EXPECT_EQ(rig.line.bytesDiscarded(), 0);
+}
+
+TEST_P(ThroughSer2net, TypeBStatusReplyIsApplied)
+{
+    ServedRig served({.commType = kTypeB}, GetParam());
+    ASSERT_SERVED(served);
+    auto &rig = served.rig;
+    ASSERT_TRUE(rig.line.frontPanelRoute(0, 7, 9));
+    ASSERT_TRUE(waitFor([&] { return rig.link.ReplyReceived(); }));
+
+    EXPECT_EQ(rig.link.SendCommand(0, CmdStatus, 15, 15, false), 0);
+    ASSERT_EQ(rig.link.StatusBuffer().size(), 16);
+    rig.engine.ReceiveStatusUpdate();
+
+    EXPECT_EQ(rig.router(0).RouteState(7)->Video(), 9);
+}
+
+TEST_P(ThroughSer2net, ServerStoppedDuringAWaitIsReportedOnceAndTheNextRouteReconnects)
+{
+    ServedRig served({.commType = kTypeA, .routerTimeout = 1.0f}, GetParam());
+    ASSERT_SERVED(served);
+    auto &rig = served.rig;
+    rig.line.setSilent(true);
+    QTimer::singleShot(100, &rig.link, [&] { served.server->stop(); });
+
+    EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 4, 2, true), SerialLink::kPortUnavailable);
+    // The wait ended with the connection, not after five time-outs.
+    EXPECT_EQ(rig.link.transmissions(), 1u);
+    EXPECT_FALSE(rig.link.isOpen());
+    // Nothing keeps reporting the loss.
+    rig.link.Delay(0.3);
+    ASSERT_EQ(rig.errorLines.size(), 1);
+    EXPECT_TRUE(rig.errorLines[0].startsWith("Port " + served.address + " is unavailable"))
+        << rig.errorLines[0].toStdString();
+
+    // While the server is down every command says so, without hanging.
+    EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 4, 2, true), SerialLink::kPortUnavailable);
+    EXPECT_EQ(rig.errorLines.size(), 2);
+
+    rig.line.setSilent(false);
+    ASSERT_TRUE(served.server->start()) << served.server->error().toStdString();
+    EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 5, 3, true), 6);
+    EXPECT_EQ(rig.line.crosspoint(0, 5), 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothServerModes, ThroughSer2net,
+                         ::testing::Values(Mode::Raw, Mode::Rfc2217), modeName);
+
+TEST(VirtualLineOnTcp, RepliesSplitOverSegmentsAreReadAsOnASerialLine)
+{
+    // Paced at 9600 baud, every reply byte leaves in a segment of its own.
+    LinkRig rig({.commType = kTypeB});
+    ASSERT_TRUE(rig.line.listen(QHostAddress::LocalHost, 0))
+        << rig.line.errorString().toStdString();
+    rig.link.setPortOverride(QStringLiteral("socket://127.0.0.1:%1").arg(rig.line.listenPort()));
+
+    EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 3, 7, true), 6);
+    EXPECT_EQ(rig.link.SendCommand(0, CmdStatus, 15, 15, false), 0);
+
+    const QByteArray status = rig.link.StatusBuffer();
+    ASSERT_EQ(status.size(), 16);
+    EXPECT_EQ(static_cast<quint8>(status[3]), 0x80 + 7);
+    EXPECT_TRUE(rig.errorLines.isEmpty());
+}
+
+TEST(VirtualLineOnTcp, CommandDuringAConnectIsRefusedAndTheConnectGoesOn)
+{
+    // The raw listener never answers the Telnet negotiation, so connecting takes its full bound.
+    LinkRig rig({.commType = kTypeA});
+    ASSERT_TRUE(rig.line.listen(QHostAddress::LocalHost, 0))
+        << rig.line.errorString().toStdString();
+    rig.link.setPortOverride(QStringLiteral("rfc2217://127.0.0.1:%1").arg(rig.line.listenPort()));
+    int inner = 0;
+    QTimer::singleShot(100, &rig.link,
+                       [&] { inner = rig.link.SendCommand(0, CmdRoute, 1, 1, true); });
+
+    EXPECT_FALSE(rig.link.OpenCommPort());
+
+    EXPECT_EQ(inner, SerialLink::kPortUnavailable);
+    ASSERT_TRUE(rig.link.isOpen());
+    EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 4, 2, true), 6);
+}
+
+} // namespace
+} // namespace corvantis::test

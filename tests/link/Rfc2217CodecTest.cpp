@@ -1,0 +1,62 @@
+#include "link/Rfc2217Codec.h"
+
+#include <gtest/gtest.h>
+
+namespace corvantis::test {
+namespace {
+
+QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray result;
+    for (const int value : values)
+        result.append(static_cast<char>(value));
+    return result;
+}
+
+constexpr int kIac = 255;
+
+TEST(Rfc2217Codec, AllOnesDataIsDoubledOnTheWayOutAndSingledOnTheWayInAcrossPieces)
+{
+    EXPECT_EQ(Rfc2217Codec::escape(bytes({0x06, 0xFF, 0xFF, 0x00})),
+              bytes({0x06, 0xFF, 0xFF, 0xFF, 0xFF, 0x00}));
+
+    Rfc2217Codec codec;
+    QByteArray reply;
+    // A command split between two segments, then a doubled 0xFF split the same way.
+    QByteArray data = codec.decode(bytes({0x01, kIac, Rfc2217Codec::kSb, 44, 101}), reply);
+    data += codec.decode(bytes({0, 0, 0x25, 0x80, kIac, Rfc2217Codec::kSe, 0x02, kIac}), reply);
+    data += codec.decode(bytes({kIac, 0x03}), reply);
+
+    EXPECT_EQ(data, bytes({0x01, 0x02, 0xFF, 0x03}));
+    EXPECT_TRUE(reply.isEmpty());
+}
+
+TEST(Rfc2217Codec, ServerAgreeingToSerialControlGetsTheLineSettingsAndOtherOptionsAreRefused)
+{
+    Rfc2217Codec codec;
+    const QByteArray start = codec.start();
+    EXPECT_TRUE(start.contains(bytes({kIac, Rfc2217Codec::kWill, Rfc2217Codec::kComPortOption})));
+    EXPECT_FALSE(codec.binarySettled());
+
+    QByteArray reply;
+    codec.decode(bytes({kIac, Rfc2217Codec::kDo, Rfc2217Codec::kBinary, kIac, Rfc2217Codec::kWill,
+                        Rfc2217Codec::kBinary}),
+                 reply);
+    EXPECT_TRUE(codec.binarySettled());
+    // Agreement to what was asked for needs no answer.
+    EXPECT_TRUE(reply.isEmpty());
+
+    codec.decode(bytes({kIac, Rfc2217Codec::kDo, Rfc2217Codec::kComPortOption}), reply);
+    EXPECT_EQ(reply, Rfc2217Codec::lineSettings());
+    // 9600 baud in network order, no parity, no flow control.
+    EXPECT_TRUE(reply.contains(bytes({kIac, Rfc2217Codec::kSb, 44, 1, 0, 0, 0x25, 0x80})));
+    EXPECT_TRUE(reply.contains(bytes({kIac, Rfc2217Codec::kSb, 44, 3, 1, kIac})));
+    EXPECT_TRUE(reply.contains(bytes({kIac, Rfc2217Codec::kSb, 44, 5, 1, kIac})));
+
+    reply.clear();
+    codec.decode(bytes({kIac, Rfc2217Codec::kDo, 1, kIac, Rfc2217Codec::kWill, 1}), reply);
+    EXPECT_EQ(reply, bytes({kIac, Rfc2217Codec::kWont, 1, kIac, Rfc2217Codec::kDont, 1}));
+}
+
+} // namespace
+} // namespace corvantis::test
