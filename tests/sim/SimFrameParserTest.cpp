@@ -15,7 +15,6 @@ private Q_SLOTS:
     void splitsTheStreamIntoFrames();
     void framesSplitAcrossReadsAreJoined();
     void edidBlocksAreDataEvenWhenTheyLookLikeFrames();
-    void quietLineDropsAnUnfinishedEdidBlock();
 };
 
 void SimFrameParserTest::splitsTheStreamIntoFrames_data()
@@ -101,18 +100,6 @@ void SimFrameParserTest::edidBlocksAreDataEvenWhenTheyLookLikeFrames()
     QCOMPARE(after.size(), 3);
     QVERIFY(!after.at(1).blockValid);
     QCOMPARE(after.at(2).kind, Kind::TypeAStatus);
-}
-
-void SimFrameParserTest::quietLineDropsAnUnfinishedEdidBlock()
-{
-    SimFrameParser parser;
-    QVERIFY(parser.feed(QByteArray::fromHex("BEEF000001 0102")).size() == 1);
-    QVERIFY(!parser.isIdle());
-    QVERIFY(parser.flush().isEmpty());
-    QVERIFY(parser.isIdle());
-    QCOMPARE(parser.bytesDiscarded(), 2);
-    // Back in command mode.
-    QCOMPARE(parser.feed(QByteArray::fromHex("BEEF00000455")).size(), 1);
 }
 
 QTEST_GUILESS_MAIN(SimFrameParserTest)

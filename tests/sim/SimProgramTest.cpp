@@ -10,8 +10,6 @@ class SimProgramTest : public QObject {
 
 private Q_SLOTS:
     void consoleRoutesAndDumpsAndTerminationRemovesTheLink();
-    void badOptionsAreRefused_data();
-    void badOptionsAreRefused();
 };
 
 void SimProgramTest::consoleRoutesAndDumpsAndTerminationRemovesTheLink()
@@ -46,33 +44,6 @@ void SimProgramTest::consoleRoutesAndDumpsAndTerminationRemovesTheLink()
     QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
     QCOMPARE(sim.exitCode(), 0);
     QVERIFY(!QFileInfo(link).isSymLink());
-}
-
-void SimProgramTest::badOptionsAreRefused_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QByteArray>("message");
-    QTest::newRow("drop") << QStringList{QStringLiteral("--drop"), QStringLiteral("150")}
-                          << QByteArray("--drop takes a percentage");
-    QTest::newRow("late") << QStringList{QStringLiteral("--late"), QStringLiteral("soon")}
-                          << QByteArray("--late takes milliseconds");
-    QTest::newRow("config") << QStringList{QStringLiteral("--config"),
-                                           QStringLiteral("/nonexistent/line.rcf")}
-                            << QByteArray("Cannot use /nonexistent/line.rcf");
-}
-
-void SimProgramTest::badOptionsAreRefused()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(QByteArray, message);
-    QTemporaryDir folder;
-    QProcess sim;
-    sim.start(QStringLiteral(CORVANTIS_SIM_PROGRAM),
-              arguments + QStringList{QStringLiteral("--link"), folder.filePath("com1")});
-    QVERIFY(sim.waitForFinished(kWaitMs));
-    QCOMPARE(sim.exitCode(), 1);
-    QVERIFY2(sim.readAllStandardError().contains(message), message.constData());
-    QVERIFY(!QFileInfo::exists(folder.filePath("com1")));
 }
 
 QTEST_GUILESS_MAIN(SimProgramTest)

@@ -73,13 +73,6 @@ INSTANTIATE_TEST_SUITE_P(
         FrameCase{"UnknownFramingEmpty", 2, 0, CmdRoute, 0, 0, ""}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST(Framing, TwoDigitsLeavesOutOfRangeEmpty)
-{
-    EXPECT_EQ(TwoDigits(9), "09");
-    EXPECT_EQ(TwoDigits(100), "");
-    EXPECT_EQ(TwoDigits(-1), "");
-}
-
 TEST(Framing, TypeAAcceptsOnlyASingleAck)
 {
     const auto frame = BuildFrame(kTypeA, 1, CmdRoute, 5, 2);

@@ -24,26 +24,6 @@ TEST(GetToken, WalksFieldsThenReturnsEmptyForever)
     cursor = 1;
     EXPECT_EQ(GetToken("a} = {b", cursor, "} = {"), "a");
     EXPECT_EQ(GetToken("a} = {b", cursor, "} = {"), "b");
-    cursor = 1;
-    EXPECT_EQ(GetToken("abXcd", cursor, "x"), "abXcd");
-    EXPECT_EQ(cursor, -1);
-}
-
-TEST(TextHelpers, SplitPathsOnEitherSeparator)
-{
-    EXPECT_EQ(FolderOf("file.rcf"), "");
-    EXPECT_EQ(FileNameOf("file.rcf"), "file.rcf");
-    EXPECT_EQ(FolderOf("C:\\data\\"), "C:\\data");
-    EXPECT_EQ(FolderOf("/home/op/cfg/studio.rcf"), "/home/op/cfg");
-    EXPECT_EQ(FileNameOf("/home/op/cfg/studio.rcf"), "studio.rcf");
-    EXPECT_EQ(TextAfterLast("a.b.c", ".", true), ".c");
-    EXPECT_EQ(TextBeforeLast("a.b.c", ".", true), "a.b.");
-    EXPECT_EQ(TextBeforeLast("abc", ".", false), "");
-    EXPECT_EQ(ReplaceText("Config:*.rcf:", ":", std::string(1, '\0')),
-              std::string("Config\0*.rcf\0", 13));
-    EXPECT_EQ(ReplaceText("abc", "", "x"), "");
-    EXPECT_EQ(StripAtNul(std::string("ab\0cd", 5)), "ab");
-    EXPECT_EQ(StripAtNul("plain"), "plain");
 }
 
 TEST(FileHelpers, MissingFileReportsAndGivesMinusOne)
@@ -55,12 +35,9 @@ TEST(FileHelpers, MissingFileReportsAndGivesMinusOne)
     std::ofstream(file, std::ios::binary) << std::string(128, 'x');
 
     EXPECT_EQ(FileLength(file), 128);
-    EXPECT_TRUE(PathExists(file));
-    EXPECT_TRUE(PathExists(dir.string()));
     EXPECT_TRUE(platform.messages.empty());
 
     EXPECT_EQ(FileLength((dir / "missing.bin").string()), -1);
-    EXPECT_FALSE(PathExists((dir / "missing.bin").string()));
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].text, "File Not Found!");
     std::filesystem::remove_all(dir);

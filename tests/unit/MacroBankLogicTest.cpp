@@ -9,9 +9,6 @@
 
 #include <gtest/gtest.h>
 
-// The window tests walk through recording, saving and replaying on the virtual line; these
-// cover the decisions a window test does not reach.
-
 using namespace corvantis;
 
 namespace {
@@ -32,60 +29,73 @@ protected:
 
 } // namespace
 
-TEST_F(MacroBankLogicTest, RecordModeSetsCaptionsLabelHelpTopicAndStartsAFreshRecording)
+TEST_F(MacroBankLogicTest, RecordButtonWalksRecordPendingAndAsksBeforeDroppingARecording)
 {
     m_recording.ClearRecording();
     m_recording.RecordRoute(0, 1, 1, 3);
-    m_logic.SetRecordMode(1);
+    m_logic.RecordButtonClicked();
     EXPECT_EQ(m_logic.recordButtonCaption(), "Save Macro");
     EXPECT_EQ(m_logic.recordLabelCaption(), "Recording");
-    EXPECT_TRUE(m_logic.recordLabelVisible());
     EXPECT_EQ(m_logic.helpTopic(), 1003);
     EXPECT_TRUE(m_recording.steps().empty());
 
     m_recording.RecordRoute(0, 1, 1, 3);
-    m_logic.SetRecordMode(-1);
+    m_logic.RecordButtonClicked();
     EXPECT_EQ(m_logic.recordButtonCaption(), "Cancel Macro");
     EXPECT_EQ(m_logic.recordLabelCaption(), "Pending Save");
-    EXPECT_EQ(m_logic.helpTopic(), 1003) << "waiting for a button is still about recording";
-
-    m_logic.SetRecordMode(0);
+    m_platform.answers = {MessageAnswer::No, MessageAnswer::Yes};
+    m_logic.RecordButtonClicked();
+    EXPECT_EQ(m_logic.RecordMode(), -1);
+    m_logic.RecordButtonClicked();
+    EXPECT_EQ(m_logic.RecordMode(), 0);
+    EXPECT_EQ(m_platform.messageTexts()[0], "Next: click a macro button to save these routes");
+    EXPECT_EQ(m_platform.messages.back().title, "Overwrite Macro");
     EXPECT_EQ(m_logic.recordButtonCaption(), "Record Macro");
     EXPECT_FALSE(m_logic.recordLabelVisible());
     EXPECT_EQ(m_logic.helpTopic(), 1001);
-    EXPECT_EQ(m_recording.steps().size(), 1u) << "saving or discarding keeps the steps";
 }
 
-TEST_F(MacroBankLogicTest, WithoutAFileAButtonNeedsARecordingFirst)
+TEST_F(MacroBankLogicTest, ButtonsShowTheSevenPlacesFromTheTop)
 {
-    m_store.SetMacroName(0, "Stage");
-    m_store.SetMacro(0, Steps{});
-    m_logic.UpdateMacroButtons();
+    m_store.SetMacroName(43, "Stage");
+    m_store.SetMacro(43, Steps{});
+    m_store.SetMacroName(49, "Last");
+    m_logic.setMacroTop(60);
+    EXPECT_EQ(m_logic.MacroTop(), 43);
+    EXPECT_EQ(m_logic.caption(0), "44: Stage");
+    EXPECT_EQ(m_logic.caption(1), "45: < unassigned >");
+    EXPECT_EQ(m_logic.caption(6), "50: Last");
+    // Idle, an unassigned button does nothing; without a file it needs a recording first.
+    EXPECT_EQ(m_logic.MacroButtonClicked(1, true).outcome, Outcome::Nothing);
     EXPECT_EQ(m_logic.MacroButtonClicked(0, false).outcome, Outcome::Refused);
     EXPECT_EQ(
         m_platform.messageTexts(),
         std::vector<std::string>{"Please record your macro before selecting a button to save to."});
-    EXPECT_EQ(m_platform.messages[0].title, "Macro Record Error");
-    EXPECT_EQ(m_logic.MacroButtonClicked(0, true).outcome, Outcome::Play);
+    const auto play = m_logic.MacroButtonClicked(0, true);
+    EXPECT_EQ(play.outcome, Outcome::Play);
+    EXPECT_EQ(play.number, 43);
 }
 
 TEST_F(MacroBankLogicTest, NamesAreTakenAsTheFileWillReadThemBack)
 {
+    m_store.SetMacroName(5, "House");
     m_logic.SetRecordMode(1);
     m_recording.RecordRoute(0, 1, 1, 3);
     m_logic.SetRecordMode(-1);
     m_platform.controlDown = true; // a pending save wins over a rename
-    for (const char *refused : {"< unassigned >", "Two\r\nEnd Macros"})
+    for (const char *refused : {"< unassigned >", "Two\r\nEnd Macros", "Front; Back", "House"})
         m_platform.inputAnswers.push_back(refused);
     m_platform.inputAnswers.push_back("   ");
+    m_platform.inputAnswers.push_back(std::nullopt);
     m_platform.inputAnswers.push_back("  Spaced  ");
-    for (int click = 0; click < 3; ++click)
+    for (int click = 0; click < 6; ++click)
         EXPECT_EQ(m_logic.MacroButtonClicked(0, true).outcome, Outcome::Refused);
     EXPECT_EQ(m_platform.messageTexts(),
               (std::vector<std::string>{
                   "Please pick a more descriptive name",
-                  "No line breaks or other control characters allowed in the macro name"}));
-    EXPECT_EQ(m_platform.beeps, 1) << "blanks alone are no name";
+                  "No line breaks or other control characters allowed in the macro name",
+                  "No semicolons (;) allowed in the macro name", "This name is already in use."}));
+    EXPECT_EQ(m_platform.beeps, 2) << "blanks alone are no name; a cancelled box beeps";
     EXPECT_EQ(m_logic.RecordMode(), -1);
 
     EXPECT_EQ(m_logic.MacroButtonClicked(0, true).outcome, Outcome::Saved);
@@ -99,10 +109,11 @@ TEST_F(MacroBankLogicTest, RenameChangesOnlyTheNameAndIsSilentWhenEmpty)
     m_store.SetMacro(1, Steps{MacroStep::Pack(0, 1, 2, 3)});
     m_logic.UpdateMacroButtons();
     m_platform.controlDown = true;
-    m_platform.inputAnswers.push_back("");
-    m_platform.inputAnswers.push_back("Main stage");
+    m_platform.inputAnswers = {"", "Stage", "Main stage"};
     EXPECT_EQ(m_logic.MacroButtonClicked(1, true).outcome, Outcome::Refused);
+    m_logic.MacroButtonClicked(1, true); // its own name is no duplicate
     EXPECT_EQ(m_logic.MacroButtonClicked(1, true).outcome, Outcome::Renamed);
+    EXPECT_TRUE(m_platform.messages.empty());
     EXPECT_EQ(m_platform.beeps, 0);
     EXPECT_EQ(m_logic.caption(1), "Main stage");
     EXPECT_EQ(*m_store.Macro(1), Steps{MacroStep::Pack(0, 1, 2, 3)});
@@ -115,15 +126,6 @@ TEST_F(MacroBankLogicTest, RenameChangesOnlyTheNameAndIsSilentWhenEmpty)
     EXPECT_EQ(m_store.MacroName(6), "Spare");
     EXPECT_FALSE(m_store.Macro(6).has_value());
     EXPECT_EQ(m_logic.RecordMode(), 1);
-}
-
-TEST_F(MacroBankLogicTest, BadButtonIndexIsReportedUnderTheHandlersLabel)
-{
-    EXPECT_EQ(m_logic.MacroButtonClicked(7, true).outcome, Outcome::Refused);
-    ASSERT_EQ(m_platform.messages.size(), 1u);
-    EXPECT_EQ(m_platform.messages[0].text, "Error: Subscript out of range");
-    EXPECT_EQ(m_platform.messages[0].title, "Function btnMacro_Click");
-    EXPECT_EQ(m_platform.messages[0].icon, MessageIcon::Information);
 }
 
 namespace {

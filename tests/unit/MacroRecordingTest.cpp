@@ -20,16 +20,6 @@ protected:
 
 } // namespace
 
-TEST_F(MacroRecordingTest, RecordingExistsOnlyOnceStartedAndStartsEmptyEachTime)
-{
-    EXPECT_FALSE(m_recording.exists());
-    m_recording.ClearRecording();
-    EXPECT_TRUE(m_recording.exists());
-    m_recording.RecordRoute(0, 1, 2, 3);
-    m_recording.ClearRecording();
-    EXPECT_TRUE(m_recording.steps().empty());
-}
-
 TEST_F(MacroRecordingTest, RepeatedRouteMovesToTheEndWithItsNewLevel)
 {
     m_recording.ClearRecording();

@@ -75,9 +75,15 @@ TEST_F(MacroStoreTest, InvalidStepsAreSkippedAndTheRestOfTheLineLoads)
               (Steps{MacroStep::Pack(0, 1, 255, 1), MacroStep::Pack(15, 127, 127, 3)}));
     EXPECT_TRUE(m_platform.messages.empty());
 
-    // An empty field ends the line.
-    load({"  Macro 05: Gap; {0, 1} = {2, 1}; ; {0, 2} = {2, 1}; ", "End Macros"});
+    // An empty field ends the line; a number outside a byte is reported and loses its step.
+    load({"  Macro 05: Gap; {0, 1} = {2, 1}; ; {0, 2} = {2, 1}; ",
+          "  Macro 06: Big; {0, 1} = {2, 1}; {0, 256} = {2, 1}; {-1, 2} = {2, 1}; "
+          "{0, 3} = {1e9, 1}; {0, 4} = {2, 2}; ",
+          "End Macros"});
     EXPECT_EQ(m_store.Macro(5), Steps{MacroStep::Pack(0, 1, 2, 1)});
+    EXPECT_EQ(m_store.Macro(6), (Steps{MacroStep::Pack(0, 1, 2, 1), MacroStep::Pack(0, 4, 2, 2)}));
+    EXPECT_EQ(m_platform.messageTexts(), std::vector<std::string>(3, "Error: Overflow"));
+    EXPECT_EQ(m_platform.messages[0].title, "Function LoadMacros");
 }
 
 TEST_F(MacroStoreTest, MacroNumberComesFromTheLastTwoCharactersOfTheKey)
@@ -95,19 +101,4 @@ TEST_F(MacroStoreTest, MacroNumberComesFromTheLastTwoCharactersOfTheKey)
     EXPECT_EQ(assigned, 3);
     EXPECT_THROW(m_store.MacroName(50), RuntimeError);
     EXPECT_THROW(m_store.SetMacro(-1, Steps{}), RuntimeError);
-}
-
-TEST_F(MacroStoreTest, NumberOutsideAByteIsReportedAndOnlyItsStepIsLost)
-{
-    load({"  Macro 06: Big; {0, 1} = {2, 1}; {0, 256} = {2, 1}; {-1, 2} = {2, 1}; "
-          "{0, 3} = {1e9, 1}; {0, 4} = {2, 2}; ",
-          "  Macro 07: Next line; {1, 1} = {1, 1}; ", "End Macros"});
-    EXPECT_EQ(m_store.Macro(6), (Steps{MacroStep::Pack(0, 1, 2, 1), MacroStep::Pack(0, 4, 2, 2)}));
-    EXPECT_EQ(m_store.Macro(7), Steps{MacroStep::Pack(1, 1, 1, 1)});
-    ASSERT_EQ(m_platform.messages.size(), 3u);
-    for (const auto &message : m_platform.messages) {
-        EXPECT_EQ(message.text, "Error: Overflow");
-        EXPECT_EQ(message.title, "Function LoadMacros");
-        EXPECT_EQ(message.icon, MessageIcon::Information);
-    }
 }

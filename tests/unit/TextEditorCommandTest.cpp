@@ -10,58 +10,43 @@ namespace {
 using System = TextEditorCommand::System;
 using Args = std::vector<std::string>;
 
-TextEditorCommand::Environment environment(std::map<std::string, std::string> variables)
-{
-    return [variables](const char *name) -> std::optional<std::string> {
-        const auto hit = variables.find(name);
-        if (hit == variables.end())
-            return std::nullopt;
-        return hit->second;
-    };
-}
+struct Case {
+    System system;
+    std::map<std::string, std::string> variables;
+    const char *path;
+    Args command; // program, then its arguments
+};
 
 } // namespace
 
-TEST(TextEditorCommandTest, EachSystemHasItsPlainEditor)
+TEST(TextEditorCommandTest, PlainGraphicalEditorForEachSystemAndEnvironment)
 {
-    const auto none = environment({});
-    auto command = TextEditorCommand::For("C:\\data\\default.rcf", none, System::Windows);
-    EXPECT_EQ(command.program, "notepad.exe");
-    EXPECT_EQ(command.arguments, Args{"C:\\data\\default.rcf"});
-    command = TextEditorCommand::For("/u/default.rcf", none, System::MacOS);
-    EXPECT_EQ(command.program, "open");
-    EXPECT_EQ(command.arguments, (Args{"-t", "/u/default.rcf"}));
-    command = TextEditorCommand::For("/u/my config.rcf", none, System::OtherUnix);
-    EXPECT_EQ(command.program, "xdg-open");
-    EXPECT_EQ(command.arguments, Args{"/u/my config.rcf"})
-        << "a blank in the path stays one argument";
-}
-
-TEST(TextEditorCommandTest, GraphicalEditorFromTheEnvironmentIsPreferred)
-{
-    auto command = TextEditorCommand::For(
-        "/u/a.rcf", environment({{"VISUAL", "gedit"}, {"EDITOR", "kate"}}), System::OtherUnix);
-    EXPECT_EQ(command.program, "gedit");
-    EXPECT_EQ(command.arguments, Args{"/u/a.rcf"});
-
-    command = TextEditorCommand::For("/u/a.rcf", environment({{"EDITOR", "  code   --wait "}}),
-                                     System::OtherUnix);
-    EXPECT_EQ(command.program, "code");
-    EXPECT_EQ(command.arguments, (Args{"--wait", "/u/a.rcf"}));
-}
-
-TEST(TextEditorCommandTest, TerminalEditorsAreSkipped)
-{
-    auto command = TextEditorCommand::For(
-        "/u/a.rcf", environment({{"VISUAL", "/usr/bin/vim"}, {"EDITOR", "mousepad"}}),
-        System::OtherUnix);
-    EXPECT_EQ(command.program, "mousepad");
-    for (const char *editor : {"nano", "emacs -nw", "emacsclient -t", "", "   "}) {
-        command = TextEditorCommand::For("/u/a.rcf", environment({{"EDITOR", editor}}),
-                                         System::OtherUnix);
-        EXPECT_EQ(command.program, "xdg-open") << editor;
+    const Case cases[] = {
+        {System::Windows, {}, "C:\\data\\default.rcf", {"notepad.exe", "C:\\data\\default.rcf"}},
+        {System::MacOS, {}, "/u/default.rcf", {"open", "-t", "/u/default.rcf"}},
+        // A blank in the path stays one argument.
+        {System::OtherUnix, {}, "/u/my config.rcf", {"xdg-open", "/u/my config.rcf"}},
+        {System::OtherUnix, {{"VISUAL", "gedit"}, {"EDITOR", "kate"}}, "/u/a", {"gedit", "/u/a"}},
+        {System::OtherUnix, {{"EDITOR", "  code   --wait "}}, "/u/a", {"code", "--wait", "/u/a"}},
+        {System::OtherUnix, {{"EDITOR", "emacs"}}, "/u/a", {"emacs", "/u/a"}},
+        // Terminal editors would open where no terminal is.
+        {System::OtherUnix,
+         {{"VISUAL", "/usr/bin/vim"}, {"EDITOR", "mousepad"}},
+         "/u/a",
+         {"mousepad", "/u/a"}},
+        {System::OtherUnix, {{"EDITOR", "nano"}}, "/u/a", {"xdg-open", "/u/a"}},
+        {System::OtherUnix, {{"EDITOR", "emacs -nw"}}, "/u/a", {"xdg-open", "/u/a"}},
+        {System::OtherUnix, {{"EDITOR", "emacsclient -t"}}, "/u/a", {"xdg-open", "/u/a"}},
+        {System::OtherUnix, {{"EDITOR", "   "}}, "/u/a", {"xdg-open", "/u/a"}},
+    };
+    for (const Case &c : cases) {
+        const auto environment = [&c](const char *name) -> std::optional<std::string> {
+            const auto hit = c.variables.find(name);
+            return hit == c.variables.end() ? std::nullopt : std::optional(hit->second);
+        };
+        const auto command = TextEditorCommand::For(c.path, environment, c.system);
+        Args got{command.program};
+        got.insert(got.end(), command.arguments.begin(), command.arguments.end());
+        EXPECT_EQ(got, c.command);
     }
-    command =
-        TextEditorCommand::For("/u/a.rcf", environment({{"EDITOR", "emacs"}}), System::OtherUnix);
-    EXPECT_EQ(command.program, "emacs");
 }

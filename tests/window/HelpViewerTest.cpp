@@ -8,7 +8,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextBrowser>
-#include <QToolButton>
 #include <QtTest>
 #include <memory>
 
@@ -44,7 +43,6 @@ private slots:
     void everyTopicOpensWithItsTitle();
     void everyLinkAndPictureOfTheGuideExists();
     void missingTopicsTellTheOperatorToReinstall();
-    void guideIsFoundBesideTheProgramOrInItsShareFolder();
     void topicLinksStayInsideAndWebLinksGoToThePlatform();
 
 private:
@@ -88,11 +86,6 @@ void HelpViewerTest::everyTopicOpensWithItsTitle()
     QCOMPARE(contents->count(), 5);
     QCOMPARE(contents->currentItem()->text(), title);
     QVERIFY(m_platform->messages.empty());
-    const QString images = qEnvironmentVariable("CORVANTIS_IMAGE_DIR");
-    if (!images.isEmpty() && topic == HelpViewer::kMacrosTopic) {
-        QVERIFY(QDir().mkpath(images));
-        QVERIFY(viewer.grab().save(QDir(images).filePath(QStringLiteral("help-viewer.png"))));
-    }
 }
 
 void HelpViewerTest::everyLinkAndPictureOfTheGuideExists()
@@ -116,39 +109,23 @@ void HelpViewerTest::everyLinkAndPictureOfTheGuideExists()
 
 void HelpViewerTest::missingTopicsTellTheOperatorToReinstall()
 {
-    QTemporaryDir empty;
-    m_platform->programDir = empty.path().toStdString();
+    QTemporaryDir prefix;
+    m_platform->programDir = prefix.filePath(QStringLiteral("bin")).toStdString();
     HelpViewer viewer;
     QVERIFY(!viewer.showTopic(1001));
     QVERIFY(!viewer.isVisible());
-    QCOMPARE(viewer.currentTopic(), -1);
-    QCOMPARE(m_platform->messages.size(), std::size_t(1));
-    const auto &message = m_platform->messages[0];
-    QCOMPARE(message.text,
-             std::string("Help file cannot be found.  Try reinstalling the application"));
+    QCOMPARE(
+        m_platform->messageTexts(),
+        std::vector<std::string>{"Help file cannot be found.  Try reinstalling the application"});
 
-    // A guide with a topic missing says the same for that topic.
-    QVERIFY(writeFile(empty.filePath(QStringLiteral("help/topic1001.html")), "<p>main</p>"));
+    // An installed guide lies in share/corvantis/help; with a topic missing it says the same
+    // for that topic.
+    QVERIFY(writeFile(prefix.filePath(QStringLiteral("share/corvantis/help/topic1001.html")),
+                      "<p>main</p>"));
     QVERIFY(viewer.showTopic(1001));
     QVERIFY(!viewer.showTopic(1011));
     QCOMPARE(m_platform->messages.size(), std::size_t(2));
     QCOMPARE(viewer.currentTopic(), 1001);
-}
-
-void HelpViewerTest::guideIsFoundBesideTheProgramOrInItsShareFolder()
-{
-    QTemporaryDir prefix;
-    const QString bin = prefix.filePath(QStringLiteral("bin"));
-    QVERIFY(QDir().mkpath(bin));
-    QCOMPARE(HelpViewer::FindHelpFolder(bin), QString());
-
-    const QString installed = prefix.filePath(QStringLiteral("share/corvantis/help"));
-    QVERIFY(writeFile(installed + QStringLiteral("/topic1001.html"), "<p>installed</p>"));
-    QCOMPARE(HelpViewer::FindHelpFolder(bin), QDir::cleanPath(installed));
-
-    const QString beside = bin + QStringLiteral("/help");
-    QVERIFY(writeFile(beside + QStringLiteral("/topic1001.html"), "<p>beside</p>"));
-    QCOMPARE(HelpViewer::FindHelpFolder(bin), QDir::cleanPath(beside));
 }
 
 void HelpViewerTest::topicLinksStayInsideAndWebLinksGoToThePlatform()
@@ -156,29 +133,12 @@ void HelpViewerTest::topicLinksStayInsideAndWebLinksGoToThePlatform()
     HelpViewer viewer(nullptr, builtHelpFolder());
     QVERIFY(viewer.showTopic(1010));
     auto *text = viewer.findChild<QTextBrowser *>(QStringLiteral("txtHelp"));
-    auto *back = viewer.findChild<QToolButton *>(QStringLiteral("btnBack"));
-    QVERIFY(!back->isEnabled());
-
     emit text->anchorClicked(QUrl(QStringLiteral("topic1011.html")));
     QCOMPARE(viewer.currentTopic(), 1011);
-    QVERIFY(back->isEnabled());
-    QTest::mouseClick(back, Qt::LeftButton);
-    QCOMPARE(viewer.currentTopic(), 1010);
-
     emit text->anchorClicked(QUrl(QStringLiteral("https://www.corvantis.invalid/guide")));
-    emit text->anchorClicked(QUrl(QStringLiteral("mailto:support@corvantis.invalid")));
-    QCOMPARE(viewer.currentTopic(), 1010);
+    QCOMPARE(viewer.currentTopic(), 1011);
     QCOMPARE(m_platform->openedDocuments,
-             (std::vector<std::string>{"https://www.corvantis.invalid/guide",
-                                       "mailto:support@corvantis.invalid"}));
-
-    auto *contents = viewer.findChild<QListWidget *>(QStringLiteral("lstTopics"));
-    for (int row = 0; row < contents->count(); ++row) {
-        if (contents->item(row)->data(Qt::UserRole).toInt() == 1003)
-            emit contents->itemClicked(contents->item(row));
-    }
-    QCOMPARE(viewer.currentTopic(), 1003);
-    QVERIFY(m_platform->messages.empty());
+             std::vector<std::string>{"https://www.corvantis.invalid/guide"});
 }
 
 QTEST_MAIN(HelpViewerTest)
