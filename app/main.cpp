@@ -1,5 +1,7 @@
 #include "core/AppCore.h"
 #include "link/PortAddress.h"
+#include "service/HeadlessService.h"
+#include "sim/SignalWatcher.h"
 #include "ui/QtPlatform.h"
 #include "ui/Theme.h"
 #include "ui/frmMainMatrix.h"
@@ -8,17 +10,46 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <csignal>
 #include <cstdio>
 
 using namespace corvantis;
 
-int main(int argc, char *argv[])
+namespace {
+
+constexpr quint16 kDefaultPanelPort = 9990;
+
+struct Options {
+    QString port;
+    QString config;
+    QString listenHost;
+    quint16 listenPort = 0;
+    bool headless = false;
+};
+
+// HOST:PORT or [IPv6]:PORT; false when the text is neither.
+bool parseListen(const QString &text, QString &host, quint16 &port)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QString::fromLatin1(kProgramTitle));
-    QApplication::setApplicationVersion(
-        QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision));
+    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+    if (colon <= 0)
+        return false;
+    host = text.left(colon);
+    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
+        host = host.mid(1, host.size() - 2);
+    bool ok = false;
+    const uint value = text.mid(colon + 1).toUInt(&ok);
+    if (!ok || value > 65535)
+        return false;
+    port = static_cast<quint16>(value);
+    return !host.isEmpty();
+}
+
+// Exits with 2 and a message for options that cannot work.
+std::optional<Options> parseOptions(const QCoreApplication &app)
+{
     QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Controls audio/video matrix routers on one RS-232 line."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption portOption(
@@ -26,31 +57,117 @@ int main(int argc, char *argv[])
         QStringLiteral("The line for this run instead of the configured port: COMn, a device "
                        "path, socket://HOST:PORT or rfc2217://HOST:PORT."),
         QStringLiteral("ADDRESS"));
-    parser.addOption(portOption);
+    const QCommandLineOption configOption(
+        QStringLiteral("config"),
+        QStringLiteral("Start with this configuration file instead of asking."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption listenOption(
+        QStringLiteral("listen"),
+        QStringLiteral("Serve network control panels on this address (the protocol has no "
+                       "authentication; default 127.0.0.1:9990 when headless)."),
+        QStringLiteral("HOST:PORT"));
+    const QCommandLineOption headlessOption(
+        QStringLiteral("headless"),
+        QStringLiteral("Run without a window as a service; needs --config. Messages go to "
+                       "standard error and the debug log."));
+    parser.addOptions({portOption, configOption, listenOption, headlessOption});
     parser.process(app);
-    const QString port = parser.value(portOption);
+
+    Options options;
+    options.port = parser.value(portOption);
+    options.config = parser.value(configOption);
+    options.headless = parser.isSet(headlessOption);
     if (parser.isSet(portOption)) {
         QString refused;
         // Only the form is checked here; where COMn leads is looked up when it opens.
-        if (!PortAddress::Parse(port, std::string(), &refused)) {
+        if (!PortAddress::Parse(options.port, std::string(), &refused)) {
             std::fprintf(stderr, "--port: %s\n", qPrintable(refused));
-            return 2;
+            return std::nullopt;
         }
     }
+    const QString listen =
+        parser.isSet(listenOption)
+            ? parser.value(listenOption)
+            : (options.headless ? QStringLiteral("127.0.0.1:%1").arg(kDefaultPanelPort)
+                                : QString());
+    if (!listen.isEmpty() && !parseListen(listen, options.listenHost, options.listenPort)) {
+        std::fprintf(stderr, "--listen: \"%s\" is not HOST:PORT\n", qPrintable(listen));
+        return std::nullopt;
+    }
+    if (options.headless && options.config.isEmpty()) {
+        std::fprintf(stderr, "--headless needs --config FILE\n");
+        return std::nullopt;
+    }
+    return options;
+}
+
+void setVersion()
+{
+    QCoreApplication::setApplicationName(QString::fromLatin1(kProgramTitle));
+    QCoreApplication::setApplicationVersion(
+        QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision));
+}
+
+int runHeadless(int argc, char *argv[])
+{
+    // Blocked before any thread starts, so the watcher alone sees them.
+    SignalWatcher::blockForWatching({SIGTERM, SIGINT});
+    QCoreApplication app(argc, argv);
+    setVersion();
+    const auto options = parseOptions(app);
+    if (!options)
+        return 2;
+    AppCore core;
+    core.link().setPortOverride(options->port);
+    HeadlessService service(core);
+    if (!service.start(options->config) ||
+        !service.listen(options->listenHost, options->listenPort))
+        return 1;
+    SignalWatcher watcher({SIGTERM, SIGINT});
+    QObject::connect(&watcher, &SignalWatcher::signalled, &app, [] { QCoreApplication::quit(); });
+    const int status = QCoreApplication::exec();
+    service.stop();
+    return status;
+}
+
+int runWindow(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    setVersion();
+    const auto options = parseOptions(app);
+    if (!options)
+        return 2;
     Theme::apply(app);
 
     QtPlatform qtPlatform;
     setPlatform(&qtPlatform);
-
     int status = 0;
     {
         AppCore core;
-        core.link().setPortOverride(port);
+        core.link().setPortOverride(options->port);
         frmMainMatrix window(core);
-        window.Form_Load();
+        if (options->config.isEmpty())
+            window.Form_Load();
+        else
+            window.LoadAtStart(options->config.toStdString());
+        // Panels are served from the window only when asked for.
+        HeadlessService panels(core);
+        if (options->listenPort != 0 && !panels.listen(options->listenHost, options->listenPort))
+            return 1;
         window.show();
         status = QApplication::exec();
     }
     setPlatform(nullptr);
     return status;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // The window needs a display; the service must not.
+    for (int i = 1; i < argc; ++i)
+        if (qstrcmp(argv[i], "--headless") == 0)
+            return runHeadless(argc, argv);
+    return runWindow(argc, argv);
 }

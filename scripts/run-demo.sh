@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the program and the virtual router line, puts the demo configuration where the load
-# dialog opens, starts the line on COM1 with the demo's routers and then the program. Answer
-# Yes at start-up and choose demo.rcf. Closing the program stops the line.
+# dialog opens, starts the line on COM1 with the demo's routers and then the program on that
+# configuration. Closing the program stops the line.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -52,5 +52,4 @@ for _ in $(seq 100); do
 done
 
 echo "Virtual router line running on COM1 ($link)."
-echo "Answer Yes at start-up and choose demo.rcf in $data."
-"$app"
+"$app" --config "$data/demo.rcf"

@@ -126,6 +126,12 @@ PhysicalPort AppCore::ColumnOwner(int viewColumn) const
 
 AppCore::ColumnMarks AppCore::Marks(const clsRouter &router, int physicalOutput) const
 {
+    return Marks(router, physicalOutput, m_offsets);
+}
+
+AppCore::ColumnMarks AppCore::Marks(const clsRouter &router, int physicalOutput,
+                                    ViewOffsets offsets) const
+{
     auto stateOf = [physicalOutput](clsRouter &owner) {
         clsRouteState *state = owner.RouteState(physicalOutput);
         if (!state)
@@ -141,8 +147,8 @@ AppCore::ColumnMarks AppCore::Marks(const clsRouter &router, int physicalOutput)
     ColumnMarks marks;
     if (!Paired()) {
         marks.split = state->AudioSplit;
-        marks.videoRow = router.MapInput(state->Video()) - m_offsets.input;
-        marks.audioRow = router.MapInput(state->Audio()) - m_offsets.input;
+        marks.videoRow = router.MapInput(state->Video()) - offsets.input;
+        marks.audioRow = router.MapInput(state->Audio()) - offsets.input;
         return marks;
     }
     int frame = router.FrameAddress();
@@ -155,8 +161,8 @@ AppCore::ColumnMarks AppCore::Marks(const clsRouter &router, int physicalOutput)
         }
     }
     marks.split = state->AudioSplit;
-    marks.videoRow = state->Video() * 2 + (frame & 1) - m_offsets.input;
-    marks.audioRow = state->Audio() * 2 + (frame & 1) - m_offsets.input;
+    marks.videoRow = state->Video() * 2 + (frame & 1) - offsets.input;
+    marks.audioRow = state->Audio() * 2 + (frame & 1) - offsets.input;
     return marks;
 }
 
@@ -278,6 +284,17 @@ void AppCore::LoadConfigurationAction()
                      });
 }
 
+void AppCore::LoadConfigurationFrom(const std::string &path)
+{
+    m_actions.Submit(QStringLiteral("Sub mnuLoadConfig_Click"), ActionQueue::Needs::Nothing,
+                     [this, path] {
+                         std::string loaded = path;
+                         ConfigLoad(loaded, false, m_config);
+                         m_configFromFile = true;
+                         emit configurationReplaced();
+                     });
+}
+
 void AppCore::SaveConfigurationAction(bool quiet)
 {
     m_actions.Submit(quiet ? QStringLiteral("Sub mnuSaveConfig_Click")
@@ -303,32 +320,66 @@ std::string AppCore::FamilyLabel() const
     return std::string(family.empty() ? kDefaultFamily : family);
 }
 
+PhysicalPort AppCore::NameOwnerAt(Side side, int logical) const
+{
+    // The names panels' rule, counted from the start of the matrix.
+    const ViewOffsets start{};
+    if (side == Side::Input)
+        return Paired() ? m_matrix.cvMatInToNameIn(logical, start)
+                        : m_matrix.cvMatInToPhy1(logical, start);
+    return Paired() ? m_matrix.cvMatOutToNameOut(logical, start)
+                    : m_matrix.cvMatOutToPhy1(logical, start);
+}
+
+std::string AppCore::NameTextAt(Side side, int logical) const
+{
+    const PhysicalPort owner = NameOwnerAt(side, logical);
+    if (!owner.router || owner.port < 0)
+        return std::string(kNotOwned);
+    return side == Side::Input ? owner.router->RouterInName(owner.port)
+                               : owner.router->RouterOutName(owner.port);
+}
+
+PhysicalCrosspoint AppCore::LogicalCrosspoint(int logicalOutput, int logicalInput) const
+{
+    const ViewOffsets start{};
+    if (Paired()) {
+        if (!inMatrix(logicalOutput, m_matrix.MaxOutput()) ||
+            !inMatrix(logicalInput, m_matrix.MaxInput()))
+            return {};
+        return m_matrix.cvLgMrxMapToPhy(logicalOutput, logicalInput);
+    }
+    const PhysicalPort output = m_matrix.cvMatOutToPhy1(logicalOutput, start);
+    return {output.router, output.port, m_matrix.cvMatInToPhy2(logicalInput, output.router, start)};
+}
+
+int AppCore::RoutedInputAt(int logicalOutput) const
+{
+    const PhysicalCrosspoint owner = LogicalCrosspoint(logicalOutput, 0);
+    if (!owner.router || owner.output < 0)
+        return -1;
+    const int video = Marks(*owner.router, owner.output, ViewOffsets{}).videoRow;
+    return video >= 0 ? video : -1;
+}
+
 PhysicalPort AppCore::inputNameOwner(int viewRow) const
 {
-    return Paired() ? m_matrix.cvMatInToNameIn(viewRow, m_offsets)
-                    : m_matrix.cvMatInToPhy1(viewRow, m_offsets);
+    return NameOwnerAt(Side::Input, viewRow + m_offsets.input);
 }
 
 PhysicalPort AppCore::outputNameOwner(int viewColumn) const
 {
-    return Paired() ? m_matrix.cvMatOutToNameOut(viewColumn, m_offsets)
-                    : m_matrix.cvMatOutToPhy1(viewColumn, m_offsets);
+    return NameOwnerAt(Side::Output, viewColumn + m_offsets.output);
 }
 
 std::string AppCore::InputNameText(int viewRow) const
 {
-    const PhysicalPort owner = inputNameOwner(viewRow);
-    if (!owner.router || owner.port < 0)
-        return std::string(kNotOwned);
-    return owner.router->RouterInName(owner.port);
+    return NameTextAt(Side::Input, viewRow + m_offsets.input);
 }
 
 std::string AppCore::OutputNameText(int viewColumn) const
 {
-    const PhysicalPort owner = outputNameOwner(viewColumn);
-    if (!owner.router || owner.port < 0)
-        return std::string(kNotOwned);
-    return owner.router->RouterOutName(owner.port);
+    return NameTextAt(Side::Output, viewColumn + m_offsets.output);
 }
 
 void AppCore::CommitInputName(int viewRow, std::string name)

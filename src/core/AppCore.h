@@ -35,6 +35,8 @@ public:
     static constexpr int kAudio = RoutingEngine::kAudio;
     static constexpr int kAllLevels = RoutingEngine::kAllLevels;
 
+    enum class Side { Input, Output };
+
     struct ScrollRange {
         bool visible = false;
         // Minimum 0; 0 when the bar is hidden.
@@ -124,6 +126,18 @@ public:
     // Where the route state of the router's physical output puts the markers. Throws
     // RuntimeError for an output the router does not have.
     ColumnMarks Marks(const clsRouter &router, int physicalOutput) const;
+    ColumnMarks Marks(const clsRouter &router, int physicalOutput, ViewOffsets offsets) const;
+
+    // ---- the matrix by logical number (0-based), for those who see no view ----
+    // The router and port whose name the names panels show for the number.
+    PhysicalPort NameOwnerAt(Side side, int logical) const;
+    // That name, "-" when no router owns the number.
+    std::string NameTextAt(Side side, int logical) const;
+    // The crosspoint a click on (output, input) routes; input -1 when it belongs to another
+    // router, no router when the output has none.
+    PhysicalCrosspoint LogicalCrosspoint(int logicalOutput, int logicalInput) const;
+    // The logical input whose video the output shows, -1 when none is known.
+    int RoutedInputAt(int logicalOutput) const;
 
     // The physical crosspoint of a grid cell: the input looked up on the router that owns
     // the output (normal layout) or on the pair (paired layout). Input -1 when the input
@@ -153,6 +167,8 @@ public:
     void UpdateMatrix();
     void RunOnLine(const QString &label, std::function<void()> action);
     void LoadConfigurationAction();
+    // The file named on the command line, without a dialog.
+    void LoadConfigurationFrom(const std::string &path);
     void SaveConfigurationAction(bool quiet);
     // The setup dialog's OK: the writer puts the accepted settings and routers into the
     // configuration when the action's turn comes.
@@ -161,7 +177,6 @@ public:
     // The name shown for a view row or column, "-" when no router owns the number.
     std::string InputNameText(int viewRow) const;
     std::string OutputNameText(int viewColumn) const;
-    enum class Side { Input, Output };
     // The name rules of the names panels: stored on the router's port, made unique within
     // the router by appending "!" (an empty name is taken as it is). Returns what was stored.
     static std::string StoreName(clsRouter &router, Side side, int port, std::string name);

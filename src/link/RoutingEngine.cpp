@@ -27,6 +27,10 @@ bool RoutingEngine::RouteOnRouter(clsRouter &router, int output, int input, int 
     clsRouteState *state = router.RouteState(output);
     if (!state || input < kNoInput || input > router.InputCount())
         throw RuntimeError(kSubscriptOutOfRange);
+    // A status reply read before this route is older news: applied now, it cannot undo the
+    // route on the next tick.
+    if (!m_link.StatusBuffer().isEmpty())
+        ReceiveStatusUpdate();
     if (SendRoute(router.FrameAddress(), output, input, level) != 0)
         return true;
     const auto source = static_cast<std::int16_t>(input);

@@ -663,13 +663,7 @@ void frmMainMatrix::ApplyColours()
 
 void frmMainMatrix::Form_Load()
 {
-    IndentScope trace("Form_Load");
-    try {
-        m_core.ResetForStartup();
-        m_macroBank->SetRecordMode(0);
-        m_grid->setAllPictures(0);
-        for (int i = 0; i < kLevels; ++i)
-            m_imgLayerSel[static_cast<std::size_t>(i)]->setDown(i + 1 == m_core.CurrentLayer());
+    start([this] {
         const MessageAnswer answer =
             platform().messageBox("Do you want to load an existing configuration?", kProgramTitle,
                                   MessageButtons::YesNo, MessageIcon::None);
@@ -680,6 +674,27 @@ void frmMainMatrix::Form_Load()
             mnuSetup_Click();
             m_core.setConfigFromFile(false);
         }
+    });
+}
+
+void frmMainMatrix::LoadAtStart(const std::string &path)
+{
+    start([this, path] {
+        m_core.LoadConfigurationFrom(path);
+        m_core.setConfigFromFile(true);
+    });
+}
+
+void frmMainMatrix::start(const std::function<void()> &chooseConfiguration)
+{
+    IndentScope trace("Form_Load");
+    try {
+        m_core.ResetForStartup();
+        m_macroBank->SetRecordMode(0);
+        m_grid->setAllPictures(0);
+        for (int i = 0; i < kLevels; ++i)
+            m_imgLayerSel[static_cast<std::size_t>(i)]->setDown(i + 1 == m_core.CurrentLayer());
+        chooseConfiguration();
         QTimer::singleShot(0, this, &frmMainMatrix::sendStartupRequest);
     } catch (const std::exception &error) {
         reportFailure("Function Form_Load", error, "Function frmMainMatrix.Form_Load");

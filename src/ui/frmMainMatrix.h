@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <array>
 #include <functional>
+#include <string>
 
 class QAction;
 class QComboBox;
@@ -55,6 +56,8 @@ public:
     // start-up status request follows as soon as the event loop runs, so the window can
     // paint first.
     void Form_Load();
+    // The start with a file named on the command line: no question.
+    void LoadAtStart(const std::string &path);
     void ReturnFromConfig();
     void EnableButtons(bool enabled);
     void UpdateDisplayMatrix();
@@ -94,6 +97,7 @@ private:
     void buildPictureSources();
     void buildMenus();
     void connectCore();
+    void start(const std::function<void()> &chooseConfiguration);
     void ApplyColours();
 
     void VScroll_Change(int value);

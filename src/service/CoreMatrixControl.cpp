@@ -1,0 +1,165 @@
+#include "service/CoreMatrixControl.h"
+
+#include "config/RouterCatalog.h"
+#include "core/AppCore.h"
+#include "net/OutputLocks.h"
+
+namespace corvantis {
+
+namespace {
+
+AppCore::Side coreSide(MatrixControl::Side side)
+{
+    return side == MatrixControl::Side::Input ? AppCore::Side::Input : AppCore::Side::Output;
+}
+
+} // namespace
+
+CoreMatrixControl::CoreMatrixControl(AppCore &core, OutputLocks &locks, QObject *parent)
+    : MatrixControl(parent), m_core(core), m_locks(locks)
+{
+    connect(&m_core, &AppCore::routeStatesChanged, this, [this] { announceRoutingChanges(); });
+    connect(&m_core.engine(), &RoutingEngine::statusApplied, this,
+            [this] { announceRoutingChanges(); });
+    connect(&m_core, &AppCore::namesChanged, this, &CoreMatrixControl::announceLabelChanges);
+    connect(&m_core, &AppCore::configurationReplaced, this, [this] {
+        m_announcedRouting.clear();
+        m_announcedInputs.clear();
+        m_announcedOutputs.clear();
+        emit deviceChanged();
+    });
+}
+
+int CoreMatrixControl::outputCount() const
+{
+    return m_core.matrix().MaxOutput() + 1;
+}
+
+int CoreMatrixControl::inputCount() const
+{
+    return m_core.matrix().MaxInput() + 1;
+}
+
+MatrixControl::DeviceFacts CoreMatrixControl::deviceFacts() const
+{
+    DeviceFacts facts;
+    const auto model = RouterCatalog::model(m_core.settings().CurrentRouterType);
+    facts.modelName =
+        model ? QString::fromUtf8(model->modelName.data(), qsizetype(model->modelName.size()))
+              : QStringLiteral("Corvantis");
+    facts.friendlyName = QString::fromStdString(
+        AppCore::RouterLabel(m_core.FamilyLabel(), inputCount() - 1, outputCount() - 1));
+    // Stable for one line: the configuration it is run from.
+    facts.uniqueId =
+        QString::number(qHash(QString::fromStdString(m_core.settings().ConfigFilePath)), 16)
+            .toUpper();
+    facts.inputs = inputCount();
+    facts.outputs = outputCount();
+    return facts;
+}
+
+QString CoreMatrixControl::label(Side side, int index) const
+{
+    return QString::fromStdString(m_core.NameTextAt(coreSide(side), index));
+}
+
+bool CoreMatrixControl::isOwned(Side side, int index) const
+{
+    const int count = side == Side::Input ? inputCount() : outputCount();
+    if (index < 0 || index >= count)
+        return false;
+    const PhysicalPort owner = m_core.NameOwnerAt(coreSide(side), index);
+    return owner.router && owner.port >= 0;
+}
+
+int CoreMatrixControl::routedInput(int output) const
+{
+    return output >= 0 && output < outputCount() ? m_core.RoutedInputAt(output) : -1;
+}
+
+bool CoreMatrixControl::canRoute(int output, int input) const
+{
+    if (!isOwned(Side::Output, output) || !isOwned(Side::Input, input))
+        return false;
+    const PhysicalCrosspoint crosspoint = m_core.LogicalCrosspoint(output, input);
+    return crosspoint.router && crosspoint.output >= 0 && crosspoint.input >= 0;
+}
+
+QString CoreMatrixControl::labelRefusal(const QString &text) const
+{
+    // A ";" would end the name's field in the configuration file.
+    return text.contains(QLatin1Char(';')) ? QStringLiteral("\";\" is not allowed in a name")
+                                           : QString();
+}
+
+void CoreMatrixControl::requestRoute(const QList<Route> &routes, int clientId)
+{
+    m_core.RunOnLine(QStringLiteral("Network route"), [this, routes, clientId] {
+        QList<int> requested;
+        for (const Route &route : routes) {
+            requested << route.first;
+            // The window may have locked the output since the request was accepted.
+            if (m_locks.lockedAgainst(route.first, clientId))
+                continue;
+            const PhysicalCrosspoint c = m_core.LogicalCrosspoint(route.first, route.second);
+            m_core.RouteAt(c.router ? c.router->FrameAddress() : -1, c.output, c.input,
+                           AppCore::kAllLevels);
+        }
+        // Every requested output is told again, so a route the routers refused shows as the
+        // routing that holds.
+        announceRoutingChanges(requested);
+    });
+}
+
+void CoreMatrixControl::requestRename(Side side, const QList<Label> &labels, int)
+{
+    m_core.actions().Submit(
+        QStringLiteral("Network rename"), ActionQueue::Needs::Nothing, [this, side, labels] {
+            for (const Label &label : labels) {
+                const PhysicalPort owner = m_core.NameOwnerAt(coreSide(side), label.first);
+                if (owner.router && owner.port >= 0)
+                    AppCore::StoreName(*owner.router, coreSide(side), owner.port,
+                                       label.second.toStdString());
+            }
+            emit m_core.namesChanged();
+            emit namesStored();
+        });
+}
+
+void CoreMatrixControl::announceRoutingChanges(QList<int> alwaysAnnounce)
+{
+    const int outputs = outputCount();
+    m_announcedRouting.resize(outputs, -2);
+    for (int o = 0; o < outputs; ++o) {
+        const int input = routedInput(o);
+        if (input != m_announcedRouting[o]) {
+            m_announcedRouting[o] = input;
+            if (!alwaysAnnounce.contains(o))
+                alwaysAnnounce << o;
+        }
+    }
+    if (!alwaysAnnounce.isEmpty())
+        emit routingChanged(alwaysAnnounce);
+}
+
+void CoreMatrixControl::announceLabelChanges()
+{
+    const auto changed = [this](Side side, QVector<QString> &announced, int count) {
+        QList<int> indexes;
+        announced.resize(count);
+        for (int i = 0; i < count; ++i) {
+            const QString now = label(side, i);
+            if (now != announced[i]) {
+                announced[i] = now;
+                indexes << i;
+            }
+        }
+        return indexes;
+    };
+    const QList<int> inputs = changed(Side::Input, m_announcedInputs, inputCount());
+    const QList<int> outputs = changed(Side::Output, m_announcedOutputs, outputCount());
+    if (!inputs.isEmpty() || !outputs.isEmpty())
+        emit labelsChanged(inputs, outputs);
+}
+
+} // namespace corvantis

@@ -1,0 +1,64 @@
+#include "service/HeadlessService.h"
+
+#include "core/AppCore.h"
+#include "util/clsDebug.h"
+
+#include <QHostAddress>
+#include <cstdio>
+
+namespace corvantis {
+
+HeadlessService::HeadlessService(AppCore &core, QObject *parent)
+    : QObject(parent), m_core(core), m_control(core, m_locks), m_server(m_control, m_locks)
+{
+    // A name a panel changed must survive a power cut, not only a clean stop.
+    connect(&m_control, &CoreMatrixControl::namesStored, this, &HeadlessService::saveNames);
+}
+
+bool HeadlessService::start(const QString &configPath)
+{
+    std::string path = configPath.toStdString();
+    ConfigLoad(path, false, m_core.config());
+    if (!m_core.settings().ConfigLoaded || m_core.settings().ConfigFilePath != path) {
+        std::fprintf(stderr, "%s: the configuration could not be loaded\n", qPrintable(configPath));
+        return false;
+    }
+    m_core.setConfigFromFile(true);
+    // Without a window the error line goes to standard error, one line each.
+    connect(&m_core.link(), &SerialLink::errorMessageChanged, this, [](const QString &text) {
+        if (!text.isEmpty())
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+    });
+    m_core.Rebuild();
+    m_core.OpenCommPort();
+    m_core.poller().start();
+    m_core.poller().SendStartupRequest();
+    return true;
+}
+
+bool HeadlessService::listen(const QString &listenHost, quint16 listenPort)
+{
+    const QHostAddress address(listenHost);
+    if (address.isNull() || !m_server.listen(address, listenPort)) {
+        std::fprintf(stderr, "cannot listen on %s:%u: %s\n", qPrintable(listenHost), listenPort,
+                     qPrintable(m_server.errorString()));
+        return false;
+    }
+    DebugLog().Log("Panel server listening",
+                   {listenHost.toStdString(), std::to_string(listenPort)});
+    return true;
+}
+
+void HeadlessService::saveNames()
+{
+    m_core.SaveConfiguration(true);
+}
+
+void HeadlessService::stop()
+{
+    m_server.close();
+    m_core.poller().stop();
+    m_core.SaveOnExit();
+}
+
+} // namespace corvantis

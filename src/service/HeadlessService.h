@@ -1,0 +1,42 @@
+#pragma once
+
+#include "net/OutputLocks.h"
+#include "net/PanelServer.h"
+#include "service/CoreMatrixControl.h"
+
+#include <QObject>
+#include <QString>
+
+namespace corvantis {
+
+class AppCore;
+
+// The panel server over the application core, and what runs Corvantis without a window: the
+// configuration, the link, the status tick and the alive poll. Messages go to standard error
+// and the debug log.
+class HeadlessService : public QObject {
+    Q_OBJECT
+
+public:
+    explicit HeadlessService(AppCore &core, QObject *parent = nullptr);
+
+    // Headless: loads the file and starts the line and the tick; false (with the reason on
+    // standard error) when the file did not load.
+    bool start(const QString &configPath);
+    // Serves control panels; false (with the reason on standard error) when the address
+    // cannot be taken.
+    bool listen(const QString &host, quint16 port);
+    // Saves the configuration; the port is closed.
+    void stop();
+    PanelServer &server() { return m_server; }
+
+private:
+    void saveNames();
+
+    AppCore &m_core;
+    OutputLocks m_locks;
+    CoreMatrixControl m_control;
+    PanelServer m_server;
+};
+
+} // namespace corvantis
