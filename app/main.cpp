@@ -165,9 +165,12 @@ int runWindow(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
-    // The window needs a display; the service must not.
-    for (int i = 1; i < argc; ++i)
-        if (qstrcmp(argv[i], "--headless") == 0)
+    // The window needs a display; the service, --help and --version must not.
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "--headless" || arg == "--help" || arg == "-h" || arg == "--help-all" ||
+            arg == "--version" || arg == "-v")
             return runHeadless(argc, argv);
+    }
     return runWindow(argc, argv);
 }
