@@ -51,7 +51,7 @@ std::string twoDigits(int value)
 } // namespace
 
 SetupDialogModel::SetupDialogModel(const Settings &settings, const RouterTable &routers)
-    : m_routers(routers)
+    : m_routers(routers), m_paired(settings.MatrixSize)
 {
     // The port number is the name's last character; a name without one selects nothing.
     if (settings.CommPortName.empty()) {
@@ -151,6 +151,13 @@ void SetupDialogModel::SetCommType(int commType)
 {
     if (commType == 0 || commType == 1)
         m_commType = commType;
+}
+
+std::string SetupDialogModel::PairingNote() const
+{
+    if (!m_paired || m_commType != 1)
+        return {};
+    return "Paired routers on Type B: disconnects and partner releases are not possible";
 }
 
 void SetupDialogModel::SetTimeoutText(std::string text)

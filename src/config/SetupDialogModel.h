@@ -69,6 +69,10 @@ public:
     int PortListIndex() const { return m_usesAddress ? kAddressEntry : m_comPortIndex; }
     // 0 "Type A", 1 "Type B".
     int CommType() const { return m_commType; }
+    // Said beside the framing when paired routers and Type B are chosen together: Type B has
+    // no frame for a disconnect, so neither a disconnect nor a partner's release can be sent.
+    // Empty otherwise.
+    std::string PairingNote() const;
     const std::string &TimeoutText() const { return m_timeoutText; }
     bool ExtraHelpVisible() const { return RouterCount() > 1; }
     int CountHelpTopic() const;
@@ -145,6 +149,7 @@ private:
     void fillSlots();
 
     RouterTable m_routers;
+    bool m_paired = false;
     int m_lastRouterIndex = 0;
     int m_topRow = 0;
     bool m_advancedMode = false;

@@ -157,6 +157,8 @@ QWidget *frmConfig::buildSettings()
     m_txtTimeout = new QLineEdit(panel);
     m_txtTimeout->setObjectName(QStringLiteral("txtTimeout"));
     m_txtTimeout->setFixedWidth(64);
+    m_lblPairingNote = makeLabel({}, panel, QStringLiteral("lblPairingNote"));
+    m_lblPairingNote->setWordWrap(true);
     m_lblComTarget = makeLabel({}, panel, QStringLiteral("lblComTarget"));
     m_lblComTarget->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
@@ -171,6 +173,7 @@ QWidget *frmConfig::buildSettings()
     grid->addWidget(makeLabel(QStringLiteral("Router Timeout"), panel), 1, 4);
     grid->addWidget(m_txtTimeout, 1, 5);
     grid->addWidget(makeLabel(QStringLiteral("seconds"), panel), 1, 6);
+    grid->addWidget(m_lblPairingNote, 2, 4, 1, 3);
     grid->setColumnStretch(2, 1);
     grid->setColumnMinimumWidth(3, 12);
 
@@ -193,8 +196,10 @@ QWidget *frmConfig::buildSettings()
                 setTextColour(m_lblComTarget, answers ? kPortFound : kPortMissing);
                 m_lblComTarget->setToolTip(detail);
             });
-    connect(m_cboCommType, &QComboBox::activated, this,
-            [this](int index) { m_model.SetCommType(index); });
+    connect(m_cboCommType, &QComboBox::activated, this, [this](int index) {
+        m_model.SetCommType(index);
+        showPairingNote();
+    });
     connect(m_txtTimeout, &QLineEdit::textEdited, this,
             [this](const QString &text) { m_model.SetTimeoutText(text.toStdString()); });
     return panel;
@@ -463,6 +468,13 @@ void frmConfig::placeMapHeadings(bool shown)
         heading->setVisible(shown);
 }
 
+void frmConfig::showPairingNote()
+{
+    const std::string note = m_model.PairingNote();
+    m_lblPairingNote->setText(QString::fromStdString(note));
+    m_lblPairingNote->setVisible(!note.empty());
+}
+
 void frmConfig::refresh()
 {
     {
@@ -473,6 +485,7 @@ void frmConfig::refresh()
         m_txtPortAddress->setVisible(m_model.UsesPortAddress());
         const QSignalBlocker typeBlock(m_cboCommType);
         m_cboCommType->setCurrentIndex(m_model.CommType());
+        showPairingNote();
         if (m_txtTimeout->text().toStdString() != m_model.TimeoutText())
             m_txtTimeout->setText(QString::fromStdString(m_model.TimeoutText()));
         const QSignalBlocker scrollBlock(m_vScroll);

@@ -76,6 +76,7 @@ private:
 
     void placeMapHeadings(bool shown);
     void refresh();
+    void showPairingNote();
     void UpdateRouterBox();
     void updatePortHint();
     void updateAddressHint();
@@ -98,6 +99,7 @@ private:
 
     QComboBox *m_cboRouterCount = nullptr;
     QComboBox *m_cboCom = nullptr;
+    QLabel *m_lblPairingNote = nullptr;
     QLabel *m_lblComTarget = nullptr;
     QLineEdit *m_txtPortAddress = nullptr;
     AddressProbe m_addressProbe;

@@ -94,6 +94,19 @@ TEST_F(SetupDialogModelTest, OpensWithEachRowsOwnModelAndOkWritesBackWhatItShowe
     EXPECT_TRUE(messages().empty());
 }
 
+TEST_F(SetupDialogModelTest, PairedRoutersOnTypeBAreToldTheyCannotDisconnect)
+{
+    addRouters({16, 16});
+    for (const bool paired : {false, true}) {
+        config.settings.MatrixSize = paired;
+        auto model = open();
+        model.SetCommType(0);
+        EXPECT_EQ(model.PairingNote(), "");
+        model.SetCommType(1);
+        EXPECT_EQ(model.PairingNote().empty(), !paired);
+    }
+}
+
 TEST_F(SetupDialogModelTest, EditsStayOnCopiesUntilResultsAreWritten)
 {
     addRouters({16, 16, 16});
