@@ -49,6 +49,20 @@ private:
         QTest::keyClick(edit, leaveWith);
     }
 
+    // Routers of 8 x 8 one after another, all of one model.
+    static void addEightPortRouters(Configuration &config, int count)
+    {
+        for (int slot = 0; slot < count; ++slot) {
+            auto router = std::make_unique<clsRouter>();
+            router->SetFrameAddress(slot);
+            router->SetRouterType(6);
+            router->SetInputCount(7);
+            router->SetOutputCount(7);
+            router->SetMapOut(slot * 8);
+            config.routers.set(slot, std::move(router));
+        }
+    }
+
     std::unique_ptr<frmConfig> m_dialog;
 };
 
@@ -61,15 +75,8 @@ void frmConfigTest::valuesInEditsThroughTheControlsOkValuesOut()
     config.settings.CommPortName = "COM2";
     config.settings.RouterTimeout = 0.5f;
     config.settings.CommType = 1;
-    for (int slot = 0; slot < 5; ++slot) {
-        auto router = std::make_unique<clsRouter>();
-        router->SetFrameAddress(slot);
-        router->SetRouterType(slot == 1 ? 12 : 6);
-        router->SetInputCount(7);
-        router->SetOutputCount(7);
-        router->SetMapOut(slot * 8);
-        config.routers.set(slot, std::move(router));
-    }
+    addEightPortRouters(config, 5);
+    config.routers.at(1)->SetRouterType(12);
     m_dialog = std::make_unique<frmConfig>(config);
     m_dialog->show();
     QVERIFY(QTest::qWaitForWindowActive(m_dialog.get()));
@@ -128,15 +135,7 @@ void frmConfigTest::wheelOverTheScrollBarKeepsTheCountBeingTyped()
     platform.dataFolder = dataDir.path().toStdString();
     Configuration config;
     config.settings.CommPortName = "COM1";
-    for (int slot = 0; slot < 8; ++slot) {
-        auto router = std::make_unique<clsRouter>();
-        router->SetFrameAddress(slot);
-        router->SetRouterType(6);
-        router->SetInputCount(7);
-        router->SetOutputCount(7);
-        router->SetMapOut(slot * 8);
-        config.routers.set(slot, std::move(router));
-    }
+    addEightPortRouters(config, 8);
     m_dialog = std::make_unique<frmConfig>(config);
     m_dialog->show();
     QVERIFY(QTest::qWaitForWindowActive(m_dialog.get()));
