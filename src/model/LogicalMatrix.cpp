@@ -139,12 +139,6 @@ PhysicalPort LogicalMatrix::cvMatOutToPhy1(int viewOutput, ViewOffsets offsets) 
     return {router, router ? router->phyOut(o) : -1};
 }
 
-int LogicalMatrix::cvMatOutToPhy2(int viewOutput, const clsRouter *router,
-                                  ViewOffsets offsets) const
-{
-    return router ? router->phyOut(viewOutput + offsets.output) : -1;
-}
-
 int LogicalMatrix::cvPhyOutToMat(int physicalOutput, const clsRouter &router,
                                  ViewOffsets offsets) const
 {

@@ -51,7 +51,6 @@ public:
 
     // Normal layout.
     PhysicalPort cvMatOutToPhy1(int viewOutput, ViewOffsets offsets) const;
-    int cvMatOutToPhy2(int viewOutput, const clsRouter *router, ViewOffsets offsets) const;
     int cvPhyOutToMat(int physicalOutput, const clsRouter &router, ViewOffsets offsets) const;
     PhysicalPort cvMatInToPhy1(int viewInput, ViewOffsets offsets) const;
     int cvMatInToPhy2(int viewInput, const clsRouter *router, ViewOffsets offsets) const;

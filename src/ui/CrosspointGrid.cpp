@@ -103,16 +103,6 @@ void CrosspointGrid::ShowColumn(int column, int videoRow, int audioRow, bool spl
     }
 }
 
-int CrosspointGrid::ColumnVideoRow(int column) const
-{
-    return column >= 0 && column < kSize ? m_videoRow[static_cast<std::size_t>(column)] : -1;
-}
-
-int CrosspointGrid::ColumnAudioRow(int column) const
-{
-    return column >= 0 && column < kSize ? m_audioRow[static_cast<std::size_t>(column)] : -1;
-}
-
 void CrosspointGrid::setFocusCell(int cell)
 {
     if (!inside(cell) || cell == m_focusCell)

@@ -35,9 +35,6 @@ public:
     void ShowColumn(int column, int videoRow, int audioRow, bool split);
     // Removes the column's markers only.
     void ClearColumn(int column);
-    // The row of the marker drawn last, -1 when none.
-    int ColumnVideoRow(int column) const;
-    int ColumnAudioRow(int column) const;
 
     int focusCell() const { return m_focusCell; }
     void setFocusCell(int cell);

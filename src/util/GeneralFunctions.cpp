@@ -30,39 +30,6 @@ std::string GetToken(std::string_view text, std::int32_t &cursor, std::string_vi
     return std::string(text.substr(start, found - start));
 }
 
-std::string ReplaceText(std::string_view text, std::string_view find, std::string_view replacement)
-{
-    if (text.empty() || find.empty())
-        return {};
-    std::string result;
-    std::size_t pos = 0;
-    while (true) {
-        const auto hit = text.find(find, pos);
-        if (hit == std::string_view::npos)
-            break;
-        result.append(text.substr(pos, hit - pos)).append(replacement);
-        pos = hit + find.size();
-    }
-    result.append(text.substr(pos));
-    return result;
-}
-
-std::string TextAfterLast(std::string_view text, std::string_view separator, bool includeSeparator)
-{
-    const auto hit = separator.empty() ? std::string_view::npos : text.rfind(separator);
-    if (hit == std::string_view::npos)
-        return std::string(text);
-    return std::string(text.substr(includeSeparator ? hit : hit + separator.size()));
-}
-
-std::string TextBeforeLast(std::string_view text, std::string_view separator, bool includeSeparator)
-{
-    const auto hit = separator.empty() ? std::string_view::npos : text.rfind(separator);
-    if (hit == std::string_view::npos)
-        return {};
-    return std::string(text.substr(0, includeSeparator ? hit + separator.size() : hit));
-}
-
 namespace {
 std::size_t lastSeparator(std::string_view path)
 {

@@ -12,10 +12,6 @@ namespace corvantis {
 // becomes -1.
 std::string GetToken(std::string_view text, std::int32_t &cursor, std::string_view separator);
 
-std::string ReplaceText(std::string_view text, std::string_view find, std::string_view replacement);
-std::string TextAfterLast(std::string_view text, std::string_view separator, bool includeSeparator);
-std::string TextBeforeLast(std::string_view text, std::string_view separator,
-                           bool includeSeparator);
 // Both "\" and "/" separate path parts, so files named on either system are understood.
 std::string FileNameOf(std::string_view path);
 std::string FolderOf(std::string_view path);
