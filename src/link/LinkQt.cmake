@@ -12,6 +12,8 @@ add_library(corvantis_link STATIC
     ${CMAKE_CURRENT_LIST_DIR}/MaintenanceCommands.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MaintenanceCommands.h
     ${CMAKE_CURRENT_LIST_DIR}/PortAddress.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PortOpenFailure.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PortOpenFailure.h
     ${CMAKE_CURRENT_LIST_DIR}/PortAddress.h
     ${CMAKE_CURRENT_LIST_DIR}/ReceiveHandling.h
     ${CMAKE_CURRENT_LIST_DIR}/Rfc2217Codec.cpp

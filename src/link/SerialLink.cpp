@@ -3,6 +3,7 @@
 #include "config/ComPortTarget.h"
 #include "config/Settings.h"
 #include "link/Framing.h"
+#include "link/PortOpenFailure.h"
 #include "link/ReceiveHandling.h"
 #include "link/TcpTransport.h"
 #include "util/GeneralFunctions.h"
@@ -133,12 +134,28 @@ void SerialLink::CloseCommPort()
 
 QString SerialLink::unavailableText(const QString &reason) const
 {
-    if (m_address && m_address->comNumber > 0)
-        return QStringLiteral("Comm Port %1 is unavailable").arg(m_address->comNumber);
     const QString name = m_address ? m_address->text : PortAddressText();
     if (m_address && m_address->isNetwork() && !reason.isEmpty())
         return QStringLiteral("Port %1 is unavailable (%2)").arg(name, reason);
-    return QStringLiteral("Port %1 is unavailable").arg(name);
+    QString text = m_address && m_address->comNumber > 0
+                       ? QStringLiteral("Comm Port %1 is unavailable").arg(m_address->comNumber)
+                       : QStringLiteral("Port %1 is unavailable").arg(name);
+    if (m_address && !m_address->isNetwork()) {
+        // Why, and what to do: a missing device, a permission, another program.
+        std::string device = m_address->device.toStdString();
+        std::string link;
+        if (m_address->comNumber > 0) {
+            const std::string folder = ProgramDataFolder();
+            const auto target =
+                ComPortTarget::Resolve("COM" + std::to_string(m_address->comNumber), folder);
+            device = target.device;
+            link = folder + "ports/com" + std::to_string(m_address->comNumber);
+        }
+        const std::string why = PortOpenFailure::Probe(device, link).Explain();
+        if (!why.empty())
+            text += QStringLiteral(": ") + QString::fromStdString(why);
+    }
+    return text;
 }
 
 void SerialLink::reportUnavailable(const QString &text)

@@ -1,7 +1,9 @@
 #include "LinkRig.h"
 #include "link/Framing.h"
+#include "link/PortOpenFailure.h"
 #include "util/clsDebug.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QSerialPort>
 #include <QSignalSpy>
@@ -106,8 +108,10 @@ TEST(SerialLink, PortThatCannotBeOpenedIsReportedWhateverTheTimeout)
     EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 4, 2, true), -2);
     EXPECT_TRUE(rig.engine.RouteOnRouter(rig.router(0), 4, 2, 3));
     EXPECT_EQ(rig.router(0).RouteState(4)->Video(), -1);
-    EXPECT_EQ(rig.errorLines,
-              QStringList({"Comm Port 1 is unavailable", "Comm Port 1 is unavailable"}));
+    // The link leads to a device that is not there: the message says so and where it looked.
+    const QString missing = "Comm Port 1 is unavailable: no device at " + rig.dataDir.path() +
+                            "/no-such-device (the link " + rig.portLinkPath() + " leads there)";
+    EXPECT_EQ(rig.errorLines, QStringList({missing, missing}));
     EXPECT_FALSE(rig.link.CommBusy());
 
     // Without a time-out nothing is waited for, but a command that could not go out still
@@ -116,7 +120,7 @@ TEST(SerialLink, PortThatCannotBeOpenedIsReportedWhateverTheTimeout)
     rig.config.settings.RouterTimeout = 0.0f;
     rig.errorLines.clear();
     EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 4, 2, false), -2);
-    EXPECT_EQ(rig.errorLines, QStringList{"Comm Port 1 is unavailable"});
+    EXPECT_EQ(rig.errorLines, QStringList{missing});
     ASSERT_TRUE(rig.openLine());
     EXPECT_FALSE(rig.link.CommOK());
     EXPECT_FALSE(rig.engine.RouteOnRouter(rig.router(0), 4, 2, 3));
@@ -147,7 +151,8 @@ TEST(SerialLink, VanishedDeviceClosesThePortOnceAndTheNextCommandReopensIt)
     EXPECT_TRUE(entries.contains("Comm Event\t" + QByteArray::number(QSerialPort::ReadError)) ||
                 entries.contains("Comm Event\t" + QByteArray::number(QSerialPort::ResourceError)))
         << entries.constData();
-    EXPECT_EQ(rig.errorLines, QStringList{"Comm Port 1 is unavailable"});
+    ASSERT_EQ(rig.errorLines.size(), 1);
+    EXPECT_TRUE(rig.errorLines[0].startsWith("Comm Port 1 is unavailable"));
     ASSERT_EQ(online.count(), 1);
     EXPECT_FALSE(online[0][0].toBool());
 
@@ -155,6 +160,41 @@ TEST(SerialLink, VanishedDeviceClosesThePortOnceAndTheNextCommandReopensIt)
     EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 5, 3, true), 6);
     EXPECT_EQ(rig.line.crosspoint(0, 5), 3);
     EXPECT_EQ(rig.errorLines.size(), 1);
+}
+
+// Each cause of a port that does not open says why and what to do.
+TEST(SerialLink, PortOpenFailureSaysWhyAndWhatToDo)
+{
+    struct Case {
+        PortOpenFailure failure;
+        const char *text;
+    };
+    const Case cases[] = {
+        {{"/dev/ttyS0", "/d/ports/com1", false, false, false, {}},
+         "no device at /dev/ttyS0 (no link /d/ports/com1 either)"},
+        {{"/dev/ttyUSB0", "/d/ports/com1", true, false, false, {}},
+         "no device at /dev/ttyUSB0 (the link /d/ports/com1 leads there)"},
+        {{"/dev/ttyUSB0", "", false, false, false, {}}, "no device at /dev/ttyUSB0"},
+        {{"/dev/ttyUSB0", "", false, true, true, {}},
+         "permission denied on /dev/ttyUSB0: add your user to the dialout group, then log in "
+         "again"},
+        {{"/dev/ttyUSB0", "", false, true, false, "minicom (process 42)"},
+         "/dev/ttyUSB0 is in use by minicom (process 42)"},
+        {{"/dev/ttyUSB0", "", false, true, false, {}}, ""},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(c.failure.Explain(), c.text);
+
+    // The lock file names its holder's process.
+    QTemporaryDir locks;
+    QFile lock(locks.path() + "/LCK..null");
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.write(QByteArray::number(QCoreApplication::applicationPid()) + "\n");
+    lock.close();
+    const auto held = PortOpenFailure::Probe("/dev/null", "", locks.path().toStdString());
+    ASSERT_TRUE(held.heldBy);
+    EXPECT_NE(held.heldBy->find("(process " + std::to_string(QCoreApplication::applicationPid())),
+              std::string::npos);
 }
 
 } // namespace
