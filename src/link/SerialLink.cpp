@@ -264,14 +264,6 @@ void SerialLink::Delay(double seconds)
     Delay(std::chrono::milliseconds(std::lround(seconds * 1000.0)));
 }
 
-bool SerialLink::WaitClearToSend()
-{
-    if (!m_commBusy)
-        return true;
-    DebugLog().Log("Waiting until clear to send");
-    return false;
-}
-
 void SerialLink::WaitForReply(const QByteArray &frame)
 {
     const auto timeout = routerTimeout();

@@ -114,9 +114,6 @@ public:
     // be opened is on the error line then, whatever the time-out.
     bool EnsureOpen(const LineHold &hold);
 
-    // True when the link is clear. A command in progress can only be further down this
-    // thread's stack, so waiting for it would never end: a held link returns false at once.
-    bool WaitClearToSend();
     void Delay(std::chrono::milliseconds duration);
     void Delay(double seconds);
     // Transmits the frame again until a reply arrives, at most kTransmissions times in all.

@@ -1134,20 +1134,15 @@ void frmMainMatrix::onLine(const char *title, std::function<void()> action)
 
 void frmMainMatrix::mnuRS_Click()
 {
-    // The marks follow what the routers acknowledged, not the click.
-    onLine("Sub mnuRS_Click", [this] {
-        m_core.maintenance().SetRs232Mode();
-        syncModeChecks();
-    });
+    // The click toggled the mark; it is put back until the routers acknowledge the mode
+    // (modeChecksChanged).
+    onLine("Sub mnuRS_Click", [this] { m_core.maintenance().SetRs232Mode(); });
     syncModeChecks();
 }
 
 void frmMainMatrix::mnuIR_Click()
 {
-    onLine("Sub mnuIR_Click", [this] {
-        m_core.maintenance().SetIrMode();
-        syncModeChecks();
-    });
+    onLine("Sub mnuIR_Click", [this] { m_core.maintenance().SetIrMode(); });
     syncModeChecks();
 }
 
