@@ -2,7 +2,7 @@
 // took behind MatrixControl; and the CPU the server uses with 32 idle clients against none.
 // Server and clients share one event loop, so the latencies include the clients' own work.
 #include "FakeMatrixControl.h"
-#include "net/OutputLocks.h"
+#include "core/OutputLocks.h"
 #include "net/PanelServer.h"
 
 #include <QCoreApplication>

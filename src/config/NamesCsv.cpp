@@ -216,7 +216,7 @@ NamesCsv::ReadResult NamesCsv::read(std::string_view text)
                               " is named on an earlier line");
             continue;
         }
-        result.rows.push_back({*direction, *number, split.fields[2]});
+        result.rows.push_back({*direction, *number, split.fields[2], static_cast<int>(index + 1)});
     }
     if (!headerSeen)
         result.refused.push_back({1, "bad header: the first line must be " + std::string(kHeader)});

@@ -21,7 +21,13 @@ public:
         Direction direction = Direction::Input;
         int number = 1;
         std::string name;
-        bool operator==(const Row &) const = default;
+        // Where the row was read, counted from 1; 0 for rows not read from a file.
+        int line = 0;
+        // The same name for the same port, wherever the row came from.
+        bool operator==(const Row &other) const
+        {
+            return direction == other.direction && number == other.number && name == other.name;
+        }
     };
 
     struct Refusal {

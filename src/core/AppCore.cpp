@@ -6,6 +6,10 @@
 #include "util/RuntimeError.h"
 #include "util/clsDebug.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
 namespace corvantis {
 
 namespace {
@@ -36,7 +40,11 @@ template <typename Lookup> bool makeUnique(std::string &name, int index, Lookup 
 
 } // namespace
 
-AppCore::AppCore(QObject *parent) : QObject(parent) {}
+AppCore::AppCore(QObject *parent) : QObject(parent)
+{
+    // An import's undo names ports of the routers it changed.
+    connect(this, &AppCore::configurationReplaced, this, [this] { setImportUndo({}); });
+}
 
 AppCore::~AppCore()
 {
@@ -61,6 +69,13 @@ void AppCore::setBulkRouting(bool bulk)
     if (m_bulkRouting == bulk)
         return;
     m_bulkRouting = bulk;
+    if (!bulk && !m_lockedSkipped.isEmpty()) {
+        const QString text = QStringLiteral("Locked outputs skipped: %1")
+                                 .arg(m_lockedSkipped.join(QStringLiteral(", ")));
+        m_link.SetErrMsg(text);
+        DebugLog().Log(text.toStdString(), {});
+        m_lockedSkipped.clear();
+    }
     emit bulkRoutingChanged(bulk);
 }
 
@@ -215,12 +230,57 @@ bool AppCore::RouteCrosspoint(clsRouter *router, int physicalOutput, int physica
     return !m_engine.RouteOnRouter(*router, physicalOutput, physicalInput, level);
 }
 
-bool AppCore::RouteAt(int frameAddress, int physicalOutput, int physicalInput, int level)
+bool AppCore::RouteAt(int frameAddress, int physicalOutput, int physicalInput, int level, int owner)
 {
-    const bool routed =
-        RouteCrosspoint(m_config.routers.at(frameAddress), physicalOutput, physicalInput, level);
+    clsRouter *router = m_config.routers.at(frameAddress);
+    if (router && physicalOutput >= 0 &&
+        refusedByLock(LogicalOutputOf(*router, physicalOutput), owner))
+        return false;
+    const bool routed = RouteCrosspoint(router, physicalOutput, physicalInput, level);
     emit routeStatesChanged();
     return routed;
+}
+
+int AppCore::LogicalOutputOf(const clsRouter &router, int physicalOutput) const
+{
+    const ViewOffsets start{};
+    return Paired() ? m_matrix.cvLgMrxPhyToMat(physicalOutput, 0, router, start).output
+                    : m_matrix.cvPhyOutToMat(physicalOutput, router, start);
+}
+
+QString AppCore::lockedText(int logicalOutput) const
+{
+    return QStringLiteral("Output %1 is locked by %2")
+        .arg(logicalOutput + 1)
+        .arg(OutputLocks::holderName(m_locks.holder(logicalOutput)));
+}
+
+bool AppCore::refusedByLock(int logicalOutput, int owner)
+{
+    if (!m_locks.lockedAgainst(logicalOutput, owner))
+        return false;
+    if (m_bulkRouting) {
+        m_lockedSkipped << QString::number(logicalOutput + 1);
+        return true;
+    }
+    platform().beep();
+    m_link.SetErrMsg(lockedText(logicalOutput));
+    return true;
+}
+
+void AppCore::LockOutput(int logicalOutput)
+{
+    m_actions.Submit(QStringLiteral("Lock output"), ActionQueue::Needs::Nothing,
+                     [this, logicalOutput] {
+                         if (!m_locks.lock(logicalOutput, OutputLocks::kThisComputer))
+                             m_link.SetErrMsg(lockedText(logicalOutput));
+                     });
+}
+
+void AppCore::UnlockOutput(int logicalOutput)
+{
+    m_actions.Submit(QStringLiteral("Unlock output"), ActionQueue::Needs::Nothing,
+                     [this, logicalOutput] { m_locks.forceUnlock(logicalOutput); });
 }
 
 void AppCore::RouteCell(int cell, bool remote)
@@ -309,6 +369,69 @@ void AppCore::ApplySetup(std::function<void(Configuration &)> writer)
                          writer(m_config);
                          emit configurationReplaced();
                      });
+}
+
+void AppCore::ImportNamesAction(const QString &path)
+{
+    m_actions.Submit(
+        QStringLiteral("Sub mnuImportNames_Click"), ActionQueue::Needs::Nothing, [this, path] {
+            QFile file(path);
+            // Far above 256 names; a larger file is no names file and is not read.
+            constexpr qint64 kMaxBytes = 1 << 20;
+            if (!file.open(QIODevice::ReadOnly))
+                throw RuntimeError("Cannot read " + path.toStdString() + ": " +
+                                   file.errorString().toStdString());
+            const QByteArray bytes = file.read(kMaxBytes + 1);
+            if (file.error() != QFileDevice::NoError)
+                throw RuntimeError("Cannot read " + path.toStdString() + ": " +
+                                   file.errorString().toStdString());
+            if (bytes.size() > kMaxBytes)
+                throw RuntimeError("The file is larger than 1 MiB, so it is no names file: " +
+                                   path.toStdString());
+            NameTransfer::ImportResult result =
+                NameTransfer::apply(*this, std::string_view(bytes.constData(), bytes.size()));
+            const std::string summary =
+                NameTransfer::summary(QFileInfo(path).fileName().toStdString(), result);
+            DebugLog().Log(summary, {"Import names"});
+            setImportUndo(std::move(result.replaced));
+            emit namesChanged();
+            platform().messageBox(summary, "Import Names", MessageButtons::Ok,
+                                  MessageIcon::Information);
+        });
+}
+
+void AppCore::ExportNamesAction(const QString &path)
+{
+    m_actions.Submit(QStringLiteral("Sub mnuExportNames_Click"), ActionQueue::Needs::Nothing,
+                     [this, path] {
+                         const std::string text = NamesCsv::write(NameTransfer::rows(*this));
+                         // Written beside the target and renamed over it, so a failure keeps the
+                         // old file.
+                         QSaveFile file(path);
+                         if (!file.open(QIODevice::WriteOnly) ||
+                             file.write(text.data(), qint64(text.size())) != qint64(text.size()) ||
+                             !file.commit())
+                             throw RuntimeError("Cannot write " + path.toStdString() + ": " +
+                                                file.errorString().toStdString());
+                     });
+}
+
+void AppCore::UndoImportAction()
+{
+    m_actions.Submit(QStringLiteral("Sub mnuUndoImport_Click"), ActionQueue::Needs::Nothing,
+                     [this] {
+                         NameTransfer::undo(*this, m_importUndo);
+                         setImportUndo({});
+                         emit namesChanged();
+                     });
+}
+
+void AppCore::setImportUndo(std::vector<NameTransfer::Replaced> replaced)
+{
+    const bool could = CanUndoImport();
+    m_importUndo = std::move(replaced);
+    if (could != CanUndoImport())
+        emit canUndoImportChanged(CanUndoImport());
 }
 
 std::string AppCore::FamilyLabel() const

@@ -3,6 +3,8 @@
 #include "config/ConfigFile.h"
 #include "config/MacroRecording.h"
 #include "core/ActionQueue.h"
+#include "core/NameTransfer.h"
+#include "core/OutputLocks.h"
 #include "link/MaintenanceCommands.h"
 #include "link/RoutingEngine.h"
 #include "link/SerialLink.h"
@@ -10,10 +12,12 @@
 #include "model/LogicalMatrix.h"
 
 #include <QObject>
+#include <QStringList>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace corvantis {
 
@@ -79,6 +83,9 @@ public:
     StatusPoller &poller() { return m_poller; }
     MaintenanceCommands &maintenance() { return m_maintenance; }
     ActionQueue &actions() { return m_actions; }
+    // Shared by the window, its macros and the network panels.
+    OutputLocks &locks() { return m_locks; }
+    const OutputLocks &locks() const { return m_locks; }
 
     // The fields the main window sets as it loads: nothing loaded, all levels, no remote
     // click, no pending status, the polling counters at their start, macros cleared, record
@@ -159,8 +166,16 @@ public:
     void RouteCell(int cell, bool remote = false);
     // The input of a view row to every output, the outputs counted from the start.
     void RouteInputToAll(int viewRow);
-    // One step of a macro or a network request, inside a running action.
-    bool RouteAt(int frameAddress, int physicalOutput, int physicalInput, int level);
+    // One step of a macro or a network request, inside a running action. An output locked
+    // against owner is not routed: a single route says so on the error line, bulk routing
+    // names every skipped output when it ends.
+    bool RouteAt(int frameAddress, int physicalOutput, int physicalInput, int level,
+                 int owner = OutputLocks::kThisComputer);
+    // The logical output (0-based) of a router's physical output.
+    int LogicalOutputOf(const clsRouter &router, int physicalOutput) const;
+    // The window's lock and unlock of a logical output; unlocking releases any holder.
+    void LockOutput(int logicalOutput);
+    void UnlockOutput(int logicalOutput);
     // A name typed into a names panel's box.
     void CommitInputName(int viewRow, std::string name);
     void CommitOutputName(int viewColumn, std::string name);
@@ -173,6 +188,13 @@ public:
     // The setup dialog's OK: the writer puts the accepted settings and routers into the
     // configuration when the action's turn comes.
     void ApplySetup(std::function<void(Configuration &)> writer);
+
+    // Names from and to a spreadsheet file (CSV). An import ends with one summary and can be
+    // undone until the next import or a replaced configuration.
+    void ImportNamesAction(const QString &path);
+    void ExportNamesAction(const QString &path);
+    void UndoImportAction();
+    bool CanUndoImport() const { return !m_importUndo.empty(); }
 
     // The name shown for a view row or column, "-" when no router owns the number.
     std::string InputNameText(int viewRow) const;
@@ -196,9 +218,14 @@ signals:
     void bulkRoutingChanged(bool bulk);
     // The routers were replaced (a loaded file or an accepted setup): the window rebuilds.
     void configurationReplaced();
+    void canUndoImportChanged(bool canUndo);
 
 private:
     void commitName(Side side, PhysicalPort owner, std::string name);
+    // True when the output is locked against owner; says so or keeps it for the bulk summary.
+    bool refusedByLock(int logicalOutput, int owner);
+    QString lockedText(int logicalOutput) const;
+    void setImportUndo(std::vector<NameTransfer::Replaced> replaced);
     PhysicalPort inputNameOwner(int viewRow) const;
     PhysicalPort outputNameOwner(int viewColumn) const;
 
@@ -207,6 +234,10 @@ private:
     MacroRecording m_recording;
     SerialLink m_link{m_config.settings};
     ActionQueue m_actions{m_link};
+    OutputLocks m_locks;
+    // Outputs a running bulk route skipped because they were locked, 1-based.
+    QStringList m_lockedSkipped;
+    std::vector<NameTransfer::Replaced> m_importUndo;
     RoutingEngine m_engine{m_config, m_matrix, m_recording, m_link};
     StatusPoller m_poller{m_config.settings, m_link, m_engine, m_recording};
     MaintenanceCommands m_maintenance{m_config.settings, m_link};

@@ -32,7 +32,7 @@ void resizeNames(std::vector<std::string> &names, int highestIndex, std::string 
 
 bool refuseName(std::string_view name, const char *message)
 {
-    if (name.find(';') == std::string_view::npos)
+    if (clsRouter::NameRefusal(name).empty())
         return false;
     platform().messageBox(message, "Data Error", MessageButtons::Ok, MessageIcon::Information);
     return true;
@@ -160,6 +160,12 @@ void clsRouter::SetRouterOutName(int index, std::string_view name)
         return;
     if (!refuseName(name, "Invalid Output name: cannot have semicolons (;)"))
         m_outNames[static_cast<std::size_t>(index)] = name;
+}
+
+std::string clsRouter::NameRefusal(std::string_view name)
+{
+    return name.find(';') == std::string_view::npos ? std::string()
+                                                    : "\";\" is not allowed in a name";
 }
 
 std::string clsRouter::DefaultInName(int index)

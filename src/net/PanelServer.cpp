@@ -1,6 +1,6 @@
 #include "net/PanelServer.h"
 
-#include "net/OutputLocks.h"
+#include "core/OutputLocks.h"
 #include "net/PanelBlock.h"
 #include "net/PanelSession.h"
 #include "net/PanelText.h"

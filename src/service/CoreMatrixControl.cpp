@@ -2,7 +2,7 @@
 
 #include "config/RouterCatalog.h"
 #include "core/AppCore.h"
-#include "net/OutputLocks.h"
+#include "model/clsRouter.h"
 
 namespace corvantis {
 
@@ -15,8 +15,8 @@ AppCore::Side coreSide(MatrixControl::Side side)
 
 } // namespace
 
-CoreMatrixControl::CoreMatrixControl(AppCore &core, OutputLocks &locks, QObject *parent)
-    : MatrixControl(parent), m_core(core), m_locks(locks)
+CoreMatrixControl::CoreMatrixControl(AppCore &core, QObject *parent)
+    : MatrixControl(parent), m_core(core)
 {
     connect(&m_core, &AppCore::routeStatesChanged, this, [this] { announceRoutingChanges(); });
     connect(&m_core.engine(), &RoutingEngine::statusApplied, this,
@@ -87,9 +87,7 @@ bool CoreMatrixControl::canRoute(int output, int input) const
 
 QString CoreMatrixControl::labelRefusal(const QString &text) const
 {
-    // A ";" would end the name's field in the configuration file.
-    return text.contains(QLatin1Char(';')) ? QStringLiteral("\";\" is not allowed in a name")
-                                           : QString();
+    return QString::fromStdString(clsRouter::NameRefusal(text.toStdString()));
 }
 
 void CoreMatrixControl::requestRoute(const QList<Route> &routes, int clientId)
@@ -98,12 +96,10 @@ void CoreMatrixControl::requestRoute(const QList<Route> &routes, int clientId)
         QList<int> requested;
         for (const Route &route : routes) {
             requested << route.first;
-            // The window may have locked the output since the request was accepted.
-            if (m_locks.lockedAgainst(route.first, clientId))
-                continue;
+            // The core refuses an output the window locked since the request was accepted.
             const PhysicalCrosspoint c = m_core.LogicalCrosspoint(route.first, route.second);
             m_core.RouteAt(c.router ? c.router->FrameAddress() : -1, c.output, c.input,
-                           AppCore::kAllLevels);
+                           AppCore::kAllLevels, clientId);
         }
         // Every requested output is told again, so a route the routers refused shows as the
         // routing that holds.

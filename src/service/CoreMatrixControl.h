@@ -7,7 +7,6 @@
 namespace corvantis {
 
 class AppCore;
-class OutputLocks;
 
 // The panel server's view of the application core: the logical matrix as the names panels and
 // the grid show it, and its requests as actions on the core's one path.
@@ -15,7 +14,7 @@ class CoreMatrixControl : public MatrixControl {
     Q_OBJECT
 
 public:
-    CoreMatrixControl(AppCore &core, OutputLocks &locks, QObject *parent = nullptr);
+    explicit CoreMatrixControl(AppCore &core, QObject *parent = nullptr);
 
     DeviceFacts deviceFacts() const override;
     QString label(Side side, int index) const override;
@@ -38,7 +37,6 @@ private:
     void announceLabelChanges();
 
     AppCore &m_core;
-    OutputLocks &m_locks;
     QVector<int> m_announcedRouting;
     QVector<QString> m_announcedInputs;
     QVector<QString> m_announcedOutputs;

@@ -9,7 +9,7 @@
 namespace corvantis {
 
 HeadlessService::HeadlessService(AppCore &core, QObject *parent)
-    : QObject(parent), m_core(core), m_control(core, m_locks), m_server(m_control, m_locks)
+    : QObject(parent), m_core(core), m_control(core), m_server(m_control, core.locks())
 {
     // A name a panel changed must survive a power cut, not only a clean stop.
     connect(&m_control, &CoreMatrixControl::namesStored, this, &HeadlessService::saveNames);

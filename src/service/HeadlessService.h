@@ -1,6 +1,5 @@
 #pragma once
 
-#include "net/OutputLocks.h"
 #include "net/PanelServer.h"
 #include "service/CoreMatrixControl.h"
 
@@ -34,7 +33,6 @@ private:
     void saveNames();
 
     AppCore &m_core;
-    OutputLocks m_locks;
     CoreMatrixControl m_control;
     PanelServer m_server;
 };

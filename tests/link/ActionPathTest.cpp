@@ -204,3 +204,32 @@ TEST(ActionPathTest, WaitingActionsAreDroppedWithOneMessageWhenTheLineIsGone)
 }
 
 } // namespace
+
+// A locked output is never routed by anyone but its holder: a click says who holds it, a
+// route to every output skips it and names it at the end, the holder itself gets through.
+TEST(ActionPathTest, LockedOutputsAreRefusedOrSkippedAndSaidSo)
+{
+    ActionPathRig rig;
+    ASSERT_TRUE(rig.opened);
+    constexpr int kPanel = 2;
+    rig.core.locks().lock(3, kPanel);
+    rig.core.locks().lock(5, kPanel);
+
+    rig.core.RouteCell(3 * 16 + 3); // input 3 to output 3
+    rig.core.RouteInputToAll(7);
+    rig.core.RunOnLine("Network route", [&rig] {
+        EXPECT_TRUE(rig.core.RouteAt(0, 5, 1, AppCore::kAllLevels, kPanel));
+    });
+    ASSERT_TRUE(waitFor([&rig] { return rig.core.actions().Idle() && !rig.core.link().CommBusy(); }));
+
+    QList<QByteArray> expected;
+    for (int o = 0; o < kOutputs; ++o)
+        if (o != 3 && o != 5)
+            expected << ActionPathRig::route(o, 7);
+    expected << ActionPathRig::route(5, 1);
+    EXPECT_EQ(rig.distinctFrames(), expected);
+    EXPECT_TRUE(rig.errorLines.contains("Output 4 is locked by network panel 2"));
+    EXPECT_TRUE(rig.errorLines.contains("Locked outputs skipped: 4, 6"));
+    EXPECT_EQ(rig.platform.beeps, 1);
+    EXPECT_EQ(rig.core.config().routers.at(0)->RouteState(3)->Video(), -1);
+}

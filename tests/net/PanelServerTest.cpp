@@ -2,7 +2,7 @@
 
 #include "FakeMatrixControl.h"
 #include "PanelClient.h"
-#include "net/OutputLocks.h"
+#include "core/OutputLocks.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "net/OutputLocks.h"
+#include "core/OutputLocks.h"
 
 namespace corvantis {
 
@@ -19,6 +19,12 @@ OutputLocks::OutputLocks(QObject *parent) : QObject(parent)
 int OutputLocks::holder(int output) const
 {
     return inRange(output) ? m_holders[static_cast<std::size_t>(output)] : kNobody;
+}
+
+QString OutputLocks::holderName(int owner)
+{
+    return owner == kThisComputer ? QStringLiteral("this computer")
+                                  : QStringLiteral("network panel %1").arg(owner);
 }
 
 bool OutputLocks::lockedAgainst(int output, int owner) const

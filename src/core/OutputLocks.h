@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QString>
 #include <array>
 
 namespace corvantis {
@@ -21,6 +22,8 @@ public:
 
     // kNobody for a free output and for a number outside 0 to 127.
     int holder(int output) const;
+    // The holder as the window names it: "this computer" or "network panel n".
+    static QString holderName(int owner);
     // True when someone other than owner holds the output.
     bool lockedAgainst(int output, int owner) const;
 
