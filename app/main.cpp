@@ -1,6 +1,7 @@
 #include "core/AppCore.h"
 #include "link/PortAddress.h"
 #include "service/HeadlessService.h"
+#include "service/PanelListening.h"
 #include "sim/SignalWatcher.h"
 #include "ui/QtPlatform.h"
 #include "ui/Theme.h"
@@ -17,32 +18,14 @@ using namespace corvantis;
 
 namespace {
 
-constexpr quint16 kDefaultPanelPort = 9990;
-
 struct Options {
     QString port;
     QString config;
+    QString listen;
     QString listenHost;
     quint16 listenPort = 0;
     bool headless = false;
 };
-
-// HOST:PORT or [IPv6]:PORT; false when the text is neither.
-bool parseListen(const QString &text, QString &host, quint16 &port)
-{
-    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
-    if (colon <= 0)
-        return false;
-    host = text.left(colon);
-    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
-        host = host.mid(1, host.size() - 2);
-    bool ok = false;
-    const uint value = text.mid(colon + 1).toUInt(&ok);
-    if (!ok || value > 65535)
-        return false;
-    port = static_cast<quint16>(value);
-    return !host.isEmpty();
-}
 
 // Exits with 2 and a message for options that cannot work.
 std::optional<Options> parseOptions(const QCoreApplication &app)
@@ -88,9 +71,11 @@ std::optional<Options> parseOptions(const QCoreApplication &app)
     const QString listen =
         parser.isSet(listenOption)
             ? parser.value(listenOption)
-            : (options.headless ? QStringLiteral("127.0.0.1:%1").arg(kDefaultPanelPort)
+            : (options.headless ? QStringLiteral("127.0.0.1:%1").arg(PanelServer::kDefaultPort)
                                 : QString());
-    if (!listen.isEmpty() && !parseListen(listen, options.listenHost, options.listenPort)) {
+    options.listen = listen;
+    if (!listen.isEmpty() &&
+        !PanelListening::parseAddress(listen, options.listenHost, options.listenPort)) {
         std::fprintf(stderr, "--listen: \"%s\" is not HOST:PORT\n", qPrintable(listen));
         return std::nullopt;
     }
@@ -104,6 +89,8 @@ std::optional<Options> parseOptions(const QCoreApplication &app)
 void setVersion()
 {
     QCoreApplication::setApplicationName(QString::fromLatin1(kProgramTitle));
+    // The user's settings file: ~/.config/Corvantis/Corvantis.conf.
+    QCoreApplication::setOrganizationName(QString::fromLatin1(kProgramTitle));
     QCoreApplication::setApplicationVersion(
         QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision));
 }
@@ -150,10 +137,21 @@ int runWindow(int argc, char *argv[])
             window.Form_Load();
         else
             window.LoadAtStart(options->config.toStdString());
-        // Panels are served from the window only when asked for.
+        // Panels are served from the window only when asked for: --listen for this run, or
+        // the operator's choice in the window.
         HeadlessService panels(core);
-        if (options->listenPort != 0 && !panels.listen(options->listenHost, options->listenPort))
-            return 1;
+        PanelListening listening(panels.server());
+        if (!options->listen.isEmpty()) {
+            if (const QString why = listening.apply({true, options->listen}, false);
+                !why.isEmpty()) {
+                std::fprintf(stderr, "%s\n", qPrintable(why));
+                return 1;
+            }
+        } else if (const auto choice = PanelListening::stored(); choice.enabled) {
+            if (const QString why = listening.apply(choice, false); !why.isEmpty())
+                platform().messageBox(why.toStdString(), "Control Panels", MessageButtons::Ok,
+                                      MessageIcon::Information);
+        }
         window.show();
         status = QApplication::exec();
     }

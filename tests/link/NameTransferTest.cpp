@@ -163,7 +163,10 @@ TEST(NameTransferTest, AFileThatIsNoNamesFileChangesNothing)
         const char *says;
     };
     const Case cases[] = {
-        {"latin1.csv", "direction,number,name\ninput,1,K\xfc" "che\n", "Line 2: invalid UTF-8"},
+        {"latin1.csv",
+         "direction,number,name\ninput,1,K\xfc"
+         "che\n",
+         "Line 2: invalid UTF-8"},
         {"notes.txt", "Shopping list\nmilk\n", "Line 1: bad header"},
         {"binary.csv", QByteArray("\x00\x01\x02\xff\xfe", 5), "Line 1:"},
         {"missing.csv", {}, "Error: Cannot read"},
