@@ -4,9 +4,9 @@
 #include "config/MacroStore.h"
 #include "util/GeneralFunctions.h"
 #include "util/Platform.h"
+#include "util/ReportFailure.h"
 #include "util/RuntimeError.h"
 #include "util/Version.h"
-#include "util/clsDebug.h"
 
 #include <algorithm>
 #include <exception>
@@ -124,7 +124,7 @@ void MacroBankLogic::RecordButtonClicked()
             break;
         }
     } catch (const std::exception &error) {
-        report(kRecordLabel, error.what());
+        ReportFailure(kRecordLabel, error.what());
     }
 }
 
@@ -133,7 +133,7 @@ MacroBankLogic::Click MacroBankLogic::MacroButtonClicked(int button, bool config
     try {
         return clicked(button, configFromFile);
     } catch (const std::exception &error) {
-        report(kMacroLabel, error.what());
+        ReportFailure(kMacroLabel, error.what());
         return {Outcome::Refused, -1};
     }
 }
@@ -216,13 +216,6 @@ std::string MacroBankLogic::askName(const char *prompt, const char *title,
     // Blanks around a name do not survive the file, and two names differing only in them
     // would read back as one.
     return Trim(platform().inputBox(prompt, title, proposal).value_or(std::string()));
-}
-
-void MacroBankLogic::report(const char *label, const std::string &description)
-{
-    const auto message = "Error: " + description;
-    platform().messageBox(message, label, MessageButtons::Ok, MessageIcon::Information);
-    DebugLog().Log(message, {label});
 }
 
 } // namespace corvantis

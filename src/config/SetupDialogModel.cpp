@@ -6,6 +6,7 @@
 #include "util/GeneralFunctions.h"
 #include "util/Numbers.h"
 #include "util/Platform.h"
+#include "util/ReportFailure.h"
 #include "util/RuntimeError.h"
 #include "util/Version.h"
 
@@ -24,8 +25,7 @@ template <typename Step> void reportingFailure(const char *label, Step &&step)
     try {
         step();
     } catch (const RuntimeError &error) {
-        platform().messageBox("Error: " + error.description(), label, MessageButtons::Ok,
-                              MessageIcon::None);
+        ShowFailure(label, error.description());
     }
 }
 

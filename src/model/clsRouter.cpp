@@ -3,6 +3,7 @@
 #include "util/GeneralFunctions.h"
 #include "util/Numbers.h"
 #include "util/Platform.h"
+#include "util/ReportFailure.h"
 #include "util/RuntimeError.h"
 #include "util/clsDebug.h"
 
@@ -252,10 +253,7 @@ void clsRouter::SetStringVal(std::string_view text)
             step();
         } catch (const RuntimeError &error) {
             m_wasError = true;
-            const auto message = "Error: " + error.description();
-            platform().messageBox(message, "Function StringVal", MessageButtons::Ok,
-                                  MessageIcon::Information);
-            DebugLog().Log(message, {"Function StringVal"});
+            ReportFailure("Function StringVal", error.description());
         }
     };
     using Setter = void (clsRouter::*)(int);
