@@ -235,16 +235,11 @@ void keepOriginal(std::optional<KeptOriginal> &kept, const fs::path &target)
     kept.reset();
 }
 
-std::string twoDigits(int value)
-{
-    return (value < 10 ? "0" : "") + std::to_string(value);
-}
-
 // Major, full stop, minor and revision with two digits each: 1.2.0 is "1.0200".
 std::string versionText()
 {
-    return std::to_string(kVersionMajor) + "." + twoDigits(kVersionMinor) +
-           twoDigits(kVersionRevision);
+    return std::to_string(kVersionMajor) + "." + AtLeastTwoDigits(kVersionMinor) +
+           AtLeastTwoDigits(kVersionRevision);
 }
 
 int comPortNumber(const std::string &portName)

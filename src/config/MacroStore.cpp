@@ -129,8 +129,8 @@ std::string MacroStore::SaveMacros() const
         const auto &macro = m_macros[static_cast<std::size_t>(n)];
         if (!macro)
             continue;
-        text += n < 10 ? "  Macro 0" : "  Macro ";
-        text += std::to_string(n);
+        text += "  Macro ";
+        text += AtLeastTwoDigits(n);
         text += ": ";
         text += m_names[static_cast<std::size_t>(n)];
         text += "; ";

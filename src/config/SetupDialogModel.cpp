@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <memory>
 
 namespace corvantis {
@@ -39,13 +38,6 @@ std::unique_ptr<clsRouter> newRouter(int slot)
     auto router = std::make_unique<clsRouter>();
     router->SetFrameAddress(slot);
     return router;
-}
-
-std::string twoDigits(int value)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "%02d", value);
-    return text;
 }
 
 } // namespace
@@ -109,7 +101,7 @@ SetupDialogModel::Row SetupDialogModel::RowAt(int row) const
     if (!router)
         return view;
     view.present = true;
-    view.frameAddress = twoDigits(m_topRow + row);
+    view.frameAddress = AtLeastTwoDigits(m_topRow + row);
     view.model = router->RouterType();
     view.audioBreakaway = router->AudioBreakaway;
     view.inputs = std::to_string(router->InputCount() + 1);

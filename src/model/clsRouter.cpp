@@ -15,12 +15,7 @@ namespace {
 
 std::string numberedName(std::string_view prefix, int index)
 {
-    const int number = index + 1;
-    std::string name(prefix);
-    if (number >= 0 && number < 10)
-        name += '0';
-    name += std::to_string(number);
-    return name;
+    return std::string(prefix) + AtLeastTwoDigits(index + 1);
 }
 
 void resizeNames(std::vector<std::string> &names, int highestIndex, std::string (*defaultName)(int))
