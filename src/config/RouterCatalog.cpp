@@ -80,7 +80,6 @@ void RouterCatalog::ApplyModel(clsRouter &router, int typeCode, ModelApplyHost &
             return;
         stop = true;
         host.beep();
-        host.selectModel(router.RouterType());
     });
     if (stop)
         return;
