@@ -2,6 +2,7 @@
 
 #include "config/MacroRecording.h"
 #include "config/MacroStore.h"
+#include "model/NameRule.h"
 #include "util/GeneralFunctions.h"
 #include "util/Platform.h"
 #include "util/ReportFailure.h"
@@ -195,7 +196,7 @@ std::optional<std::string> MacroBankLogic::NameRefusal(const MacroStore &store, 
     const auto trimmed = Trim(name);
     if (trimmed == MacroStore::kUnassigned)
         return kNotDescriptive;
-    if (trimmed.find(';') != std::string::npos)
+    if (!IsAcceptableName(trimmed))
         return kNoSemicolons;
     // A line break would end the macro's line in the file and make the rest another line.
     if (std::any_of(trimmed.begin(), trimmed.end(), [](char c) {

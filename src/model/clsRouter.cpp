@@ -1,5 +1,6 @@
 #include "model/clsRouter.h"
 
+#include "model/NameRule.h"
 #include "util/GeneralFunctions.h"
 #include "util/Numbers.h"
 #include "util/Platform.h"
@@ -28,7 +29,7 @@ void resizeNames(std::vector<std::string> &names, int highestIndex, std::string 
 
 bool refuseName(std::string_view name, const char *message)
 {
-    if (name.find(';') == std::string_view::npos)
+    if (IsAcceptableName(name))
         return false;
     platform().messageBox(message, "Data Error", MessageButtons::Ok, MessageIcon::Information);
     return true;

@@ -2,6 +2,7 @@
 
 #include "config/RouterCatalog.h"
 #include "core/AppCore.h"
+#include "model/NameRule.h"
 #include "net/OutputLocks.h"
 
 namespace corvantis {
@@ -87,9 +88,8 @@ bool CoreMatrixControl::canRoute(int output, int input) const
 
 QString CoreMatrixControl::labelRefusal(const QString &text) const
 {
-    // A ";" would end the name's field in the configuration file.
-    return text.contains(QLatin1Char(';')) ? QStringLiteral("\";\" is not allowed in a name")
-                                           : QString();
+    return IsAcceptableName(text.toStdString()) ? QString()
+                                                : QStringLiteral("\";\" is not allowed in a name");
 }
 
 void CoreMatrixControl::requestRoute(const QList<Route> &routes, int clientId)

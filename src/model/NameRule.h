@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string_view>
+
+namespace corvantis {
+
+// Port and macro names are fields of ";"-separated lines in the configuration file: a name
+// holding a ";" would come back as two fields. Every way of naming something asks this rule;
+// each says the refusal in its own words.
+constexpr bool IsAcceptableName(std::string_view name)
+{
+    return name.find(';') == std::string_view::npos;
+}
+
+} // namespace corvantis
