@@ -4,6 +4,7 @@
 #include "util/Numbers.h"
 #include "util/Platform.h"
 #include "util/ReportBudget.h"
+#include "util/ReportFailure.h"
 #include "util/RuntimeError.h"
 #include "util/TextCodec.h"
 #include "util/Version.h"
@@ -57,27 +58,13 @@ enum Section {
     kCommTypeKey = 16,
 };
 
-void reportLoadFailure(int section, const std::string &description)
-{
-    const auto message = "Error (section " + std::to_string(section) + "): " + description;
-    platform().messageBox(message, kLoadLabel, MessageButtons::Ok, MessageIcon::Information);
-    DebugLog().Log(message, {kLoadLabel});
-}
-
-void reportSaveFailure(const std::string &description)
-{
-    const auto message = "Error: " + description;
-    platform().messageBox(message, kSaveLabel, MessageButtons::Ok, MessageIcon::Information);
-    DebugLog().Log(message, {kSaveLabel});
-}
-
 // A failure inside one step is reported with its section and the load goes on.
 template <typename Action> void guarded(int section, Action &&action)
 {
     try {
         action();
     } catch (const std::exception &error) {
-        reportLoadFailure(section, error.what());
+        ReportFailure(kLoadLabel, section, error.what());
     }
 }
 
@@ -248,16 +235,11 @@ void keepOriginal(std::optional<KeptOriginal> &kept, const fs::path &target)
     kept.reset();
 }
 
-std::string twoDigits(int value)
-{
-    return (value < 10 ? "0" : "") + std::to_string(value);
-}
-
 // Major, full stop, minor and revision with two digits each: 1.2.0 is "1.0200".
 std::string versionText()
 {
-    return std::to_string(kVersionMajor) + "." + twoDigits(kVersionMinor) +
-           twoDigits(kVersionRevision);
+    return std::to_string(kVersionMajor) + "." + AtLeastTwoDigits(kVersionMinor) +
+           AtLeastTwoDigits(kVersionRevision);
 }
 
 int comPortNumber(const std::string &portName)
@@ -344,7 +326,7 @@ void ConfigLoad(std::string &path, bool showDialog, Configuration &config)
     try {
         lines = SplitLines(DecodeFileText(readConfigFile(path)));
     } catch (const std::exception &error) {
-        reportLoadFailure(kOpening, error.what());
+        ReportFailure(kLoadLabel, kOpening, error.what());
         return;
     }
     if (lines.empty() || lines.front() != kConfigHeader) {
@@ -476,7 +458,7 @@ void ConfigSave(std::string &path, bool quiet, Configuration &config)
             settings.ConfigFilePath = path;
         }
     } catch (const std::exception &error) {
-        reportSaveFailure(error.what());
+        ReportFailure(kSaveLabel, error.what());
     }
     DebugLog().IndentDec();
 }

@@ -2,11 +2,12 @@
 
 #include "config/MacroRecording.h"
 #include "config/MacroStore.h"
+#include "model/NameRule.h"
 #include "util/GeneralFunctions.h"
 #include "util/Platform.h"
+#include "util/ReportFailure.h"
 #include "util/RuntimeError.h"
 #include "util/Version.h"
-#include "util/clsDebug.h"
 
 #include <algorithm>
 #include <exception>
@@ -124,7 +125,7 @@ void MacroBankLogic::RecordButtonClicked()
             break;
         }
     } catch (const std::exception &error) {
-        report(kRecordLabel, error.what());
+        ReportFailure(kRecordLabel, error.what());
     }
 }
 
@@ -133,7 +134,7 @@ MacroBankLogic::Click MacroBankLogic::MacroButtonClicked(int button, bool config
     try {
         return clicked(button, configFromFile);
     } catch (const std::exception &error) {
-        report(kMacroLabel, error.what());
+        ReportFailure(kMacroLabel, error.what());
         return {Outcome::Refused, -1};
     }
 }
@@ -195,7 +196,7 @@ std::optional<std::string> MacroBankLogic::NameRefusal(const MacroStore &store, 
     const auto trimmed = Trim(name);
     if (trimmed == MacroStore::kUnassigned)
         return kNotDescriptive;
-    if (trimmed.find(';') != std::string::npos)
+    if (!IsAcceptableName(trimmed))
         return kNoSemicolons;
     // A line break would end the macro's line in the file and make the rest another line.
     if (std::any_of(trimmed.begin(), trimmed.end(), [](char c) {
@@ -216,13 +217,6 @@ std::string MacroBankLogic::askName(const char *prompt, const char *title,
     // Blanks around a name do not survive the file, and two names differing only in them
     // would read back as one.
     return Trim(platform().inputBox(prompt, title, proposal).value_or(std::string()));
-}
-
-void MacroBankLogic::report(const char *label, const std::string &description)
-{
-    const auto message = "Error: " + description;
-    platform().messageBox(message, label, MessageButtons::Ok, MessageIcon::Information);
-    DebugLog().Log(message, {label});
 }
 
 } // namespace corvantis

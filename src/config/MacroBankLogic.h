@@ -74,7 +74,6 @@ private:
     Click rename(int button, int number);
     // The answer of a name box with its blanks trimmed; empty when cancelled.
     static std::string askName(const char *prompt, const char *title, const std::string &proposal);
-    static void report(const char *label, const std::string &description);
 
     MacroStore &m_store;
     MacroRecording &m_recording;

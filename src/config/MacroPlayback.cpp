@@ -1,8 +1,7 @@
 #include "config/MacroPlayback.h"
 
 #include "config/MacroStore.h"
-#include "util/Platform.h"
-#include "util/clsDebug.h"
+#include "util/ReportFailure.h"
 
 #include <cstdint>
 #include <exception>
@@ -15,13 +14,6 @@ namespace {
 
 constexpr const char *kLabel = "Function btnMacro_Click";
 constexpr int kNoInputByte = 255;
-
-void report(const std::exception &error)
-{
-    const auto message = std::string("Error: ") + error.what();
-    platform().messageBox(message, kLabel, MessageButtons::Ok, MessageIcon::Information);
-    DebugLog().Log(message, {kLabel});
-}
 
 } // namespace
 
@@ -41,16 +33,16 @@ void MacroPlayback::PlayMacro(const MacroStore &store, int number)
                 RouteStep(MacroStep::Frame(step), MacroStep::Output(step),
                           input == kNoInputByte ? -1 : input, MacroStep::Level(step));
             } catch (const std::exception &error) {
-                report(error);
+                ReportFailure(kLabel, error.what());
             }
         }
     } catch (const std::exception &error) {
-        report(error);
+        ReportFailure(kLabel, error.what());
     }
     try {
         EnableButtons(true);
     } catch (const std::exception &error) {
-        report(error);
+        ReportFailure(kLabel, error.what());
     }
     setBulkRouting(false);
 }

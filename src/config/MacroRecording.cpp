@@ -1,9 +1,8 @@
 #include "config/MacroRecording.h"
 
 #include "config/MacroStore.h"
-#include "util/Platform.h"
+#include "util/ReportFailure.h"
 #include "util/RuntimeError.h"
-#include "util/clsDebug.h"
 
 #include <algorithm>
 
@@ -29,9 +28,7 @@ void MacroRecording::RecordRoute(int frameAddress, int output, int input, int le
         step = MacroStep::Pack(toByte(frameAddress), toByte(output),
                                toByte(input < 0 ? 255 : input), toByte(level));
     } catch (const RuntimeError &error) {
-        const auto message = "Error: " + error.description();
-        platform().messageBox(message, kRecordLabel, MessageButtons::Ok, MessageIcon::Information);
-        DebugLog().Log(message, {kRecordLabel});
+        ReportFailure(kRecordLabel, error.description());
         return;
     }
     auto key = std::to_string(MacroStep::Frame(step)) + ':' +

@@ -2,9 +2,8 @@
 
 #include "util/GeneralFunctions.h"
 #include "util/Numbers.h"
-#include "util/Platform.h"
+#include "util/ReportFailure.h"
 #include "util/RuntimeError.h"
-#include "util/clsDebug.h"
 
 namespace corvantis {
 
@@ -35,13 +34,6 @@ std::string_view lastTwoCharacters(std::string_view text)
     return text.substr(start);
 }
 
-void reportLoadFailure(const RuntimeError &error)
-{
-    const auto message = "Error: " + error.description();
-    platform().messageBox(message, kLoadLabel, MessageButtons::Ok, MessageIcon::Information);
-    DebugLog().Log(message, {kLoadLabel});
-}
-
 // One "{frame, output} = {input, level}" token; nullopt when the step is to be skipped.
 std::optional<std::uint32_t> parseStep(std::string_view token)
 {
@@ -68,7 +60,7 @@ std::optional<std::uint32_t> parseStep(std::string_view token)
                                static_cast<std::uint8_t>(input), static_cast<std::uint8_t>(level));
     } catch (const RuntimeError &error) {
         // Keeping the field's earlier value would route a port nobody recorded; the step goes.
-        reportLoadFailure(error);
+        ReportFailure(kLoadLabel, error.description());
         return std::nullopt;
     }
 }
@@ -137,8 +129,8 @@ std::string MacroStore::SaveMacros() const
         const auto &macro = m_macros[static_cast<std::size_t>(n)];
         if (!macro)
             continue;
-        text += n < 10 ? "  Macro 0" : "  Macro ";
-        text += std::to_string(n);
+        text += "  Macro ";
+        text += AtLeastTwoDigits(n);
         text += ": ";
         text += m_names[static_cast<std::size_t>(n)];
         text += "; ";

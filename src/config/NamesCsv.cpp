@@ -1,9 +1,9 @@
 #include "config/NamesCsv.h"
 
+#include "util/GeneralFunctions.h"
 #include "util/TextCodec.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <optional>
 #include <set>
@@ -18,22 +18,6 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 std::string_view directionText(NamesCsv::Direction direction)
 {
     return direction == NamesCsv::Direction::Input ? "input" : "output";
-}
-
-std::string lowered(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
 struct SplitLine {
@@ -91,7 +75,7 @@ SplitLine splitFields(std::string_view line)
 
 std::optional<NamesCsv::Direction> parseDirection(std::string_view text)
 {
-    const std::string word = lowered(trimmed(text));
+    const std::string word = ToLowerAscii(Trim(text));
     if (word == "input")
         return NamesCsv::Direction::Input;
     if (word == "output")
@@ -101,7 +85,8 @@ std::optional<NamesCsv::Direction> parseDirection(std::string_view text)
 
 std::optional<int> parseNumber(std::string_view text)
 {
-    text = trimmed(text);
+    const std::string digits = Trim(text);
+    text = digits;
     int number = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
     if (text.empty() || error != std::errc{} || end != text.data() + text.size() || number < 1 ||
@@ -178,7 +163,7 @@ NamesCsv::ReadResult NamesCsv::read(std::string_view text)
             headerSeen = true;
             std::string header;
             for (const auto &field : split.fields)
-                header += (header.empty() ? "" : ",") + lowered(trimmed(field));
+                header += (header.empty() ? "" : ",") + ToLowerAscii(Trim(field));
             if (!split.error.empty() || split.fields.size() != 3 || header != kHeader) {
                 // Without the header the columns are unknown: nothing below is trusted.
                 refuse(index, "bad header: the first line must be " + std::string(kHeader));
@@ -192,7 +177,7 @@ NamesCsv::ReadResult NamesCsv::read(std::string_view text)
         }
         // A spreadsheet's empty rows come out as bare commas.
         if (std::all_of(split.fields.begin(), split.fields.end(),
-                        [](const std::string &field) { return trimmed(field).empty(); }))
+                        [](const std::string &field) { return Trim(field).empty(); }))
             continue;
         if (split.fields.size() != 3) {
             refuse(index, "wrong field count: " + std::to_string(split.fields.size()) +

@@ -1,7 +1,7 @@
 #include "config/RouterCatalog.h"
 
 #include "model/clsRouter.h"
-#include "util/Platform.h"
+#include "util/ReportFailure.h"
 #include "util/RuntimeError.h"
 
 #include <string>
@@ -42,8 +42,7 @@ template <typename Step> void reportingFailure(Step &&step)
     try {
         step();
     } catch (const RuntimeError &error) {
-        platform().messageBox("Error: " + error.description(), "Function cboRouter_Click",
-                              MessageButtons::Ok, MessageIcon::None);
+        ShowFailure("Function cboRouter_Click", error.description());
     }
 }
 
@@ -81,7 +80,6 @@ void RouterCatalog::ApplyModel(clsRouter &router, int typeCode, ModelApplyHost &
             return;
         stop = true;
         host.beep();
-        host.selectModel(router.RouterType());
     });
     if (stop)
         return;

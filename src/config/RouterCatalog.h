@@ -39,9 +39,9 @@ struct RouterModel {
 class ModelApplyHost {
 public:
     virtual ~ModelApplyHost() = default;
-    // Selected item of the row's model list, -1 when none.
+    // Selected item of the row's model list, -1 when none. Applying nothing leaves the router
+    // as it was; the dialog shows its model again when it next presents the row.
     virtual int selectedModel() const = 0;
-    virtual void selectModel(int typeCode) = 0;
     virtual void selectCommType(int commType) = 0;
     virtual void showFamilyLabel(std::string_view label) = 0;
     virtual bool advancedMode() const = 0;

@@ -6,12 +6,12 @@
 #include "util/GeneralFunctions.h"
 #include "util/Numbers.h"
 #include "util/Platform.h"
+#include "util/ReportFailure.h"
 #include "util/RuntimeError.h"
 #include "util/Version.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <memory>
 
 namespace corvantis {
@@ -24,8 +24,7 @@ template <typename Step> void reportingFailure(const char *label, Step &&step)
     try {
         step();
     } catch (const RuntimeError &error) {
-        platform().messageBox("Error: " + error.description(), label, MessageButtons::Ok,
-                              MessageIcon::None);
+        ShowFailure(label, error.description());
     }
 }
 
@@ -39,13 +38,6 @@ std::unique_ptr<clsRouter> newRouter(int slot)
     auto router = std::make_unique<clsRouter>();
     router->SetFrameAddress(slot);
     return router;
-}
-
-std::string twoDigits(int value)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "%02d", value);
-    return text;
 }
 
 } // namespace
@@ -109,7 +101,7 @@ SetupDialogModel::Row SetupDialogModel::RowAt(int row) const
     if (!router)
         return view;
     view.present = true;
-    view.frameAddress = twoDigits(m_topRow + row);
+    view.frameAddress = AtLeastTwoDigits(m_topRow + row);
     view.model = router->RouterType();
     view.audioBreakaway = router->AudioBreakaway;
     view.inputs = std::to_string(router->InputCount() + 1);

@@ -137,7 +137,6 @@ public:
 private:
     // ModelApplyHost: the catalog's apply steps act on this dialog.
     int selectedModel() const override { return m_chosenModel; }
-    void selectModel(int) override {}
     void selectCommType(int commType) override { SetCommType(commType); }
     void showFamilyLabel(std::string_view label) override;
     bool advancedMode() const override { return m_advancedMode; }

@@ -1,7 +1,7 @@
 #include "core/ActionQueue.h"
 
 #include "link/SerialLink.h"
-#include "util/Platform.h"
+#include "util/ReportFailure.h"
 #include "util/clsDebug.h"
 
 #include <QTimer>
@@ -51,10 +51,7 @@ void ActionQueue::run(const QString &label, const Action &action)
         action();
     } catch (const std::exception &error) {
         // An unexpected failure is reported under the action's name; the queue goes on.
-        const std::string text = std::string("Error: ") + error.what();
-        platform().messageBox(text, label.toStdString(), MessageButtons::Ok,
-                              MessageIcon::Information);
-        DebugLog().Log(text, {label.toStdString()});
+        ReportFailure(label.toStdString(), error.what());
     }
     m_running = false;
     if (m_waiting.empty())

@@ -1,6 +1,7 @@
 #include "core/NameTransfer.h"
 
 #include "core/AppCore.h"
+#include "model/NameRule.h"
 #include "model/clsRouter.h"
 
 #include <algorithm>
@@ -66,8 +67,8 @@ NameTransfer::ImportResult NameTransfer::apply(AppCore &core, std::string_view c
                 {row.line, "no router owns " + std::string(word) + std::to_string(row.number)});
             continue;
         }
-        if (const std::string why = clsRouter::NameRefusal(row.name); !why.empty()) {
-            result.refused.push_back({row.line, why});
+        if (!IsAcceptableName(row.name)) {
+            result.refused.push_back({row.line, std::string(kNameRefusal)});
             continue;
         }
         targets.push_back({owner, row.direction, row.name});

@@ -1,5 +1,7 @@
 #include "link/Framing.h"
 
+#include "util/Numbers.h"
+
 namespace corvantis {
 
 namespace {
@@ -35,17 +37,23 @@ Bytes typeAFrame(int frameAddress, int code, int p3, int p4)
     return frame;
 }
 
-// A letter and a two-digit number, appended in place (no temporaries on the hot path).
+// A number field of the ASCII protocol: two digits, and nothing for a number that does not fit.
+std::string twoDigitField(int number)
+{
+    return number < 0 || number > 99 ? std::string() : AtLeastTwoDigits(number);
+}
+
+// A letter and a two-digit number.
 void appendField(Bytes &frame, char letter, int number)
 {
     frame += letter;
-    frame += TwoDigits(number);
+    frame += twoDigitField(number);
 }
 
 Bytes typeBFrame(int frameAddress, int code, int p3, int p4)
 {
     Bytes frame = "//F";
-    frame += TwoDigits(frameAddress);
+    frame += twoDigitField(frameAddress);
     switch (code) {
     case CmdRoute:
         // The ASCII protocol counts ports from 1.
@@ -103,13 +111,6 @@ std::uint8_t XorChecksum(std::string_view bytes)
     for (const char byte : bytes)
         sum ^= static_cast<std::uint8_t>(byte);
     return sum;
-}
-
-std::string TwoDigits(int n)
-{
-    if (n < 0 || n > 99)
-        return {};
-    return {static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10)};
 }
 
 Bytes BuildFrame(int commType, int frameAddress, int code, int p3, int p4)

@@ -29,8 +29,6 @@ Bytes FlashDataRequest();
 Bytes ControlModeRequest(bool rs232);
 
 std::uint8_t XorChecksum(std::string_view bytes);
-// Decimal, two digits for 0 to 99; empty for anything else.
-std::string TwoDigits(int n);
 // The frame for (framing, frame address, code, p3, p4); empty when the framing has no frame
 // for the code.
 Bytes BuildFrame(int commType, int frameAddress, int code, int p3, int p4);

@@ -1,5 +1,7 @@
 #include "model/LogicalMatrix.h"
 
+#include "util/GeneralFunctions.h"
+#include "util/Numbers.h"
 #include "util/RuntimeError.h"
 #include "util/TextCodec.h"
 
@@ -20,27 +22,13 @@ int checkedLogical(int logical)
 // prefix is given in lower case.
 bool isDefaultName(std::string_view name, std::string_view prefix, std::size_t length)
 {
-    if (name.size() < prefix.size() || Utf8Length(name) != length)
-        return false;
-    for (std::size_t n = 0; n < prefix.size(); ++n) {
-        const char c = name[n];
-        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != prefix[n])
-            return false;
-    }
-    return true;
+    return Utf8Length(name) == length && ToLowerAscii(name.substr(0, prefix.size())) == prefix;
 }
 
 // "Input " + 5 gives "Input 05"; logical numbers lie in 0 to 127.
 std::string pairedName(std::string_view prefix, int logical)
 {
-    std::string name;
-    name.reserve(prefix.size() + 3);
-    name += prefix;
-    if (logical >= 100)
-        name += static_cast<char>('0' + logical / 100);
-    name += static_cast<char>('0' + logical / 10 % 10);
-    name += static_cast<char>('0' + logical % 10);
-    return name;
+    return std::string(prefix) + AtLeastTwoDigits(logical);
 }
 
 } // namespace

@@ -1,8 +1,10 @@
 #include "model/clsRouter.h"
 
+#include "model/NameRule.h"
 #include "util/GeneralFunctions.h"
 #include "util/Numbers.h"
 #include "util/Platform.h"
+#include "util/ReportFailure.h"
 #include "util/RuntimeError.h"
 #include "util/clsDebug.h"
 
@@ -14,12 +16,7 @@ namespace {
 
 std::string numberedName(std::string_view prefix, int index)
 {
-    const int number = index + 1;
-    std::string name(prefix);
-    if (number >= 0 && number < 10)
-        name += '0';
-    name += std::to_string(number);
-    return name;
+    return std::string(prefix) + AtLeastTwoDigits(index + 1);
 }
 
 void resizeNames(std::vector<std::string> &names, int highestIndex, std::string (*defaultName)(int))
@@ -32,7 +29,7 @@ void resizeNames(std::vector<std::string> &names, int highestIndex, std::string 
 
 bool refuseName(std::string_view name, const char *message)
 {
-    if (clsRouter::NameRefusal(name).empty())
+    if (IsAcceptableName(name))
         return false;
     platform().messageBox(message, "Data Error", MessageButtons::Ok, MessageIcon::Information);
     return true;
@@ -162,12 +159,6 @@ void clsRouter::SetRouterOutName(int index, std::string_view name)
         m_outNames[static_cast<std::size_t>(index)] = name;
 }
 
-std::string clsRouter::NameRefusal(std::string_view name)
-{
-    return name.find(';') == std::string_view::npos ? std::string()
-                                                    : "\";\" is not allowed in a name";
-}
-
 std::string clsRouter::DefaultInName(int index)
 {
     return numberedName("In ", index);
@@ -258,10 +249,7 @@ void clsRouter::SetStringVal(std::string_view text)
             step();
         } catch (const RuntimeError &error) {
             m_wasError = true;
-            const auto message = "Error: " + error.description();
-            platform().messageBox(message, "Function StringVal", MessageButtons::Ok,
-                                  MessageIcon::Information);
-            DebugLog().Log(message, {"Function StringVal"});
+            ReportFailure("Function StringVal", error.description());
         }
     };
     using Setter = void (clsRouter::*)(int);

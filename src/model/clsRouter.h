@@ -51,9 +51,6 @@ public:
     void SetRouterInName(int index, std::string_view name);
     std::string RouterOutName(int index) const;
     void SetRouterOutName(int index, std::string_view name);
-    // Empty when a port may carry the name; otherwise why not, for callers that report it
-    // themselves (a ";" would end the name's field in the configuration file).
-    static std::string NameRefusal(std::string_view name);
     static std::string DefaultInName(int index);
     static std::string DefaultOutName(int index);
     int InIDFromName(std::string_view name) const;

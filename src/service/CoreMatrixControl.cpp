@@ -2,7 +2,7 @@
 
 #include "config/RouterCatalog.h"
 #include "core/AppCore.h"
-#include "model/clsRouter.h"
+#include "model/NameRule.h"
 
 namespace corvantis {
 
@@ -87,7 +87,7 @@ bool CoreMatrixControl::canRoute(int output, int input) const
 
 QString CoreMatrixControl::labelRefusal(const QString &text) const
 {
-    return QString::fromStdString(clsRouter::NameRefusal(text.toStdString()));
+    return IsAcceptableName(text.toStdString()) ? QString() : QString::fromLatin1(kNameRefusal);
 }
 
 void CoreMatrixControl::requestRoute(const QList<Route> &routes, int clientId)

@@ -56,10 +56,10 @@ std::string StripAtNul(std::string_view text)
 
 std::string Trim(std::string_view text)
 {
-    const auto first = text.find_first_not_of(' ');
+    const auto first = text.find_first_not_of(kBlanks);
     if (first == std::string_view::npos)
         return {};
-    const auto last = text.find_last_not_of(' ');
+    const auto last = text.find_last_not_of(kBlanks);
     return std::string(text.substr(first, last - first + 1));
 }
 

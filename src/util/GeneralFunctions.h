@@ -16,6 +16,9 @@ std::string GetToken(std::string_view text, std::int32_t &cursor, std::string_vi
 std::string FileNameOf(std::string_view path);
 std::string FolderOf(std::string_view path);
 std::string StripAtNul(std::string_view text);
+// What every text format counts as blank: around a value or name, and before a number.
+inline constexpr std::string_view kBlanks = " \t";
+// Without the blanks at both ends.
 std::string Trim(std::string_view text);
 std::string ToLowerAscii(std::string_view text);
 

@@ -1,5 +1,6 @@
 #include "util/Numbers.h"
 
+#include "util/GeneralFunctions.h"
 #include "util/RuntimeError.h"
 
 #include <algorithm>
@@ -104,7 +105,7 @@ template <typename Int> Int roundChecked(double value)
 
 double LeadingNumber(std::string_view text)
 {
-    std::size_t pos = text.find_first_not_of(" \t");
+    std::size_t pos = text.find_first_not_of(kBlanks);
     if (pos == std::string_view::npos)
         return 0;
     const auto length = numericPrefix(text, pos, '.');
@@ -128,8 +129,8 @@ std::uint8_t RoundToByte(double value)
 
 float ParseSingle(std::string_view text)
 {
-    const auto first = text.find_first_not_of(" \t");
-    const auto last = text.find_last_not_of(" \t");
+    const auto first = text.find_first_not_of(kBlanks);
+    const auto last = text.find_last_not_of(kBlanks);
     if (first == std::string_view::npos)
         throw RuntimeError(kTypeMismatch);
     const auto body = text.substr(first, last - first + 1);
@@ -151,6 +152,14 @@ std::string FormatSingle(float value)
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);
+}
+
+std::string AtLeastTwoDigits(int value)
+{
+    auto text = std::to_string(value);
+    if (value >= 0 && value < 10)
+        text.insert(text.begin(), '0');
+    return text;
 }
 
 } // namespace corvantis

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace corvantis {
@@ -23,5 +24,9 @@ float ParseSingle(std::string_view text);
 // The shortest decimal text that reads back as the same single-precision value, always with
 // a full stop ("0.2", "1.5", "30"); zero is "0" whatever its sign.
 std::string FormatSingle(float value);
+
+// Decimal with a leading zero below 10, as names, frame addresses, macro numbers and versions
+// show it: "07", "12", "127"; a negative number as it is.
+std::string AtLeastTwoDigits(int value);
 
 } // namespace corvantis

@@ -1,7 +1,7 @@
 #include "util/clsDebug.h"
 
 #include "util/GeneralFunctions.h"
-#include "util/Platform.h"
+#include "util/ReportFailure.h"
 
 #include <cerrno>
 #include <cstring>
@@ -148,8 +148,7 @@ void clsDebug::reportFailure(const char *label, const std::string &description)
     // operator under a message box for every entry.
     m_stopped = true;
     close();
-    platform().messageBox("Error: " + description, label, MessageButtons::Ok,
-                          MessageIcon::Information);
+    ShowFailure(label, description);
 }
 
 void clsDebug::close()

@@ -1,9 +1,11 @@
 #include "util/Numbers.h"
 
+#include "util/GeneralFunctions.h"
 #include "util/RuntimeError.h"
 #include "util/TextCodec.h"
 
 #include <gtest/gtest.h>
+#include <utility>
 
 using namespace corvantis;
 
@@ -16,6 +18,21 @@ TEST(Numbers, LeadingNumberReadsThePrefixOnly)
     EXPECT_EQ(LeadingNumber("abc"), 0);
     EXPECT_EQ(LeadingNumber(""), 0);
     EXPECT_EQ(LeadingNumber("-"), 0);
+}
+
+// A value that reads as a number after a tab must also lose that tab when trimmed as text.
+TEST(Numbers, NumbersAndTrimCountTheSameBlanks)
+{
+    EXPECT_EQ(LeadingNumber("\t 7"), 7);
+    EXPECT_FLOAT_EQ(ParseSingle("\t0.5 \t"), 0.5f);
+    EXPECT_EQ(Trim("\t Camera 1 \t"), "Camera 1");
+}
+
+TEST(Numbers, AtLeastTwoDigitsPadsOnlyBelowTen)
+{
+    for (const auto &[value, text] :
+         {std::pair{0, "00"}, {7, "07"}, {10, "10"}, {127, "127"}, {-1, "-1"}})
+        EXPECT_EQ(AtLeastTwoDigits(value), text) << value;
 }
 
 TEST(Numbers, RoundingIsHalfToEvenAndOverflowIsReported)

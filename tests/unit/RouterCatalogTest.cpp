@@ -16,10 +16,6 @@ namespace {
 class RecordingHost : public ModelApplyHost {
 public:
     int selectedModel() const override { return selected; }
-    void selectModel(int typeCode) override
-    {
-        calls.push_back("model " + std::to_string(typeCode));
-    }
     void selectCommType(int commType) override
     {
         calls.push_back("comm " + std::to_string(commType));
@@ -126,12 +122,12 @@ TEST_F(RouterCatalogTest, SmallerModelKeepsSurvivingNamesAndAdvancedModeKeepsThe
     EXPECT_EQ(host.calls, (std::vector<std::string>{"comm 1", "label Vexa"}));
 }
 
-TEST_F(RouterCatalogTest, NoSelectionBeepsRestoresTheListAndChangesNothing)
+TEST_F(RouterCatalogTest, NoSelectionBeepsAndChangesNothing)
 {
     router.SetRouterType(7);
     host.selected = -1;
     RouterCatalog::ApplyModel(router, 5, host);
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"beep", "model 7"}));
+    EXPECT_EQ(host.calls, std::vector<std::string>{"beep"});
     EXPECT_EQ(router.RouterType(), 7);
     EXPECT_EQ(router.InputCount(), 15);
 }
