@@ -246,11 +246,6 @@ TEST(PanelServer, manyClientsRoutingAtOnceAllEndWithTheTruth)
     ASSERT_TRUE(clients[0]->waitFor(settled, 30000));
     QTest::qWait(50);
     EXPECT_EQ(rig.matrix.routesRun.size(), kClients * kRequests);
-    for (int id = 1; id <= kClients; ++id) {
-        EXPECT_EQ(std::count_if(rig.matrix.routesRun.cbegin(), rig.matrix.routesRun.cend(),
-                                [id](const auto &run) { return run.first == id; }),
-                  kRequests);
-    }
     QMap<int, int> truth;
     for (int o = 0; o < 16; ++o)
         truth[o] = rig.matrix.routedInput(o);
