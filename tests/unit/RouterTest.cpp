@@ -35,6 +35,19 @@ TEST_F(RouterTest, ShrinkingAndGrowingCountsKeepsSurvivingNamesAndStates)
     EXPECT_EQ(router.RouterOutName(2), "Out 03");
 }
 
+// The setup dialog edits copies; what the routers hold must survive its OK.
+TEST_F(RouterTest, CopyKeepsNamesAndRouteStates)
+{
+    router.SetRouterInName(2, "Camera");
+    router.RouteState(4)->SetVideo(7);
+    router.RouteState(4)->SetAudio(3);
+    const clsRouter copy(router);
+    EXPECT_EQ(copy.RouterInName(2), "Camera");
+    ASSERT_NE(copy.RouteStateIfAny(4), nullptr);
+    EXPECT_EQ(copy.RouteStateIfAny(4)->Video(), 7);
+    EXPECT_EQ(copy.RouteStateIfAny(4)->Audio(), 3);
+}
+
 TEST_F(RouterTest, RefusedValueKeepsTheOldOneAndSaysDataError)
 {
     using Set = void (clsRouter::*)(int);
