@@ -36,7 +36,6 @@ TEST(AddressChange, TypeAAcceptedChangeIsASuccess)
               QList<QByteArray>{LinkRig::frame(kTypeA, 0, CmdSetFrameAddress, 5, 0)});
     ASSERT_EQ(rig.platform.messages.size(), 1u);
     EXPECT_EQ(rig.platform.messages[0].text, successText(0, 5));
-    EXPECT_EQ(rig.platform.messages[0].icon, MessageIcon::Information);
     EXPECT_EQ(rig.line.routers().value(0).frameAddress, 5);
 }
 
@@ -65,9 +64,6 @@ TEST_P(AddressChangeOnTheLine, UnansweredChangeReportsFailureUnderAKnownFraming)
     EXPECT_EQ(rig.platform.messageTexts(),
               reported ? std::vector<std::string>{"Frame Address change failed."}
                        : std::vector<std::string>{});
-    if (reported) {
-        EXPECT_EQ(rig.platform.messages.front().icon, MessageIcon::Exclamation);
-    }
     EXPECT_EQ(rig.errorLines, reported ? QStringList{"No reply from the router"} : QStringList{});
     EXPECT_EQ(rig.link.transmissions(), reported ? 5u : 0u);
 }

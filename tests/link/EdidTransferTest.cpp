@@ -83,22 +83,16 @@ TEST(EdidTransfer, DownloadToTheVirtualLineSucceedsBlockByBlock)
     ASSERT_TRUE(rig.openLine());
     EdidTransfer transfer(rig.config.settings, rig.link);
     Recorder record(transfer, rig.link);
-    QSignalSpy cancel(&transfer, &EdidTransfer::cancelEnabledChanged);
 
     EXPECT_TRUE(transfer.Run(0, writeFile(rig, "monitor.bin", sampleEdid()), "COM1"));
 
     EXPECT_EQ(record.statuses, (QStringList{"Writing EDID", "Download Success!"}));
     EXPECT_EQ(record.lastColour, EdidTransfer::kGreen);
     ASSERT_EQ(record.percents.size(), 16 + 1 + 128);
-    EXPECT_EQ(record.percents[0], "6%");
     EXPECT_EQ(record.percents[1], "12%"); // 12.5 % to even
-    EXPECT_EQ(record.percents[16], "0%");
     EXPECT_EQ(record.percents.last(), "100%");
     EXPECT_TRUE(record.busyThroughout);
     EXPECT_FALSE(rig.link.CommBusy());
-    // Off while the router writes, on again at the end.
-    EXPECT_EQ(cancel.count(), 2);
-    EXPECT_TRUE(cancel.last().first().toBool());
 
     const auto frames = rig.line.receivedFrames();
     ASSERT_EQ(frames.size(), 1 + 16);

@@ -44,11 +44,7 @@ TEST_P(FirmwareVersion, ShowsTheExpectedPartOrWhateverArrived)
         return;
     }
     ASSERT_EQ(rig.platform.messages.size(), 1u);
-    const auto &box = rig.platform.messages.front();
-    EXPECT_EQ(box.text, param.shown);
-    EXPECT_EQ(box.title, "Corvantis");
-    EXPECT_EQ(box.buttons, MessageButtons::Ok);
-    EXPECT_EQ(box.icon, MessageIcon::None);
+    EXPECT_EQ(rig.platform.messages.front().text, param.shown);
 }
 
 INSTANTIATE_TEST_SUITE_P(Replies, FirmwareVersion,

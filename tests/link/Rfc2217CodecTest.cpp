@@ -15,22 +15,6 @@ QByteArray bytes(std::initializer_list<int> values)
 
 constexpr int kIac = 255;
 
-TEST(Rfc2217Codec, AllOnesDataIsDoubledOnTheWayOutAndSingledOnTheWayInAcrossPieces)
-{
-    EXPECT_EQ(Rfc2217Codec::escape(bytes({0x06, 0xFF, 0xFF, 0x00})),
-              bytes({0x06, 0xFF, 0xFF, 0xFF, 0xFF, 0x00}));
-
-    Rfc2217Codec codec;
-    QByteArray reply;
-    // A command split between two segments, then a doubled 0xFF split the same way.
-    QByteArray data = codec.decode(bytes({0x01, kIac, Rfc2217Codec::kSb, 44, 101}), reply);
-    data += codec.decode(bytes({0, 0, 0x25, 0x80, kIac, Rfc2217Codec::kSe, 0x02, kIac}), reply);
-    data += codec.decode(bytes({kIac, 0x03}), reply);
-
-    EXPECT_EQ(data, bytes({0x01, 0x02, 0xFF, 0x03}));
-    EXPECT_TRUE(reply.isEmpty());
-}
-
 TEST(Rfc2217Codec, ServerAgreeingToSerialControlGetsTheLineSettingsAndOtherOptionsAreRefused)
 {
     Rfc2217Codec codec;

@@ -157,20 +157,6 @@ TEST(RoutingEngine, UnansweredRouteIsNeitherRecordedNorShown)
     EXPECT_TRUE(rig.errorLines.contains("No reply from the router"));
 }
 
-TEST(RoutingEngine, RecordingKeepsOneStepPerCrosspointAtTheEnd)
-{
-    LinkRig rig({.commType = kTypeA, .routerTimeout = 0.0f});
-    ASSERT_TRUE(rig.openLine());
-    rig.recording.setRecordMode(1);
-
-    for (const auto &[output, input] : {std::pair{4, 2}, {5, 1}, {4, 2}, {6, -1}})
-        ASSERT_FALSE(rig.engine.RouteOnRouter(rig.router(0), output, input, 1));
-
-    const std::vector<std::uint32_t> expected = {
-        MacroStep::Pack(0, 5, 1, 3), MacroStep::Pack(0, 4, 2, 3), MacroStep::Pack(0, 6, 255, 3)};
-    EXPECT_EQ(rig.recording.steps(), expected);
-}
-
 TEST(RoutingEngine, WithoutAConfigurationNothingIsSentOrRecorded)
 {
     LinkRig rig({.commType = kTypeA, .routerTimeout = 0.0f});
@@ -221,18 +207,6 @@ TEST(RoutingEngine, StatusReplyWritesTheOutputsItCovers)
     EXPECT_EQ(rig.router(0).RouteState(0)->Video(), -1);
     EXPECT_EQ(rig.router(0).RouteState(1)->Video(), -1);
     EXPECT_EQ(rig.router(0).RouteState(2)->Video(), 15);
-}
-
-TEST(RoutingEngine, TypeAStatusRequestAppliesTheStatusAtOnce)
-{
-    LinkRig rig({.commType = kTypeA});
-    ASSERT_TRUE(rig.openLine());
-    QSignalSpy applied(&rig.engine, &RoutingEngine::statusApplied);
-
-    EXPECT_EQ(rig.link.SendCommand(0, CmdStatus, 15, 15, false), 6);
-
-    EXPECT_EQ(applied.count(), 1);
-    EXPECT_EQ(rig.received(LinkRig::frame(kTypeA, 0, CmdStatus, 15, 15)), 1);
 }
 
 } // namespace

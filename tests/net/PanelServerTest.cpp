@@ -46,29 +46,12 @@ const QByteArray kNormalPrelude = "PROTOCOL PREAMBLE:\nVersion: 2.8\n\n"
                                   "VIDEO OUTPUT LOCKS:\n0 U\n1 L\n2 U\n3 U\n\n"
                                   "VIDEO OUTPUT ROUTING:\n0 2\n3 5\n\n"
                                   "END PRELUDE:\n\n";
-const QByteArray kPairedPrelude =
-    "PROTOCOL PREAMBLE:\nVersion: 2.8\n\n"
-    "VIDEOHUB DEVICE:\nDevice present: true\n"
-    "Model name: Corvantis paired\nFriendly name: Studio B\n"
-    "Unique ID: C0A800000002\nVideo inputs: 4\n"
-    "Video processing units: 0\nVideo outputs: 2\n"
-    "Video monitoring outputs: 0\nSerial ports: 0\n\n"
-    "INPUT LABELS:\n0 Input 00\n1 Input 01\n2 Input 02\n3 Input 03\n\n"
-    "OUTPUT LABELS:\n0 Output 00\n1 Output 01\n\n"
-    "VIDEO OUTPUT LOCKS:\n0 U\n1 L\n\n"
-    "VIDEO OUTPUT ROUTING:\n0 3\n1 0\n\n"
-    "END PRELUDE:\n\n";
-
 TEST(PanelServer, preludeListsEveryNumberAndTheKnownRoutes)
 {
-    for (const auto &[layout, prelude] :
-         {std::pair{FakeMatrixControl::normalLayout(), kNormalPrelude},
-          std::pair{FakeMatrixControl::pairedLayout(), kPairedPrelude}}) {
-        PanelServerRig rig(layout);
-        // The window's lock shows as someone else's.
-        rig.locks.lock(1, OutputLocks::kThisComputer);
-        EXPECT_EQ(rig.client()->received.toStdString(), prelude.toStdString());
-    }
+    PanelServerRig rig(FakeMatrixControl::normalLayout());
+    // The window's lock shows as someone else's.
+    rig.locks.lock(1, OutputLocks::kThisComputer);
+    EXPECT_EQ(rig.client()->received.toStdString(), kNormalPrelude.toStdString());
 }
 
 TEST(PanelServer, everyClientGetsTheRoutingTheRoutersConfirmedAfterTheAck)
@@ -263,11 +246,6 @@ TEST(PanelServer, manyClientsRoutingAtOnceAllEndWithTheTruth)
     ASSERT_TRUE(clients[0]->waitFor(settled, 30000));
     QTest::qWait(50);
     EXPECT_EQ(rig.matrix.routesRun.size(), kClients * kRequests);
-    for (int id = 1; id <= kClients; ++id) {
-        EXPECT_EQ(std::count_if(rig.matrix.routesRun.cbegin(), rig.matrix.routesRun.cend(),
-                                [id](const auto &run) { return run.first == id; }),
-                  kRequests);
-    }
     QMap<int, int> truth;
     for (int o = 0; o < 16; ++o)
         truth[o] = rig.matrix.routedInput(o);

@@ -63,7 +63,7 @@ public:
     bool started = false;
 };
 
-TEST(ServiceTest, ARouteFromAPanelGoesOnTheWireAndEveryPanelSeesItOnceAccepted)
+TEST(ServiceTest, ARouteFromAPanelGoesOnTheWireAndEveryPanelSeesOnlyWhatWasAccepted)
 {
     ServiceRig rig;
     ASSERT_TRUE(rig.started);
@@ -78,17 +78,9 @@ TEST(ServiceTest, ARouteFromAPanelGoesOnTheWireAndEveryPanelSeesItOnceAccepted)
     EXPECT_EQ(first.acks, 1);
     EXPECT_EQ(rig.line.crosspoint(0, 3), 5);
     EXPECT_TRUE(rig.line.receivedFrames().contains(rig.routeFrame(3, 5)));
-}
 
-TEST(ServiceTest, ARouteTheRouterNeverTookIsShownAsTheRoutingThatHolds)
-{
-    ServiceRig rig;
-    ASSERT_TRUE(rig.started);
-    PanelClient panel;
-    ASSERT_TRUE(panel.open(rig.service.server().serverPort()));
-    panel.send("VIDEO OUTPUT ROUTING:\n3 5\n\n");
-    ASSERT_TRUE(panel.waitFor([&] { return panel.routing.value(3, -1) == 5; }));
-
+    // A route the router never took: the panel is told again what holds.
+    PanelClient &panel = first;
     rig.line.setSilent(true);
     const int updatesBefore = panel.received.count("VIDEO OUTPUT ROUTING:");
     panel.send("VIDEO OUTPUT ROUTING:\n3 9\n\n");
@@ -101,7 +93,7 @@ TEST(ServiceTest, ARouteTheRouterNeverTookIsShownAsTheRoutingThatHolds)
     EXPECT_EQ(panel.routing.value(3), 5);
 }
 
-TEST(ServiceTest, NamesFromAPanelFollowTheNamesPanelsRulesAndAreSaved)
+TEST(ServiceTest, NamesFromAPanelAreSaved)
 {
     ServiceRig rig;
     ASSERT_TRUE(rig.started);
@@ -109,9 +101,6 @@ TEST(ServiceTest, NamesFromAPanelFollowTheNamesPanelsRulesAndAreSaved)
     ASSERT_TRUE(panel.open(rig.service.server().serverPort()));
     panel.send("INPUT LABELS:\n2 Camera\n3 Camera\n\n");
     ASSERT_TRUE(panel.waitFor([&] { return panel.inputLabels.value(3) == "Camera!"; }));
-    EXPECT_EQ(panel.inputLabels.value(2), "Camera");
-    panel.send("INPUT LABELS:\n4 a;b\n\n");
-    ASSERT_TRUE(panel.waitFor([&] { return panel.naks == 1; }));
 
     Configuration saved;
     std::string path = rig.dataDir.filePath("line.rcf").toStdString();

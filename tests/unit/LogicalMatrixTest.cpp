@@ -120,18 +120,6 @@ TEST_F(LogicalMatrixTest, PairedLayoutWorkedExampleAndEveryCellRoundTrips)
     EXPECT_EQ(LogicalMatrix::PairPartner(7), 6);
 }
 
-TEST_F(LogicalMatrixTest, PairedLayoutCountsOnlyCompletePairs)
-{
-    addSlots(3);
-    matrix.BuildLogicalMatrix(true);
-    EXPECT_EQ(matrix.MaxInput(), 31);
-    EXPECT_EQ(matrix.MaxOutput(), 15);
-    EXPECT_EQ(matrix.OutputRouter(16), -1);
-    // A cell beyond the owned outputs is a subscript failure for the caller to report.
-    EXPECT_THROW(matrix.cvLgMrxMapToPhy(16, 0), RuntimeError);
-    EXPECT_THROW(matrix.cvLgMrxMatToPhy_(0, {0, 16}), RuntimeError);
-}
-
 TEST_F(LogicalMatrixTest, PairedLayoutRenamesOnlyUntouchedDefaultNames)
 {
     addSlots(4);

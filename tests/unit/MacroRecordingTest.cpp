@@ -39,23 +39,4 @@ TEST_F(MacroRecordingTest, ValueOutsideAByteIsReportedAndNotRecorded)
     EXPECT_TRUE(m_recording.steps().empty());
     ASSERT_EQ(m_platform.messages.size(), 1u);
     EXPECT_EQ(m_platform.messages[0].text, "Error: Overflow");
-    EXPECT_EQ(m_platform.messages[0].title, "Function RecordRoute");
-    EXPECT_EQ(m_platform.messages[0].icon, MessageIcon::Information);
-}
-
-TEST_F(MacroRecordingTest, StoreCopiesTheStepsInOrderAndReplacesTheOldMacro)
-{
-    MacroStore store;
-    store.SetMacro(2, Steps{MacroStep::Pack(9, 9, 9, 1)});
-    m_recording.StoreRecording(store, 1);
-    EXPECT_EQ(store.Macro(1), Steps{});
-
-    m_recording.ClearRecording();
-    m_recording.RecordRoute(0, 1, 2, 3);
-    m_recording.RecordRoute(3, 2, 1, 1);
-    m_recording.StoreRecording(store, 2);
-    EXPECT_EQ(store.Macro(2), (Steps{MacroStep::Pack(0, 1, 2, 3), MacroStep::Pack(3, 2, 1, 1)}));
-    // The recording stays, so it can be stored again.
-    EXPECT_EQ(m_recording.steps().size(), 2u);
-    EXPECT_THROW(m_recording.StoreRecording(store, 50), RuntimeError);
 }

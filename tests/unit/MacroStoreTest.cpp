@@ -83,7 +83,6 @@ TEST_F(MacroStoreTest, InvalidStepsAreSkippedAndTheRestOfTheLineLoads)
     EXPECT_EQ(m_store.Macro(5), Steps{MacroStep::Pack(0, 1, 2, 1)});
     EXPECT_EQ(m_store.Macro(6), (Steps{MacroStep::Pack(0, 1, 2, 1), MacroStep::Pack(0, 4, 2, 2)}));
     EXPECT_EQ(m_platform.messageTexts(), std::vector<std::string>(3, "Error: Overflow"));
-    EXPECT_EQ(m_platform.messages[0].title, "Function LoadMacros");
 }
 
 TEST_F(MacroStoreTest, MacroNumberComesFromTheLastTwoCharactersOfTheKey)

@@ -112,16 +112,6 @@ TEST_F(RouterCatalogTest, EveryModelHasItsCodeNameCountsFramingAndTraits)
     EXPECT_TRUE(platform.messages.empty());
 }
 
-TEST_F(RouterCatalogTest, SmallerModelKeepsSurvivingNamesAndAdvancedModeKeepsTheMapping)
-{
-    router.SetRouterInName(2, "Camera");
-    host.advanced = true;
-    apply(router, 5);
-    EXPECT_EQ(router.RouterInName(2), "Camera");
-    EXPECT_EQ(router.RouterInName(3), "In 04");
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"comm 1", "label Vexa"}));
-}
-
 TEST_F(RouterCatalogTest, NoSelectionBeepsAndChangesNothing)
 {
     router.SetRouterType(7);
@@ -130,17 +120,6 @@ TEST_F(RouterCatalogTest, NoSelectionBeepsAndChangesNothing)
     EXPECT_EQ(host.calls, std::vector<std::string>{"beep"});
     EXPECT_EQ(router.RouterType(), 7);
     EXPECT_EQ(router.InputCount(), 15);
-}
-
-TEST_F(RouterCatalogTest, RunTimeFailureIsReportedAndTheRestStillApplies)
-{
-    host.failMapping = true;
-    apply(router, 4);
-    ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0].text, "Error: Overflow");
-    EXPECT_EQ(platform.messages[0].title, "Function cboRouter_Click");
-    EXPECT_EQ(platform.messages[0].buttons, MessageButtons::Ok);
-    EXPECT_EQ(router.RouterType(), 4);
 }
 
 TEST_F(RouterCatalogTest, UnknownTypeCodeIsReportedOnceAndChangesNoFraming)

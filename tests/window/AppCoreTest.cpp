@@ -12,8 +12,6 @@ class AppCoreTest : public QObject {
 private slots:
     void emptyOddSlotOfAPairIsAnUnassignedCrosspoint();
     void pairedMarksFallBackToThePartnerOnlyWhenThereIsOne();
-    void remoteChangeSendsNothingButTheStateFollows();
-    void bulkRouteCountsOutputsFromTheStart();
     void saveOnExitKeepsTheOperatorsFileWhenNothingWasLoaded();
 };
 
@@ -70,40 +68,6 @@ void AppCoreTest::pairedMarksFallBackToThePartnerOnlyWhenThereIsOne()
     core.setInputOffset(8);
     marks = core.Marks(*routers.at(0), 4);
     QCOMPARE(marks.videoRow, 5);
-}
-
-void AppCoreTest::remoteChangeSendsNothingButTheStateFollows()
-{
-    ScriptedPlatform platform;
-    AppCore core;
-    core.settings().ConfigLoaded = true;
-    core.settings().RouterTimeout = 0;
-    core.config().routers.set(0, makeRouter({0, 7, 16, 40}));
-    core.Rebuild();
-    core.engine().setRemoteClick(true);
-    clsRouter *router = core.config().routers.at(0);
-    QVERIFY(core.RouteCrosspoint(router, 20, 3, 3));
-    QCOMPARE(router->RouteState(20)->Video(), std::int16_t(3));
-    QCOMPARE(core.link().transmissions(), quint64(0));
-}
-
-void AppCoreTest::bulkRouteCountsOutputsFromTheStart()
-{
-    ScriptedPlatform platform;
-    AppCore core;
-    core.config().routers.set(0, makeRouter({0, 7, 24, 16, 0, 0}));
-    core.config().routers.set(1, makeRouter({1, 7, 24, 24, 0, 16}));
-    core.Rebuild();
-    core.setInputOffset(5);
-    core.setOutputOffset(9);
-    const PhysicalCrosspoint first = core.BulkCrosspoint(3, 3);
-    QCOMPARE(first.router, core.config().routers.at(0));
-    QCOMPARE(first.output, 3);
-    QCOMPARE(first.input, 8);
-    const PhysicalCrosspoint last = core.BulkCrosspoint(39, 3);
-    QCOMPARE(last.router, core.config().routers.at(1));
-    QCOMPARE(last.output, 23);
-    QCOMPARE(last.input, 8);
 }
 
 void AppCoreTest::saveOnExitKeepsTheOperatorsFileWhenNothingWasLoaded()

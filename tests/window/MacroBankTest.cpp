@@ -40,7 +40,6 @@ private slots:
     void cleanup();
 
     void recordedMacroIsSavedSurvivesSaveAndLoadAndReplays();
-    void replayPutsTheStepsOnTheWireInOrderAndSkipsEmptySlots();
 
 private:
     template <typename T> T *child(const QString &name) const { return m_rig->child<T>(name); }
@@ -122,31 +121,6 @@ void MacroBankTest::recordedMacroIsSavedSurvivesSaveAndLoadAndReplays()
     QCOMPARE(m_line->receivedFrames(),
              (QList<QByteArray>{routeFrame(0, 4, 2), routeFrame(0, 0, 5)}));
     QCOMPARE(m_line->crosspoint(0, 4), 2);
-}
-
-void MacroBankTest::replayPutsTheStepsOnTheWireInOrderAndSkipsEmptySlots()
-{
-    auto *outputs = child<QScrollBar>("HScroll");
-    outputs->setValue(outputs->maximum());
-    macros().SetMacroName(4, "Show");
-    macros().SetMacro(4, Steps{MacroStep::Pack(1, 3, 7, 3), MacroStep::Pack(9, 0, 0, 3),
-                               MacroStep::Pack(0, 15, 255, 3), MacroStep::Pack(0, 15, 1, 3)});
-    m_window->ReturnFromConfig();
-    m_line->clearCounters();
-
-    clickMacro(4);
-    QCOMPARE(m_line->receivedFrames(),
-             (QList<QByteArray>{routeFrame(1, 3, 7),
-                                test::WindowRig::frame(kTypeA, 0, CmdDisconnect, 15, 0),
-                                routeFrame(0, 15, 1)}));
-    QCOMPARE(m_line->crosspoint(1, 3), 7);
-    QCOMPARE(m_line->crosspoint(0, 15), 1);
-    QCOMPARE(outputs->value(), 0);
-    // Frame address 9 holds no router: a beep and the error line, and the replay went on.
-    QCOMPARE(m_platform->beeps, 1);
-    QCOMPARE(m_core->link().errorMessage(), QStringLiteral("Unassigned crosspoint"));
-    QVERIFY(macroButton(4)->isEnabled());
-    QVERIFY(!m_core->BulkRouting());
 }
 
 QTEST_MAIN(MacroBankTest)

@@ -1,33 +1,22 @@
 #include "ui/MaintenanceDialogs.h"
 
-#include "config/ConfigFile.h"
-#include "core/AppCore.h"
-#include "link/Framing.h"
-#include "link/SerialLink.h"
-#include "sim/VirtualRouterLine.h"
-#include "support/ScriptedPlatform.h"
+#include "WindowRig.h"
 #include "ui/frmConfig.h"
 #include "ui/frmEdidDownload.h"
 #include "ui/frmInternalSetup.h"
 #include "ui/frmPassword.h"
-#include "util/GeneralFunctions.h"
 
-#include <QApplication>
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <QTimer>
-#include <QtTest>
-#include <functional>
-#include <memory>
 
 using namespace corvantis;
 using namespace std::chrono_literals;
 
+// The dialogs open as actions of the core, which owns the configuration and the link; no main
+// window is made.
 class MaintenanceDialogsTest : public QObject {
     Q_OBJECT
 
@@ -55,11 +44,9 @@ private:
     void onModal(const QString &name, std::function<bool(QWidget *)> step);
     static QByteArray edidBytes(int size);
 
-    std::unique_ptr<test::ScriptedPlatform> m_platform;
-    std::unique_ptr<QTemporaryDir> m_dataDir;
-    std::unique_ptr<VirtualRouterLine> m_line;
-    // The dialogs open as actions of the core, which owns the configuration and the link.
-    std::unique_ptr<AppCore> m_core;
+    std::unique_ptr<test::WindowRig> m_rig;
+    test::ScriptedPlatform *m_platform = nullptr;
+    VirtualRouterLine *m_line = nullptr;
     Configuration *m_config = nullptr;
     SerialLink *m_link = nullptr;
     std::unique_ptr<QTimer> m_modalWatch;
@@ -67,41 +54,30 @@ private:
 
 void MaintenanceDialogsTest::init()
 {
-    m_platform = std::make_unique<test::ScriptedPlatform>();
-    m_dataDir = std::make_unique<QTemporaryDir>();
-    m_platform->dataFolder = m_dataDir->path().toStdString();
-    m_line = std::make_unique<VirtualRouterLine>();
-    m_line->setCommType(kTypeB);
-    m_line->setPacing(false);
-    m_line->addRouter({0, 16, 16, 0});
-    QVERIFY(m_line->open(QString::fromStdString(ProgramDataFolder()) + "ports/com1"));
-
-    m_core = std::make_unique<AppCore>();
-    m_config = &m_core->config();
-    m_link = &m_core->link();
-    auto &settings = m_config->settings;
-    settings.CommPortName = "COM1";
+    m_rig = std::make_unique<test::WindowRig>();
+    m_platform = &m_rig->platform;
+    m_line = &m_rig->line;
     // Replies come at once; only a missing one would feel the time-out.
-    settings.RouterTimeout = 0.5f;
-    settings.CommType = kTypeB;
-    settings.CurrentRouterType = 7;
-    auto router = std::make_unique<clsRouter>();
-    router->SetRouterType(7);
-    router->SetInputCount(15);
-    router->SetOutputCount(15);
-    m_config->routers.set(0, std::move(router));
+    test::LineSpec spec;
+    spec.routerTimeout = 0.5f;
+    m_rig->openLine(spec);
+    m_rig->core = std::make_unique<AppCore>();
+    m_config = &m_rig->core->config();
+    m_link = &m_rig->core->link();
+    m_config->settings.CommPortName = "COM1";
+    m_config->settings.RouterTimeout = spec.routerTimeout;
+    m_config->settings.CommType = kTypeB;
+    m_config->settings.CurrentRouterType = 7;
+    m_config->routers.set(0, test::makeRouter({}));
     m_link->setTimings({.closing = 0ms});
 }
 
 void MaintenanceDialogsTest::cleanup()
 {
     m_modalWatch.reset();
-    m_core.reset();
-    m_line.reset();
-    QVERIFY2(m_platform->unexpected.empty(),
-             m_platform->unexpected.empty() ? "" : m_platform->unexpected.front().c_str());
-    m_platform.reset();
-    m_dataDir.reset();
+    const auto unexpected = m_platform->unexpected;
+    m_rig.reset();
+    QVERIFY2(unexpected.empty(), unexpected.empty() ? "" : unexpected.front().c_str());
 }
 
 void MaintenanceDialogsTest::onModal(const QString &name, std::function<bool(QWidget *)> step)
@@ -172,19 +148,18 @@ void MaintenanceDialogsTest::applyPressedTwiceSendsTwoCommandsAndOkOneMore()
     click(&setup, "cmdOK");
 
     QTRY_COMPARE(m_line->framesReceived(), 3);
-    QCOMPARE(m_platform->messages.back().text,
-             std::string("Frame Address change success... \r\nOld FrameAddress: 0\r\n"
-                         "New FrameAddress: 4"));
+    QCOMPARE(m_line->receivedFrames().back(),
+             QByteArray::fromStdString(BuildFrame(kTypeB, 0, 14, 4, 0)));
     QVERIFY(!setup.isVisible());
 }
 
 void MaintenanceDialogsTest::edidUploadFromTheSetupDialogEndsInDownloadSuccess()
 {
     frmConfig setup(*m_config);
-    MaintenanceDialogs::Connect(setup, *m_core);
+    MaintenanceDialogs::Connect(setup, *m_rig->core);
     setup.show();
     click(&setup, "btnAdvanced");
-    const QString path = m_dataDir->filePath(QStringLiteral("panel.bin"));
+    const QString path = m_rig->dataDir.filePath(QStringLiteral("panel.bin"));
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(edidBytes(128)) == 128);
     file.close();

@@ -18,7 +18,6 @@ private slots:
     void filtersGetDescriptionsAndQtSeparators();
     void linksOpenAsLinksAndEverythingElseAsLocalFiles();
     void messageBoxShowsTitleIconAndButtonsAndReturnsTheAnswer();
-    void inputBoxReturnsTheTextOrNothingWhenCancelled();
 
 private:
     // Runs `answer` on the modal window as soon as it is shown.
@@ -91,22 +90,6 @@ void QtPlatformTest::messageBoxShowsTitleIconAndButtonsAndReturnsTheAnswer()
     QCOMPARE(platform.messageBox("Sure?", "Corvantis", MessageButtons::OkCancel,
                                  MessageIcon::Exclamation),
              MessageAnswer::Cancel);
-}
-
-void QtPlatformTest::inputBoxReturnsTheTextOrNothingWhenCancelled()
-{
-    QtPlatform platform;
-    whenModalShown([](QWidget *modal) {
-        auto *dialog = qobject_cast<QInputDialog *>(modal);
-        QVERIFY(dialog);
-        QCOMPARE(dialog->textValue(), QStringLiteral("Macro 1"));
-        dialog->setTextValue(QStringLiteral("Studio A"));
-        dialog->accept();
-    });
-    QCOMPARE(platform.inputBox("Name of the macro", "Corvantis", "Macro 1"),
-             std::optional<std::string>("Studio A"));
-    whenModalShown([](QWidget *modal) { qobject_cast<QDialog *>(modal)->reject(); });
-    QCOMPARE(platform.inputBox("Name of the macro", "Corvantis", "Macro 1"), std::nullopt);
 }
 
 QTEST_MAIN(QtPlatformTest)

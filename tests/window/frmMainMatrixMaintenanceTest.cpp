@@ -14,7 +14,6 @@ class frmMainMatrixMaintenanceTest : public QObject {
 
 private slots:
     void switchingPanelSendsItsFrameUnderTypeB();
-    void addressArrowsStayWithinTheFrameAddresses();
     void modeEntriesCheckWhatTheRouterAcknowledged();
     void typeALeavesTheDataMenuSilent();
 };
@@ -39,24 +38,6 @@ void frmMainMatrixMaintenanceTest::switchingPanelSendsItsFrameUnderTypeB()
     QVERIFY(waitFor(
         [&] { return rig.received(WindowRig::frame(kTypeB, 2, CmdRsDisconnect, 1, 2)) == 1; }));
     QVERIFY(rig.platform.unexpected.empty());
-}
-
-void frmMainMatrixMaintenanceTest::addressArrowsStayWithinTheFrameAddresses()
-{
-    WindowRig rig;
-    rig.makeWindow();
-    auto *address = rig.child<QLineEdit>("txtAddy");
-    auto *up = rig.child<QToolButton>("updAddy_up");
-    auto *down = rig.child<QToolButton>("updAddy_down");
-    address->setText("14");
-    up->click();
-    QCOMPARE(address->text(), QString("15"));
-    up->click();
-    QCOMPARE(address->text(), QString("15"));
-    address->setText("1");
-    down->click();
-    down->click();
-    QCOMPARE(address->text(), QString("0"));
 }
 
 void frmMainMatrixMaintenanceTest::modeEntriesCheckWhatTheRouterAcknowledged()

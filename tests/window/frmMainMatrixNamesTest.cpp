@@ -78,14 +78,6 @@ void frmMainMatrixNamesTest::typedDuplicatesGetOneMoreExclamationMarkEachTime()
     typeInto(fifth, third + "!");
     leave(rig);
     QCOMPARE(QString::fromStdString(router.RouterInName(4)), third + "!");
-
-    // Output names the same way.
-    typeInto(rig.child<QLineEdit>("txtOut_9"), "Monitor");
-    leave(rig);
-    typeInto(rig.child<QLineEdit>("txtOut_10"), "Monitor");
-    leave(rig);
-    QCOMPARE(rig.child<QLineEdit>("txtOut_10")->text(), QString("Monitor!"));
-    QCOMPARE(router.RouterOutName(10), std::string("Monitor!"));
 }
 
 void frmMainMatrixNamesTest::eachRouterKeepsItsOwnNamesAndARowWithoutRouterStoresNothing()
