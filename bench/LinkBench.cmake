@@ -5,6 +5,7 @@ target_link_libraries(bench_link_status PRIVATE corvantis_link benchmark::benchm
 
 if(TARGET corvantis_simlib)
     add_executable(bench_link_timing ${CMAKE_CURRENT_LIST_DIR}/link/LinkTimingBench.cpp)
+    target_include_directories(bench_link_timing PRIVATE ${CMAKE_CURRENT_LIST_DIR}/support)
     target_link_libraries(bench_link_timing PRIVATE corvantis_link corvantis_simlib)
 endif()
 
@@ -12,5 +13,6 @@ endif()
 # while connected through it and idle.
 if(TARGET corvantis_simlib)
     add_executable(bench_link_network ${CMAKE_CURRENT_LIST_DIR}/link/NetworkTimingBench.cpp)
+    target_include_directories(bench_link_network PRIVATE ${CMAKE_CURRENT_LIST_DIR}/support)
     target_link_libraries(bench_link_network PRIVATE corvantis_link corvantis_simlib)
 endif()

@@ -8,3 +8,10 @@ if(TARGET corvantis_net)
     target_include_directories(bench_net_timing PRIVATE ${PROJECT_SOURCE_DIR}/tests/net)
     target_link_libraries(bench_net_timing PRIVATE corvantis_net)
 endif()
+
+# The same route through the whole program and the virtual line paced at 9600 baud.
+if(TARGET corvantis_service AND TARGET corvantis_simlib)
+    add_executable(bench_net_line ${CMAKE_CURRENT_LIST_DIR}/net/PanelLineTimingBench.cpp)
+    target_include_directories(bench_net_line PRIVATE ${CMAKE_CURRENT_LIST_DIR}/support)
+    target_link_libraries(bench_net_line PRIVATE corvantis_service corvantis_simlib)
+endif()

@@ -1,6 +1,7 @@
 // Route round trip against the virtual router line paced at 9600 baud, and the CPU the program
 // uses while a route goes unanswered and while it idles with the 100 ms tick running. The line
 // runs in a thread of its own, so the figures are the program's alone.
+#include "BenchLine.h"
 #include "config/ConfigFile.h"
 #include "config/MacroRecording.h"
 #include "link/Framing.h"
@@ -25,68 +26,13 @@
 #include <vector>
 
 using namespace corvantis;
+using namespace corvantis::bench;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 namespace {
 
 constexpr double kByteSeconds = 10.0 / 9600.0;
-
-class LineThread {
-public:
-    LineThread()
-    {
-        m_context.moveToThread(&m_thread);
-        m_thread.start();
-        run([this] { m_line = std::make_unique<VirtualRouterLine>(); });
-    }
-    ~LineThread()
-    {
-        run([this] { m_line.reset(); });
-        m_thread.quit();
-        m_thread.wait();
-    }
-    // Runs f in the line's thread and waits for it.
-    void run(const std::function<void()> &f)
-    {
-        QMetaObject::invokeMethod(&m_context, f, Qt::BlockingQueuedConnection);
-    }
-    VirtualRouterLine &line() { return *m_line; }
-
-private:
-    QThread m_thread;
-    QObject m_context;
-    std::unique_ptr<VirtualRouterLine> m_line;
-};
-
-struct Program {
-    explicit Program(int commType, int routerType)
-    {
-        auto router = std::make_unique<clsRouter>();
-        router->SetRouterType(routerType);
-        router->SetInputCount(15);
-        router->SetOutputCount(15);
-        config.routers.set(0, std::move(router));
-        config.settings.CommPortName = "COM1";
-        config.settings.CommType = static_cast<std::int16_t>(commType);
-        config.settings.CurrentRouterType = static_cast<std::int16_t>(routerType);
-        config.settings.ConfigLoaded = true;
-        matrix.BuildLogicalMatrix(false);
-    }
-    Configuration config;
-    LogicalMatrix matrix{config.routers};
-    MacroRecording recording;
-    SerialLink link{config.settings};
-    RoutingEngine engine{config, matrix, recording, link};
-    StatusPoller poller{config.settings, link, engine, recording};
-};
-
-void processEventsFor(std::chrono::milliseconds duration)
-{
-    QEventLoop loop;
-    QTimer::singleShot(duration, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 bool openLine(LineThread &thread, int commType, bool silent, Program &program)
 {

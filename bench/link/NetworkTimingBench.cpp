@@ -2,6 +2,7 @@
 // router line on its local pseudo-terminal, in one run; and the CPU the program uses while
 // connected through ser2net and idle with the tick running. The line runs in a thread of its
 // own, ser2net as a child process, so the CPU figures are the program's alone.
+#include "BenchLine.h"
 #include "config/ConfigFile.h"
 #include "config/MacroRecording.h"
 #include "link/Framing.h"
@@ -30,6 +31,7 @@
 #include <vector>
 
 using namespace corvantis;
+using namespace corvantis::bench;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
@@ -38,61 +40,6 @@ namespace {
 constexpr double kAllowedExtraMs = 2.0;
 constexpr double kAllowedIdleCpu = 1.0;
 constexpr int kRoutes = 40;
-
-class LineThread {
-public:
-    LineThread()
-    {
-        m_context.moveToThread(&m_thread);
-        m_thread.start();
-        run([this] { m_line = std::make_unique<VirtualRouterLine>(); });
-    }
-    ~LineThread()
-    {
-        run([this] { m_line.reset(); });
-        m_thread.quit();
-        m_thread.wait();
-    }
-    void run(const std::function<void()> &f)
-    {
-        QMetaObject::invokeMethod(&m_context, f, Qt::BlockingQueuedConnection);
-    }
-    VirtualRouterLine &line() { return *m_line; }
-
-private:
-    QThread m_thread;
-    QObject m_context;
-    std::unique_ptr<VirtualRouterLine> m_line;
-};
-
-struct Program {
-    Program(int commType, int routerType)
-    {
-        auto router = std::make_unique<clsRouter>();
-        router->SetRouterType(routerType);
-        router->SetInputCount(15);
-        router->SetOutputCount(15);
-        config.routers.set(0, std::move(router));
-        config.settings.CommPortName = "COM1";
-        config.settings.CommType = static_cast<std::int16_t>(commType);
-        config.settings.CurrentRouterType = static_cast<std::int16_t>(routerType);
-        config.settings.ConfigLoaded = true;
-        matrix.BuildLogicalMatrix(false);
-    }
-    Configuration config;
-    LogicalMatrix matrix{config.routers};
-    MacroRecording recording;
-    SerialLink link{config.settings};
-    RoutingEngine engine{config, matrix, recording, link};
-    StatusPoller poller{config.settings, link, engine, recording};
-};
-
-void processEventsFor(std::chrono::milliseconds duration)
-{
-    QEventLoop loop;
-    QTimer::singleShot(duration, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 quint16 freePort()
 {

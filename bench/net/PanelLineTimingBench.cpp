@@ -1,0 +1,179 @@
+// A panel's route through the whole program: the panel server, the core's action path, the
+// link and the virtual router line paced at 9600 baud in a thread of its own. From the request
+// to its ACK, and to the routing update less the route's own time on the line (the frame and
+// its reply on the wire, then the line's pause after a command). Also the CPU of 32 idle
+// panels against none, with the status tick running.
+#include "BenchLine.h"
+#include "core/AppCore.h"
+#include "link/Framing.h"
+#include "service/HeadlessService.h"
+#include "util/GeneralFunctions.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QLoggingCategory>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <sys/resource.h>
+#include <vector>
+
+using namespace corvantis;
+using namespace corvantis::bench;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr double kByteSeconds = 10.0 / 9600.0;
+constexpr double kAllowedExtraMs = 5.0;
+constexpr double kAllowedIdleCpu = 1.0;
+
+bool waitFor(const std::function<bool()> &condition, std::chrono::milliseconds limit = 5s)
+{
+    QDeadlineTimer deadline(limit);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        processEventsFor(1ms);
+    }
+    return true;
+}
+
+struct Panel {
+    QTcpSocket socket;
+    QByteArray received;
+    Clock::time_point lastRead;
+};
+
+std::unique_ptr<Panel> connectPanel(quint16 port)
+{
+    auto panel = std::make_unique<Panel>();
+    Panel *p = panel.get();
+    QObject::connect(&p->socket, &QTcpSocket::readyRead, &p->socket, [p] {
+        p->received += p->socket.readAll();
+        p->lastRead = Clock::now();
+    });
+    p->socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!waitFor([p] { return p->received.contains("END PRELUDE:\n\n"); }))
+        std::fprintf(stderr, "no prelude\n");
+    p->received.clear();
+    return panel;
+}
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+double idleCpuPercent(std::chrono::seconds span)
+{
+    const double before = cpuSeconds();
+    const auto start = Clock::now();
+    processEventsFor(span);
+    return 100.0 * (cpuSeconds() - before) /
+           std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double ms(Clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+void report(const char *what, std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    std::printf("%-48s median %7.2f ms   95%% %7.2f ms   max %7.2f ms\n", what, v[v.size() / 2],
+                v[v.size() * 95 / 100], v.back());
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QLoggingCategory::setFilterRules(QStringLiteral("corvantis.net.info=false"));
+    // The ports folder and the configuration live in a data folder of their own.
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
+
+    Program source(kTypeB, 2);
+    std::string path = data.filePath(QStringLiteral("line.rcf")).toStdString();
+    ConfigSave(path, true, source.config);
+
+    LineThread thread;
+    bool opened = false;
+    thread.run([&] {
+        thread.line().setCommType(kTypeB);
+        thread.line().addRouter({0, 16, 16, 0});
+        opened = thread.line().open(QString::fromStdString(ProgramDataFolder()) + "ports/com1");
+    });
+    AppCore core;
+    HeadlessService service(core);
+    if (!opened || !service.start(QString::fromStdString(path)) ||
+        !service.listen(QStringLiteral("127.0.0.1"), 0)) {
+        std::fprintf(stderr, "cannot start the service on the virtual line\n");
+        return 1;
+    }
+    const quint16 port = service.server().serverPort();
+    processEventsFor(1s); // the start-up status request
+
+    const double idleNone = idleCpuPercent(10s);
+    std::vector<std::unique_ptr<Panel>> panels;
+    for (int n = 0; n < PanelServer::kMaxClients; ++n)
+        panels.push_back(connectPanel(port));
+    const double idleFull = idleCpuPercent(10s);
+
+    const auto frame = BuildFrame(kTypeB, 0, CmdRoute, 0, 0).size();
+    // The frame, one acknowledging byte back, and the pause the line keeps after a command.
+    const double routeMs =
+        1000.0 * kByteSeconds * double(frame + 1) + ms(core.link().timings().closing);
+    std::vector<double> toAck, toUpdate, toLast;
+    Panel &requester = *panels.front();
+    constexpr int kRoutes = 40;
+    for (int k = 0; k < kRoutes; ++k) {
+        for (auto &p : panels)
+            p->received.clear();
+        const QByteArray line =
+            QByteArray::number(k % 16) + ' ' + QByteArray::number((k * 7 + 1) % 16) + '\n';
+        Clock::time_point acked{};
+        const auto sent = Clock::now();
+        requester.socket.write("VIDEO OUTPUT ROUTING:\n" + line + '\n');
+        const bool done = waitFor([&] {
+            if (acked == Clock::time_point{} && requester.received.startsWith("ACK\n\n"))
+                acked = requester.lastRead;
+            return std::all_of(panels.begin(), panels.end(),
+                               [&](const auto &p) { return p->received.contains(line); });
+        });
+        if (!done) {
+            std::fprintf(stderr, "route %d got no update\n", k);
+            return 1;
+        }
+        toAck.push_back(ms(acked - sent));
+        toUpdate.push_back(ms(requester.lastRead - sent) - routeMs);
+        Clock::time_point last = sent;
+        for (const auto &p : panels)
+            last = std::max(last, p->lastRead);
+        toLast.push_back(ms(last - sent) - routeMs);
+        processEventsFor(120ms); // let a status tick fall between requests now and then
+    }
+    std::printf("%d routes over the virtual line at 9600 baud, 32 panels; the route's own time "
+                "%.2f ms\n",
+                kRoutes, routeMs);
+    report("request to ACK", toAck);
+    report("request to update, less the route's own time", toUpdate);
+    report("same, until the last of 32 panels has it", toLast);
+    std::printf("CPU idle with the tick, no panels: %.3f %% of a core\n", idleNone);
+    std::printf("CPU idle with the tick, 32 panels: %.3f %% of a core (+%.3f; %.1f allowed)\n",
+                idleFull, idleFull - idleNone, kAllowedIdleCpu);
+    std::sort(toUpdate.begin(), toUpdate.end());
+    const bool ok =
+        toUpdate[toUpdate.size() / 2] <= kAllowedExtraMs && idleFull - idleNone <= kAllowedIdleCpu;
+    service.stop();
+    thread.run([&] { thread.line().close(); });
+    return ok ? 0 : 1;
+}
