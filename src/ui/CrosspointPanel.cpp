@@ -97,6 +97,9 @@ CrosspointPanel::CrosspointPanel(AppCore &core, QWidget *parent) : QWidget(paren
     grid->setColumnMinimumWidth(kGrid, kViewSize * s + 1);
     grid->setColumnMinimumWidth(kVScroll, m_vScroll->sizeHint().width());
     buildPictureSources();
+    connect(&core.engine(), &RoutingEngine::statusApplied, this, &CrosspointPanel::redraw);
+    connect(&core, &AppCore::routeStatesChanged, this, &CrosspointPanel::redraw);
+    connect(&core, &AppCore::namesChanged, this, &CrosspointPanel::showNumbers);
 }
 
 void CrosspointPanel::shapeRows(QGridLayout &grid)

@@ -80,6 +80,7 @@ NamesPanel::NamesPanel(AppCore &core, AppCore::Side side, QWidget *parent)
         grid->setColumnMinimumWidth(1, kMarkerWidth);
     }
     grid->setColumnMinimumWidth(nameColumn, kNameBoxWidth);
+    connect(&core, &AppCore::namesChanged, this, &NamesPanel::refresh);
 }
 
 QLineEdit *NamesPanel::box(int viewIndex) const

@@ -6,6 +6,7 @@
 #include "ui/LevelSelector.h"
 #include "ui/MacroBank.h"
 #include "ui/MacroBar.h"
+#include "ui/MainMenus.h"
 #include "ui/MainWindowHelp.h"
 #include "ui/MaintenanceDialogs.h"
 #include "ui/NamesPanel.h"
@@ -18,13 +19,11 @@
 #include "util/Version.h"
 #include "util/clsDebug.h"
 
-#include <QAction>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -33,7 +32,6 @@ namespace corvantis {
 namespace {
 
 constexpr int kCloseRetryMs = 100;
-constexpr int kStartupRetryMs = 50;
 
 class IndentScope {
 public:
@@ -85,9 +83,9 @@ frmMainMatrix::frmMainMatrix(AppCore &core, QWidget *parent) : QMainWindow(paren
     layout->addWidget(m_switching);
     setCentralWidget(central);
     addActions(m_levels->keyActions());
-    buildMenus();
+    m_menus = new MainMenus(m_core, *menuBar(), this);
     m_macroBank = new MacroBank(m_core, *m_macroBar, this);
-    m_help = new MainWindowHelp(*this, *m_mnuHelp, *m_mnuAbout,
+    m_help = new MainWindowHelp(*this, m_menus->help(), m_menus->about(),
                                 [this] { return m_macroBank->helpTopic(); });
     connectPanels();
 
@@ -119,68 +117,14 @@ CrosspointGrid *frmMainMatrix::grid() const
     return m_crosspoints->grid();
 }
 
-void frmMainMatrix::buildMenus()
-{
-    auto action = [this](QMenu *menu, const QString &text, const char *name,
-                         const QKeySequence &shortcut = {}) {
-        auto *entry = menu->addAction(text);
-        entry->setObjectName(QString::fromLatin1(name));
-        if (!shortcut.isEmpty())
-            entry->setShortcut(shortcut);
-        return entry;
-    };
-    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("mnuFileMenu"));
-    connect(action(file, QStringLiteral("&Load Configuration..."), "mnuLoadConfig",
-                   QKeySequence(Qt::CTRL | Qt::Key_L)),
-            &QAction::triggered, this, &frmMainMatrix::mnuLoadConfig_Click);
-    connect(action(file, QStringLiteral("&Save Configuration"), "mnuSaveConfig",
-                   QKeySequence(Qt::CTRL | Qt::Key_S)),
-            &QAction::triggered, this, &frmMainMatrix::mnuSaveConfig_Click);
-    connect(action(file, QStringLiteral("Save Configuration &As..."), "mnuSaveConfigAs"),
-            &QAction::triggered, this, &frmMainMatrix::mnuSaveConfigAs_Click);
-    connect(action(file, QStringLiteral("Configure &Router..."), "mnuSetup",
-                   QKeySequence(Qt::CTRL | Qt::Key_O)),
-            &QAction::triggered, this, &frmMainMatrix::mnuSetup_Click);
-    file->addSeparator();
-    connect(action(file, QStringLiteral("&Exit"), "mnuExit"), &QAction::triggered, this,
-            &QWidget::close);
-
-    QMenu *data = menuBar()->addMenu(QStringLiteral("&Data"));
-    data->setObjectName(QStringLiteral("mnuDataMenu"));
-    MaintenanceCommands &maintenance = m_core.maintenance();
-    m_mnuRS = action(data, QStringLiteral("Set &RS-232 Mode"), "mnuRS");
-    m_mnuIR = action(data, QStringLiteral("Set &IR Mode"), "mnuIR");
-    m_mnuRS->setCheckable(true);
-    m_mnuIR->setCheckable(true);
-    // A click toggles the mark; it is put back until the routers acknowledge the mode
-    // (modeChecksChanged).
-    connect(m_mnuRS, &QAction::triggered, this, [this, &maintenance] {
-        onLine("Sub mnuRS_Click", [&maintenance] { maintenance.SetRs232Mode(); });
-        syncModeChecks();
-    });
-    connect(m_mnuIR, &QAction::triggered, this, [this, &maintenance] {
-        onLine("Sub mnuIR_Click", [&maintenance] { maintenance.SetIrMode(); });
-        syncModeChecks();
-    });
-    connect(action(data, QStringLiteral("&Flash Data"), "mnuFlashD"), &QAction::triggered, this,
-            [this, &maintenance] {
-                onLine("Sub mnuFlashD_Click", [&maintenance] { maintenance.FlashData(); });
-            });
-
-    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
-    help->setObjectName(QStringLiteral("mnuHelpMenu"));
-    m_mnuHelp = action(help, QStringLiteral("&Corvantis Help"), "mnuHelp");
-    connect(action(help, QStringLiteral("&Firmware Version"), "mnuFirmwareVersion"),
-            &QAction::triggered, this, [this, &maintenance] {
-                onLine("Sub mnuFirmwareVersion_Click",
-                       [&maintenance] { maintenance.FirmwareVersion(); });
-            });
-    m_mnuAbout = action(help, QStringLiteral("&About"), "mnuAbout");
-}
-
 void frmMainMatrix::connectPanels()
 {
+    connect(m_menus, &MainMenus::loadConfigRequested, this, &frmMainMatrix::mnuLoadConfig_Click);
+    connect(m_menus, &MainMenus::saveConfigRequested, this, &frmMainMatrix::mnuSaveConfig_Click);
+    connect(m_menus, &MainMenus::saveConfigAsRequested, this,
+            &frmMainMatrix::mnuSaveConfigAs_Click);
+    connect(m_menus, &MainMenus::setupRequested, this, &frmMainMatrix::mnuSetup_Click);
+    connect(m_menus, &MainMenus::exitRequested, this, &QWidget::close);
     connect(m_crosspoints, &CrosspointPanel::cellClicked, this, &frmMainMatrix::imgMatrix_Click);
     connect(m_crosspoints, &CrosspointPanel::inputSelectorClicked, this,
             &frmMainMatrix::imgMIn_Click);
@@ -195,10 +139,11 @@ void frmMainMatrix::connectPanels()
             [this] { guarded("Sub cmdUpdate_Click", [this] { m_core.UpdateMatrix(); }); });
     connect(m_switching, &SwitchingPanel::switchRequested, this,
             [this](bool connect, const QString &address, int output, int input) {
-                onLine(connect ? "Sub btnRsGo_Click" : "Sub btnRsNo_Click",
-                       [this, connect, address, output, input] {
-                           m_core.maintenance().RsSwitch(connect, address, output, input);
-                       });
+                m_core.RunOnLine(connect ? QStringLiteral("Sub btnRsGo_Click")
+                                         : QStringLiteral("Sub btnRsNo_Click"),
+                                 [this, connect, address, output, input] {
+                                     m_core.maintenance().RsSwitch(connect, address, output, input);
+                                 });
             });
     connect(m_macroBank, &MacroBank::buttonsEnabled, this, &frmMainMatrix::EnableButtons);
     // The grid starts at its first output, so the replayed routes are drawn where they land.
@@ -208,15 +153,9 @@ void frmMainMatrix::connectPanels()
     connect(&m_core.poller(), &StatusPoller::remoteCellClick, this, [this](int cell) {
         guarded("Function imgMatrix_Click", [this, cell] { m_core.RouteCell(cell, true); });
     });
-    connect(&m_core.engine(), &RoutingEngine::statusApplied, this,
-            &frmMainMatrix::UpdateDisplayMatrix);
-    connect(&m_core, &AppCore::routeStatesChanged, this, &frmMainMatrix::UpdateDisplayMatrix);
-    connect(&m_core, &AppCore::namesChanged, this, &frmMainMatrix::showNames);
     connect(&m_core, &AppCore::configurationReplaced, this, &frmMainMatrix::ReturnFromConfig);
     connect(&m_core, &AppCore::bulkRoutingChanged, this,
             [this](bool bulk) { EnableButtons(!bulk); });
-    connect(&m_core.maintenance(), &MaintenanceCommands::modeChecksChanged, this,
-            [this](bool, bool) { syncModeChecks(); });
 }
 
 // ---- start, rebuild and end ----
@@ -254,20 +193,10 @@ void frmMainMatrix::start(const std::function<void()> &chooseConfiguration)
         grid()->setAllPictures(0);
         m_levels->showLevel();
         chooseConfiguration();
-        QTimer::singleShot(0, this, &frmMainMatrix::sendStartupRequest);
+        QTimer::singleShot(0, &m_core, &AppCore::SendStartupRequestWhenFree);
     } catch (const std::exception &error) {
         reportFailure("Function Form_Load", error, "Function frmMainMatrix.Form_Load");
     }
-}
-
-void frmMainMatrix::sendStartupRequest()
-{
-    // A click may already be talking to the line; the request waits its turn.
-    if (m_core.link().CommBusy()) {
-        QTimer::singleShot(kStartupRetryMs, this, &frmMainMatrix::sendStartupRequest);
-        return;
-    }
-    m_core.poller().SendStartupRequest();
 }
 
 void frmMainMatrix::ReturnFromConfig()
@@ -276,7 +205,9 @@ void frmMainMatrix::ReturnFromConfig()
     try {
         const AppCore::ViewLayout layout = m_core.Rebuild();
         m_crosspoints->applyLayout(layout);
-        showNames();
+        m_crosspoints->showNumbers();
+        m_inputNames->refresh();
+        m_outputNames->refresh();
         m_inputNames->applyLayout(layout.maxInput);
         m_outputNames->applyLayout(layout.maxOutput);
         m_topBar->setRouterLabel(QString::fromStdString(
@@ -297,12 +228,8 @@ void frmMainMatrix::ReturnFromConfig()
 
 void frmMainMatrix::closeEvent(QCloseEvent *event)
 {
-    // A command or a bulk route is waiting for the line further down the stack; the window
-    // closes once it has finished and the stack is back at the main loop, and a bulk route
-    // stops at its next output. (Closing inside a wait would also lose the application's
-    // quit: every wait starts an event loop, and a new loop drops a posted quit.)
-    const bool nested = QThread::currentThread()->loopLevel() > 1;
-    if (m_core.link().CommBusy() || !m_core.actions().Idle() || nested) {
+    // The window closes once the line is free; a bulk route stops at its next output.
+    if (m_core.MustFinishBeforeClosing()) {
         m_core.RequestStop();
         event->ignore();
         QTimer::singleShot(kCloseRetryMs, this, &QWidget::close);
@@ -341,13 +268,6 @@ bool frmMainMatrix::SwitchingPanelShown() const
 void frmMainMatrix::UpdateDisplayMatrix()
 {
     m_crosspoints->redraw();
-}
-
-void frmMainMatrix::showNames()
-{
-    m_crosspoints->showNumbers();
-    m_inputNames->refresh();
-    m_outputNames->refresh();
 }
 
 void frmMainMatrix::scrolled(bool inputs, int offset)
@@ -429,17 +349,6 @@ void frmMainMatrix::mnuSetup_Click()
         m_core.ApplySetup(
             [result = std::move(*accepted)](Configuration &config) { result.ApplyTo(config); });
     });
-}
-
-void frmMainMatrix::syncModeChecks()
-{
-    m_mnuRS->setChecked(m_core.maintenance().rs232Checked());
-    m_mnuIR->setChecked(m_core.maintenance().irChecked());
-}
-
-void frmMainMatrix::onLine(const char *title, std::function<void()> action)
-{
-    m_core.RunOnLine(QString::fromLatin1(title), std::move(action));
 }
 
 } // namespace corvantis

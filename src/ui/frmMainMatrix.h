@@ -6,8 +6,6 @@
 #include <functional>
 #include <string>
 
-class QAction;
-
 namespace corvantis {
 
 class AppCore;
@@ -16,6 +14,7 @@ class CrosspointPanel;
 class LevelSelector;
 class MacroBank;
 class MacroBar;
+class MainMenus;
 class MainWindowHelp;
 class NamesPanel;
 class TopBar;
@@ -23,8 +22,8 @@ class UpdateBar;
 
 // The program's one main window, "Corvantis Pro": it composes the panels (the crosspoint
 // grid with its selectors and scroll bars, the input and output names, the level selector,
-// the link lamp, the macro bar, the RS-232 switching panel) and owns the menus. The state
-// and the decisions live in AppCore; the panels present it.
+// the link lamp, the macro bar, the RS-232 switching panel) and its menus. The state and the
+// decisions live in AppCore; the panels present it.
 //
 // Every control's objectName is its name. Control arrays carry their index after an
 // underscore: "txtIn_0" to "txtIn_15", "imgMIn_0" .. "imgMIn_15", "btnMacro_0" to
@@ -67,17 +66,10 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void buildMenus();
     void connectPanels();
     void start(const std::function<void()> &chooseConfiguration);
-    void showNames();
     void scrolled(bool inputs, int offset);
     void commitEditing();
-    void sendStartupRequest();
-    void syncModeChecks();
-    // A menu or button that talks to the routers, as an action on the core's path; a
-    // failure is reported under the title.
-    void onLine(const char *title, std::function<void()> action);
 
     AppCore &m_core;
     LevelSelector *m_levels = nullptr;
@@ -89,10 +81,7 @@ private:
     UpdateBar *m_updateBar = nullptr;
     SwitchingPanel *m_switching = nullptr;
 
-    QAction *m_mnuRS = nullptr;
-    QAction *m_mnuIR = nullptr;
-    QAction *m_mnuHelp = nullptr;
-    QAction *m_mnuAbout = nullptr;
+    MainMenus *m_menus = nullptr;
 
     MacroBank *m_macroBank = nullptr;
     MainWindowHelp *m_help = nullptr;
