@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QThread>
+#include <QTimer>
 
 namespace corvantis {
 
@@ -49,6 +51,21 @@ AppCore::AppCore(QObject *parent) : QObject(parent)
 AppCore::~AppCore()
 {
     m_poller.stop();
+}
+
+void AppCore::SendStartupRequestWhenFree()
+{
+    constexpr std::chrono::milliseconds kRetry{50};
+    if (m_link.CommBusy()) {
+        QTimer::singleShot(kRetry, this, &AppCore::SendStartupRequestWhenFree);
+        return;
+    }
+    m_poller.SendStartupRequest();
+}
+
+bool AppCore::MustFinishBeforeClosing() const
+{
+    return m_link.CommBusy() || !m_actions.Idle() || QThread::currentThread()->loopLevel() > 1;
 }
 
 void AppCore::ResetForStartup()

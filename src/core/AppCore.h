@@ -91,6 +91,14 @@ public:
     // click, no pending status, the polling counters at their start, macros cleared, record
     // mode idle.
     void ResetForStartup();
+    // The start-up status request, as soon as the line is free (a click may already be
+    // talking to it).
+    void SendStartupRequestWhenFree();
+    // A command or an action is waiting for the line further down the stack: the program
+    // can end only once it has finished and the stack is back at the main loop. (Ending
+    // inside a wait would also lose the application's quit: every wait starts an event
+    // loop, and a new loop drops a posted quit.)
+    bool MustFinishBeforeClosing() const;
 
     int CurrentLayer() const { return m_currentLayer; }
     // True when the level changed; a value outside 1 to 3 changes nothing.

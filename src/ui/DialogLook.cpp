@@ -1,5 +1,8 @@
 #include "ui/DialogLook.h"
 
+#include "ui/Controls.h"
+#include "ui/Theme.h"
+
 #include <QColor>
 #include <QLabel>
 #include <QPalette>
@@ -11,48 +14,29 @@ namespace corvantis {
 
 namespace {
 
-const QColor kBackground(0x40, 0x40, 0x40);
-const QColor kText(0xC0, 0xC0, 0xC0);
-const QColor kDisabledText(0x80, 0x80, 0x80);
 constexpr int kButtonMinimumWidth = 84;
 
 } // namespace
-
-QColor DialogLook::background()
-{
-    return kBackground;
-}
-
-QColor DialogLook::text()
-{
-    return kText;
-}
 
 void DialogLook::Apply(QWidget *window)
 {
     window->setAutoFillBackground(true);
     QPalette palette = window->palette();
-    palette.setColor(QPalette::Window, kBackground);
-    palette.setColor(QPalette::Active, QPalette::WindowText, kText);
-    palette.setColor(QPalette::Inactive, QPalette::WindowText, kText);
-    palette.setColor(QPalette::Disabled, QPalette::WindowText, kDisabledText);
+    palette.setColor(QPalette::Window, Theme::kBackground);
     window->setPalette(palette);
+    Controls::setTextColour(window, Theme::kText);
 }
 
 QColor DialogLook::FromColourValue(int colourValue)
 {
     if (colourValue < 0)
-        return kText;
+        return Theme::kText;
     return QColor(colourValue & 0xFF, (colourValue >> 8) & 0xFF, (colourValue >> 16) & 0xFF);
 }
 
 void DialogLook::SetTextColour(QLabel *label, int colourValue)
 {
-    const QColor colour = FromColourValue(colourValue);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::Active, QPalette::WindowText, colour);
-    palette.setColor(QPalette::Inactive, QPalette::WindowText, colour);
-    label->setPalette(palette);
+    Controls::setTextColour(label, FromColourValue(colourValue));
 }
 
 QPushButton *DialogLook::MakeButton(const QString &text, const QString &name, QWidget *parent)

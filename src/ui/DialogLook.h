@@ -8,12 +8,10 @@ class QWidget;
 
 namespace corvantis {
 
-// The dark look of the setup dialog, shared by the small dialogs it opens.
+// The dark look of the setup dialog, shared by the small dialogs it opens; the colours are
+// the Theme's.
 class DialogLook {
 public:
-    static QColor background();
-    static QColor text();
-
     // Dark background and light text for the window and everything in it.
     static void Apply(QWidget *window);
     // A label's own text colour; a colour value of -1 gives the look's text colour back.

@@ -3,7 +3,7 @@
 #include "config/ConfigFile.h"
 #include "config/TextEditorCommand.h"
 #include "core/AppCore.h"
-#include "ui/frmMainMatrix.h"
+#include "ui/MacroBar.h"
 #include "util/Platform.h"
 
 #include <QEvent>
@@ -14,50 +14,33 @@
 
 namespace corvantis {
 
-namespace {
-
-template <typename T> T *control(QObject &window, const QString &name)
-{
-    auto *widget = window.findChild<T *>(name);
-    if (!widget)
-        qFatal("The main window has no control %s", qPrintable(name));
-    return widget;
-}
-
-} // namespace
-
-MacroBank::MacroBank(AppCore &core, frmMainMatrix &window)
-    : QObject(&window), m_core(core), m_window(window),
-      m_logic(core.config().macros, core.recording())
+MacroBank::MacroBank(AppCore &core, MacroBar &bar, QObject *parent)
+    : QObject(parent), m_core(core), m_bar(bar), m_logic(core.config().macros, core.recording())
 {
     for (int i = 0; i < MacroBankLogic::kButtons; ++i) {
-        auto *button = control<QPushButton>(window, QStringLiteral("btnMacro_%1").arg(i));
+        QPushButton *button = bar.macroButton(i);
         button->setToolTip(QString::fromLatin1(MacroBankLogic::kButtonToolTip));
         connect(button, &QPushButton::clicked, this, [this, i] { macroClicked(i); });
-        m_btnMacro[static_cast<std::size_t>(i)] = button;
     }
-    m_vScrollMacro = control<QScrollBar>(window, QStringLiteral("VScrollMacro"));
-    m_vScrollMacro->setRange(0, MacroBankLogic::kMaxTop);
-    m_vScrollMacro->setPageStep(MacroBankLogic::kLargeChange);
-    m_vScrollMacro->setSingleStep(1);
-    connect(m_vScrollMacro, &QScrollBar::valueChanged, this, &MacroBank::scrolled);
-    m_btnRecord = control<QPushButton>(window, QStringLiteral("btnRecord"));
-    m_btnRecord->setToolTip(QString::fromLatin1(MacroBankLogic::kRecordToolTip));
-    connect(m_btnRecord, &QPushButton::clicked, this, &MacroBank::recordClicked);
-    // The window's timer makes the label blink; the text and whether it shows are set here.
-    m_lblRecord = control<QLabel>(window, QStringLiteral("lblRecord"));
-    m_lblMacros = control<QLabel>(window, QStringLiteral("lblMacros"));
-    m_lblMacros->setToolTip(QStringLiteral("Double-click to edit the configuration file"));
-    m_lblMacros->installEventFilter(this);
+    connect(bar.scrollBar(), &QScrollBar::valueChanged, this, &MacroBank::scrolled);
+    bar.recordButton()->setToolTip(QString::fromLatin1(MacroBankLogic::kRecordToolTip));
+    connect(bar.recordButton(), &QPushButton::clicked, this, &MacroBank::recordClicked);
+    // The poll timer makes the label blink; the text and whether it shows are set here.
+    connect(&core.poller(), &StatusPoller::recordLabelBlink, this, [this] {
+        QLabel *label = m_bar.recordLabel();
+        label->setVisible(!label->isVisible());
+    });
+    bar.heading()->setToolTip(QStringLiteral("Double-click to edit the configuration file"));
+    bar.heading()->installEventFilter(this);
 
-    m_logic.setMacroTop(m_vScrollMacro->value());
+    m_logic.setMacroTop(bar.scrollBar()->value());
     SetRecordMode(0);
 }
 
 void MacroBank::SetRecordMode(int mode)
 {
     m_logic.SetRecordMode(mode);
-    m_lblRecord->setVisible(m_logic.recordLabelVisible());
+    m_bar.recordLabel()->setVisible(m_logic.recordLabelVisible());
     m_shownMode = mode;
     showState();
 }
@@ -83,7 +66,7 @@ QString MacroBank::configurationFile() const
 
 bool MacroBank::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_lblMacros && event->type() == QEvent::MouseButtonDblClick) {
+    if (watched == m_bar.heading() && event->type() == QEvent::MouseButtonDblClick) {
         openConfigurationFile();
         return true;
     }
@@ -96,9 +79,7 @@ void MacroBank::macroClicked(int button)
     showState();
     if (click.outcome != MacroBankLogic::Outcome::Play)
         return;
-    // The grid starts at its first output, so the replayed routes are drawn where they land.
-    if (auto *outputs = m_window.findChild<QScrollBar *>(QStringLiteral("HScroll")))
-        outputs->setValue(outputs->minimum());
+    emit replayStarting();
     PlayMacro(click.number);
 }
 
@@ -128,20 +109,19 @@ void MacroBank::openConfigurationFile()
 void MacroBank::showState()
 {
     for (int i = 0; i < MacroBankLogic::kButtons; ++i)
-        m_btnMacro[static_cast<std::size_t>(i)]->setText(
-            QString::fromStdString(m_logic.caption(i)));
-    m_btnRecord->setText(QString::fromStdString(m_logic.recordButtonCaption()));
-    m_lblRecord->setText(QString::fromStdString(m_logic.recordLabelCaption()));
-    // A change of mode shows or hides the label; in between the window's timer blinks it.
+        m_bar.macroButton(i)->setText(QString::fromStdString(m_logic.caption(i)));
+    m_bar.recordButton()->setText(QString::fromStdString(m_logic.recordButtonCaption()));
+    m_bar.recordLabel()->setText(QString::fromStdString(m_logic.recordLabelCaption()));
+    // A change of mode shows or hides the label; in between the poll timer blinks it.
     if (m_logic.RecordMode() != m_shownMode) {
-        m_lblRecord->setVisible(m_logic.recordLabelVisible());
+        m_bar.recordLabel()->setVisible(m_logic.recordLabelVisible());
         m_shownMode = m_logic.RecordMode();
     }
 }
 
 void MacroBank::EnableButtons(bool enabled)
 {
-    m_window.EnableButtons(enabled);
+    emit buttonsEnabled(enabled);
 }
 
 void MacroBank::setBulkRouting(bool bulk)

@@ -4,28 +4,21 @@
 #include "config/MacroPlayback.h"
 
 #include <QObject>
-#include <array>
-
-class QLabel;
-class QPushButton;
-class QScrollBar;
 
 namespace corvantis {
 
 class AppCore;
-class frmMainMatrix;
+class MacroBar;
 
 // The macro area of the main window brought to life: seven macro buttons with their scroll
 // bar, the record button and label, and the "Macros" heading, whose double click opens the
 // configuration file in a text editor. The decisions are MacroBankLogic's; replay goes through
-// the window's Route, as a click on the grid does.
+// the core's action path, as a click on the grid does.
 class MacroBank : public QObject, private MacroPlayback {
     Q_OBJECT
 
 public:
-    // Takes over the window's controls btnMacro_0 to btnMacro_6, VScrollMacro, btnRecord,
-    // lblRecord and lblMacros, found by name.
-    MacroBank(AppCore &core, frmMainMatrix &window);
+    MacroBank(AppCore &core, MacroBar &bar, QObject *parent = nullptr);
 
     void SetRecordMode(int mode);
     void UpdateMacroButtons();
@@ -36,6 +29,12 @@ public:
     const MacroBankLogic &logic() const { return m_logic; }
     // The file the heading's double click opens: the configuration in use, else the default.
     QString configurationFile() const;
+
+signals:
+    // A replay greys the window's buttons and gives them back at its end.
+    void buttonsEnabled(bool enabled);
+    // A macro is about to be replayed.
+    void replayStarting();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -52,13 +51,8 @@ private:
     void RouteStep(int frameAddress, int output, int input, int level) override;
 
     AppCore &m_core;
-    frmMainMatrix &m_window;
+    MacroBar &m_bar;
     MacroBankLogic m_logic;
-    std::array<QPushButton *, MacroBankLogic::kButtons> m_btnMacro{};
-    QScrollBar *m_vScrollMacro = nullptr;
-    QPushButton *m_btnRecord = nullptr;
-    QLabel *m_lblRecord = nullptr;
-    QLabel *m_lblMacros = nullptr;
     int m_shownMode = 0;
 };
 

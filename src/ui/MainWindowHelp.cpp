@@ -9,17 +9,15 @@
 
 namespace corvantis {
 
-MainWindowHelp::MainWindowHelp(QWidget &window, std::function<int()> contextTopic)
+MainWindowHelp::MainWindowHelp(QWidget &window, QAction &help, QAction &about,
+                               std::function<int()> contextTopic)
     : QObject(&window), m_window(window), m_contextTopic(std::move(contextTopic)),
       m_viewer(new HelpViewer(&window))
 {
-    if (auto *help = window.findChild<QAction *>(QStringLiteral("mnuHelp"))) {
-        if (help->shortcut().isEmpty())
-            help->setShortcut(QKeySequence(Qt::Key_F1));
-        connect(help, &QAction::triggered, this, &MainWindowHelp::showContextHelp);
-    }
-    if (auto *about = window.findChild<QAction *>(QStringLiteral("mnuAbout")))
-        connect(about, &QAction::triggered, this, &MainWindowHelp::showAbout);
+    if (help.shortcut().isEmpty())
+        help.setShortcut(QKeySequence(Qt::Key_F1));
+    connect(&help, &QAction::triggered, this, &MainWindowHelp::showContextHelp);
+    connect(&about, &QAction::triggered, this, &MainWindowHelp::showAbout);
 }
 
 bool MainWindowHelp::showTopic(int topic)

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <functional>
 
+class QAction;
 class QWidget;
 
 namespace corvantis {
@@ -16,9 +17,10 @@ class MainWindowHelp : public QObject {
     Q_OBJECT
 
 public:
-    // Takes over the window's actions mnuHelp and mnuAbout, found by name; contextTopic
-    // gives the window's topic at the moment help is asked for.
-    MainWindowHelp(QWidget &window, std::function<int()> contextTopic);
+    // Takes over the window's help and about entries (help gets F1 unless it has a key);
+    // contextTopic gives the window's topic at the moment help is asked for.
+    MainWindowHelp(QWidget &window, QAction &help, QAction &about,
+                   std::function<int()> contextTopic);
 
     bool showTopic(int topic);
     void showContextHelp();

@@ -28,6 +28,10 @@ public:
     static const QColor kAudio;
     static const QColor kAllLevels;
     static const QColor kError;
+    // The model caption's shadow, the blinking record label, a port that was found.
+    static const QColor kShadow;
+    static const QColor kRecording;
+    static const QColor kFound;
 
     static QPalette palette();
     // Fusion style with the palette, so menus and dialogs match the windows.

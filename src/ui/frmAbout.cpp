@@ -1,5 +1,7 @@
 #include "ui/frmAbout.h"
 
+#include "ui/Controls.h"
+#include "ui/Theme.h"
 #include "util/Platform.h"
 #include "util/Version.h"
 
@@ -90,8 +92,7 @@ QString frmAbout::VersionText()
 QLabel *frmAbout::makeLabel(const QString &name, const QString &text)
 {
     // Plain labels let mouse presses through to the window, which closes or drags.
-    auto *label = new QLabel(text, this);
-    label->setObjectName(name);
+    auto *label = Controls::makeLabel(text, this, name);
     label->setTextFormat(Qt::PlainText);
     return label;
 }
@@ -188,7 +189,7 @@ void frmAbout::paintEvent(QPaintEvent *event)
     QDialog::paintEvent(event);
     // Without a frame the window needs an edge of its own against what lies behind it.
     QPainter painter(this);
-    painter.setPen(QColor(0x60, 0x60, 0x60));
+    painter.setPen(Theme::kOutline);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 

@@ -4,7 +4,10 @@
 #include "config/ConfigFile.h"
 #include "config/RouterCatalog.h"
 #include "link/PortAddress.h"
+#include "ui/Controls.h"
+#include "ui/DialogLook.h"
 #include "ui/SetContainerEnabled.h"
+#include "ui/Theme.h"
 #include "util/GeneralFunctions.h"
 #include "util/Platform.h"
 
@@ -39,25 +42,9 @@ constexpr int kMapInColumn = 5;
 constexpr int kMapOutColumn = 7;
 constexpr int kEndLabelWidth = 40;
 
-const QColor kBackground(0x40, 0x40, 0x40);
-const QColor kText(0xC0, 0xC0, 0xC0);
-const QColor kOutline(0x60, 0x60, 0x60);
-const QColor kDisabledText(0x80, 0x80, 0x80);
-const QColor kPortFound(0x90, 0xD8, 0x90);
-const QColor kPortMissing(0xF0, 0x98, 0x88);
-
-QString numbered(const char *name, int index)
-{
-    return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
-}
-
-QLabel *makeLabel(const QString &text, QWidget *parent, const QString &name = {})
-{
-    auto *label = new QLabel(text, parent);
-    if (!name.isEmpty())
-        label->setObjectName(name);
-    return label;
-}
+using Controls::makeLabel;
+using Controls::numbered;
+using Controls::setTextColour;
 
 QComboBox *makeList(const QString &name, const QStringList &items, QWidget *parent)
 {
@@ -65,15 +52,6 @@ QComboBox *makeList(const QString &name, const QStringList &items, QWidget *pare
     list->setObjectName(name);
     list->addItems(items);
     return list;
-}
-
-void setTextColour(QWidget *widget, const QColor &colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Active, QPalette::WindowText, colour);
-    palette.setColor(QPalette::Inactive, QPalette::WindowText, colour);
-    palette.setColor(QPalette::Disabled, QPalette::WindowText, kDisabledText);
-    widget->setPalette(palette);
 }
 
 QFrame *makeLine(const QString &name, QWidget *parent)
@@ -193,7 +171,7 @@ QWidget *frmConfig::buildSettings()
                 m_lblComTarget->setText(
                     m_lblComTarget->text().section(QStringLiteral("  ("), 0, 0) +
                     (answers ? QStringLiteral("  (answers)") : QStringLiteral("  (no answer)")));
-                setTextColour(m_lblComTarget, answers ? kPortFound : kPortMissing);
+                setTextColour(m_lblComTarget, answers ? Theme::kFound : Theme::kError);
                 m_lblComTarget->setToolTip(detail);
             });
     connect(m_cboCommType, &QComboBox::activated, this, [this](int index) {
@@ -421,31 +399,26 @@ QGroupBox *frmConfig::buildAdvancedFrame()
 
 void frmConfig::ApplyColours()
 {
-    setAutoFillBackground(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, kBackground);
-    palette.setColor(QPalette::Active, QPalette::WindowText, kText);
-    palette.setColor(QPalette::Inactive, QPalette::WindowText, kText);
-    palette.setColor(QPalette::Disabled, QPalette::WindowText, kDisabledText);
-    setPalette(palette);
+    DialogLook::Apply(this);
 
     const auto labels = findChildren<QLabel *>();
     for (QLabel *label : labels)
-        setTextColour(label, kText);
+        setTextColour(label, Theme::kText);
     for (QGroupBox *frame : findChildren<QGroupBox *>())
-        setTextColour(frame, kText);
+        setTextColour(frame, Theme::kText);
 
     // The toggle carries the dialog's own colours; drawn flat so it does not read as disabled
     // beside the system's buttons, and as high as they are.
-    m_btnAdvanced->setStyleSheet(QStringLiteral(
-        "QPushButton { color: #c0c0c0; background: #606060; border: 1px solid #909090;"
-        " border-radius: 3px; padding: 0 12px; }"
-        "QPushButton:hover { background: #6c6c6c; }"
-        "QPushButton:checked { background: #2c2c2c; border-color: #c0c0c0; }"
-        "QPushButton:focus { border-color: #c0c0c0; }"));
+    m_btnAdvanced->setStyleSheet(
+        QStringLiteral("QPushButton { color: %1; background: %2; border: 1px solid #909090;"
+                       " border-radius: 3px; padding: 0 12px; }"
+                       "QPushButton:hover { background: #6c6c6c; }"
+                       "QPushButton:checked { background: #2c2c2c; border-color: %1; }"
+                       "QPushButton:focus { border-color: %1; }")
+            .arg(Theme::kText.name(), Theme::kOutline.name()));
     m_btnAdvanced->setMinimumHeight(m_btnOK->sizeHint().height());
 
-    setTextColour(m_shpOutline, kOutline);
+    setTextColour(m_shpOutline, Theme::kOutline);
     for (QFrame *line : m_separators)
         setTextColour(line, Qt::black);
     // The port hint keeps its own colour (found or missing), set with its text.
@@ -539,7 +512,7 @@ void frmConfig::updateAddressHint()
     if (!address) {
         m_lblComTarget->setText(m_model.PortAddress().empty() ? QString()
                                                               : QStringLiteral("not an address"));
-        setTextColour(m_lblComTarget, kPortMissing);
+        setTextColour(m_lblComTarget, Theme::kError);
         m_lblComTarget->setToolTip(refused);
         return;
     }
@@ -575,7 +548,7 @@ void frmConfig::updatePortHint()
     m_lblComTarget->setText(
         QStringLiteral("\u2192 %1  %2")
             .arg(shown, target.exists ? QStringLiteral("(found)") : QStringLiteral("(not found)")));
-    setTextColour(m_lblComTarget, target.exists ? kPortFound : kPortMissing);
+    setTextColour(m_lblComTarget, target.exists ? Theme::kFound : Theme::kError);
     const QString via =
         target.throughLink
             ? QStringLiteral("%1 is the link %2, which leads to %3.")

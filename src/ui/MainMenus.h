@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+
+class QAction;
+class QMenuBar;
+
+namespace corvantis {
+
+class AppCore;
+
+// The main window's menus. The File entries are the window's to answer (signals); the
+// Data entries and the firmware version talk to the routers and go straight onto the
+// core's action path; Help and About are handed to MainWindowHelp.
+class MainMenus : public QObject {
+    Q_OBJECT
+
+public:
+    MainMenus(AppCore &core, QMenuBar &bar, QObject *parent = nullptr);
+
+    QAction &help() const { return *m_mnuHelp; }
+    QAction &about() const { return *m_mnuAbout; }
+
+signals:
+    void loadConfigRequested();
+    void saveConfigRequested();
+    void saveConfigAsRequested();
+    void setupRequested();
+    void exitRequested();
+
+private:
+    // A failure is reported under the title.
+    void onLine(const char *title, std::function<void()> action);
+    void syncModeChecks();
+
+    AppCore &m_core;
+    QAction *m_mnuRS = nullptr;
+    QAction *m_mnuIR = nullptr;
+    QAction *m_mnuHelp = nullptr;
+    QAction *m_mnuAbout = nullptr;
+};
+
+} // namespace corvantis
