@@ -152,6 +152,7 @@ int runWindow(int argc, char *argv[])
                 platform().messageBox(why.toStdString(), "Control Panels", MessageButtons::Ok,
                                       MessageIcon::Information);
         }
+        window.setPanelListening(&listening);
         window.show();
         status = QApplication::exec();
     }

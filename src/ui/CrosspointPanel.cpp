@@ -8,9 +8,11 @@
 #include "ui/Theme.h"
 #include "util/RuntimeError.h"
 
+#include <QCursor>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QScrollBar>
 
 namespace corvantis {
@@ -41,6 +43,7 @@ CrosspointPanel::CrosspointPanel(AppCore &core, QWidget *parent) : QWidget(paren
     grid->setHorizontalSpacing(0);
     grid->setVerticalSpacing(0);
     buildOutputHeadings(*grid);
+    connect(&m_core.locks(), &OutputLocks::changed, this, &CrosspointPanel::showLocks);
 
     m_grid = new CrosspointGrid(s, this);
     m_grid->setObjectName(QStringLiteral("imgMatrix"));
@@ -136,6 +139,8 @@ void CrosspointPanel::buildOutputHeadings(QGridLayout &grid)
         auto *selector = new PictureButton(PictureButton::Kind::OutputSelector, c, selectors);
         selector->setObjectName(Controls::numbered("imgMOut", c));
         selector->setFixedSize(kCellSize, 22);
+        selector->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(selector, &QWidget::customContextMenuRequested, this, [this, c] { offerLock(c); });
         m_imgMOut[static_cast<std::size_t>(c)] = selector;
         selectorRow->addWidget(selector);
     }
@@ -197,6 +202,40 @@ void CrosspointPanel::showNumbers()
         m_txtMIn[n]->setText(QString::number(m_core.InputOffset() + i + 1));
         m_lblMOut[n]->setText(QString::number(m_core.OutputOffset() + i + 1));
     }
+    showLocks();
+}
+
+void CrosspointPanel::showLocks()
+{
+    const OutputLocks &locks = m_core.locks();
+    for (int c = 0; c < kViewSize; ++c) {
+        const int output = m_core.OutputOffset() + c;
+        const int holder = locks.holder(output);
+        PictureButton *selector = m_imgMOut[static_cast<std::size_t>(c)];
+        selector->setLocked(holder != OutputLocks::kNobody);
+        selector->setToolTip(
+            holder == OutputLocks::kNobody
+                ? QStringLiteral("Right-click to lock output %1").arg(output + 1)
+                : QStringLiteral("Output %1 is locked by %2; right-click to unlock")
+                      .arg(output + 1)
+                      .arg(OutputLocks::holderName(holder)));
+    }
+}
+
+void CrosspointPanel::offerLock(int viewColumn)
+{
+    const int output = m_core.OutputOffset() + viewColumn;
+    const bool locked = m_core.locks().holder(output) != OutputLocks::kNobody;
+    QMenu menu(this);
+    QAction *toggle = menu.addAction(locked ? QStringLiteral("&Unlock Output %1").arg(output + 1)
+                                            : QStringLiteral("&Lock Output %1").arg(output + 1));
+    toggle->setObjectName(QStringLiteral("mnuLockOutput"));
+    if (menu.exec(QCursor::pos()) != toggle)
+        return;
+    if (locked)
+        m_core.UnlockOutput(output);
+    else
+        m_core.LockOutput(output);
 }
 
 void CrosspointPanel::redraw()

@@ -43,6 +43,8 @@ public:
     void showNumbers();
     // The markers of every column in view from the core's route states.
     void redraw();
+    // The padlocks and their tooltips on the output selectors in view.
+    void showLocks();
     void setControlsEnabled(bool enabled);
     // Bulk routes count the outputs from the start, so the view goes there.
     void showOutputsFromStart();
@@ -59,6 +61,7 @@ private:
     void showColumn(int viewColumn, const PhysicalPort &owner);
     QString describeCell(int cell) const;
     QString levelName() const;
+    void offerLock(int viewColumn);
 
     AppCore &m_core;
     std::function<QString(AppCore::Side, int)> m_nameShown;

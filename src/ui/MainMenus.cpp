@@ -1,14 +1,22 @@
 #include "ui/MainMenus.h"
 
 #include "core/AppCore.h"
+#include "service/PanelListening.h"
+#include "ui/frmControlPanels.h"
+#include "util/GeneralFunctions.h"
+#include "util/Platform.h"
+#include "util/RuntimeError.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QWidget>
 
 namespace corvantis {
 
 namespace {
+
+constexpr const char *kNamesFilter = "Names (CSV):*.csv";
 
 QAction *entry(QMenu *menu, const QString &text, const char *name,
                const QKeySequence &shortcut = {})
@@ -38,8 +46,24 @@ MainMenus::MainMenus(AppCore &core, QMenuBar &bar, QObject *parent) : QObject(pa
                   QKeySequence(Qt::CTRL | Qt::Key_O)),
             &QAction::triggered, this, &MainMenus::setupRequested);
     file->addSeparator();
+    connect(entry(file, QStringLiteral("&Import Names..."), "mnuImportNames"), &QAction::triggered,
+            this, &MainMenus::importNames);
+    connect(entry(file, QStringLiteral("E&xport Names..."), "mnuExportNames"), &QAction::triggered,
+            this, &MainMenus::exportNames);
+    m_mnuControlPanels = entry(file, QStringLiteral("Control &Panels..."), "mnuControlPanels");
+    m_mnuControlPanels->setEnabled(false);
+    connect(m_mnuControlPanels, &QAction::triggered, this, &MainMenus::chooseControlPanels);
+    file->addSeparator();
     connect(entry(file, QStringLiteral("&Exit"), "mnuExit"), &QAction::triggered, this,
             &MainMenus::exitRequested);
+    connect(file, &QMenu::aboutToShow, this, &MainMenus::fileMenuOpening);
+
+    QMenu *edit = bar.addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("mnuEditMenu"));
+    QAction *undoImport = entry(edit, QStringLiteral("&Undo Import"), "mnuUndoImport");
+    undoImport->setEnabled(core.CanUndoImport());
+    connect(undoImport, &QAction::triggered, &core, &AppCore::UndoImportAction);
+    connect(&core, &AppCore::canUndoImportChanged, undoImport, &QAction::setEnabled);
 
     MaintenanceCommands &maintenance = core.maintenance();
     QMenu *data = bar.addMenu(QStringLiteral("&Data"));
@@ -79,6 +103,43 @@ MainMenus::MainMenus(AppCore &core, QMenuBar &bar, QObject *parent) : QObject(pa
 void MainMenus::onLine(const char *title, std::function<void()> action)
 {
     m_core.RunOnLine(QString::fromLatin1(title), std::move(action));
+}
+
+void MainMenus::setPanelListening(PanelListening *listening)
+{
+    m_listening = listening;
+    m_mnuControlPanels->setEnabled(listening != nullptr);
+}
+
+void MainMenus::importNames()
+{
+    const std::string path =
+        platform().openFileDialog("Import Names", kNamesFilter, ProgramDataFolder(), std::string());
+    if (!path.empty())
+        m_core.ImportNamesAction(QString::fromStdString(path));
+}
+
+void MainMenus::exportNames()
+{
+    const std::string path =
+        platform().saveFileDialog("Export Names", kNamesFilter, ProgramDataFolder(), "names.csv");
+    if (!path.empty())
+        m_core.ExportNamesAction(QString::fromStdString(path));
+}
+
+void MainMenus::chooseControlPanels()
+{
+    if (!m_listening)
+        return;
+    frmControlPanels dialog(m_listening->current(), qobject_cast<QWidget *>(parent()));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const PanelListening::Choice choice = dialog.choice();
+    m_core.actions().Submit(QStringLiteral("Sub mnuControlPanels_Click"),
+                            ActionQueue::Needs::Nothing, [this, choice] {
+                                if (const QString why = m_listening->apply(choice); !why.isEmpty())
+                                    throw RuntimeError(why.toStdString());
+                            });
 }
 
 void MainMenus::syncModeChecks()

@@ -9,6 +9,7 @@ class QMenuBar;
 namespace corvantis {
 
 class AppCore;
+class PanelListening;
 
 // The main window's menus. The File entries are the window's to answer (signals); the
 // Data entries and the firmware version talk to the routers and go straight onto the
@@ -21,6 +22,8 @@ public:
 
     QAction &help() const { return *m_mnuHelp; }
     QAction &about() const { return *m_mnuAbout; }
+    // Offers File > Control Panels... for this listening choice.
+    void setPanelListening(PanelListening *listening);
 
 signals:
     void loadConfigRequested();
@@ -28,17 +31,24 @@ signals:
     void saveConfigAsRequested();
     void setupRequested();
     void exitRequested();
+    // A name being typed is to be committed before the file menu acts on names.
+    void fileMenuOpening();
 
 private:
     // A failure is reported under the title.
     void onLine(const char *title, std::function<void()> action);
     void syncModeChecks();
+    void importNames();
+    void exportNames();
+    void chooseControlPanels();
 
     AppCore &m_core;
     QAction *m_mnuRS = nullptr;
     QAction *m_mnuIR = nullptr;
     QAction *m_mnuHelp = nullptr;
     QAction *m_mnuAbout = nullptr;
+    QAction *m_mnuControlPanels = nullptr;
+    PanelListening *m_listening = nullptr;
 };
 
 } // namespace corvantis

@@ -37,6 +37,14 @@ QSize PictureButton::sizeHint() const
     }
 }
 
+void PictureButton::setLocked(bool locked)
+{
+    if (m_locked == locked)
+        return;
+    m_locked = locked;
+    update();
+}
+
 void PictureButton::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
@@ -62,6 +70,8 @@ void PictureButton::paintEvent(QPaintEvent *)
         VectorPictures::paintAlive(painter, area);
         break;
     }
+    if (m_locked)
+        VectorPictures::paintLockMark(painter, area);
     if (hasFocus()) {
         painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
         painter.drawRect(rect().adjusted(0, 0, -1, -1));

@@ -21,6 +21,8 @@ public:
     // A level selector shows its pressed-in picture while its level is chosen.
     bool isDown() const { return m_down; }
     void setDown(bool down);
+    // An output selector carries a padlock while its output is locked.
+    void setLocked(bool locked);
 
     QSize sizeHint() const override;
 
@@ -40,6 +42,7 @@ private:
     Kind m_kind;
     int m_index;
     bool m_down = false;
+    bool m_locked = false;
     bool m_hovered = false;
     bool m_pressed = false;
 };

@@ -136,6 +136,22 @@ void VectorPictures::paintNameMarker(QPainter &painter, const QRectF &rect, bool
     painter.restore();
 }
 
+void VectorPictures::paintLockMark(QPainter &painter, const QRectF &rect)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal w = std::min(rect.width(), rect.height()) * 0.42;
+    const QRectF body(rect.right() - w - 1, rect.top() + w * 0.55, w, w * 0.75);
+    painter.setPen(QPen(QColor(0xF0, 0xC0, 0x30), std::max<qreal>(1.0, w * 0.14)));
+    painter.setBrush(Qt::NoBrush);
+    const QRectF shackle(body.left() + w * 0.2, rect.top() + 1, w * 0.6, w * 0.9);
+    painter.drawArc(shackle, 0, 180 * 16);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0xF0, 0xC0, 0x30));
+    painter.drawRect(body);
+    painter.restore();
+}
+
 void VectorPictures::paintLevel(QPainter &painter, const QRectF &rect, int index, bool down,
                                 ButtonState state)
 {

@@ -30,6 +30,8 @@ public:
                            ButtonState state);
     // The link symbol beside the online lamp.
     static void paintAlive(QPainter &painter, const QRectF &rect);
+    // A small padlock in the rectangle's top right corner: the output is locked.
+    static void paintLockMark(QPainter &painter, const QRectF &rect);
     static void paintLamp(QPainter &painter, const QRectF &rect, const QColor &colour);
 
     static QColor levelColour(int index);

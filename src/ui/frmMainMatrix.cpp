@@ -125,6 +125,7 @@ void frmMainMatrix::connectPanels()
             &frmMainMatrix::mnuSaveConfigAs_Click);
     connect(m_menus, &MainMenus::setupRequested, this, &frmMainMatrix::mnuSetup_Click);
     connect(m_menus, &MainMenus::exitRequested, this, &QWidget::close);
+    connect(m_menus, &MainMenus::fileMenuOpening, this, &frmMainMatrix::commitEditing);
     connect(m_crosspoints, &CrosspointPanel::cellClicked, this, &frmMainMatrix::imgMatrix_Click);
     connect(m_crosspoints, &CrosspointPanel::inputSelectorClicked, this,
             &frmMainMatrix::imgMIn_Click);
@@ -197,6 +198,11 @@ void frmMainMatrix::start(const std::function<void()> &chooseConfiguration)
     } catch (const std::exception &error) {
         reportFailure("Function Form_Load", error, "Function frmMainMatrix.Form_Load");
     }
+}
+
+void frmMainMatrix::setPanelListening(PanelListening *listening)
+{
+    m_menus->setPanelListening(listening);
 }
 
 void frmMainMatrix::ReturnFromConfig()

@@ -17,6 +17,7 @@ class MacroBar;
 class MainMenus;
 class MainWindowHelp;
 class NamesPanel;
+class PanelListening;
 class TopBar;
 class UpdateBar;
 
@@ -39,6 +40,8 @@ public:
     ~frmMainMatrix() override;
 
     AppCore &core() const { return m_core; }
+    // The window offers to serve control panels when it is given the choice.
+    void setPanelListening(PanelListening *listening);
     CrosspointGrid *grid() const;
 
     // The start-up: the question, then the load or the setup dialog and the rebuild. The
