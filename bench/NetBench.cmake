@@ -5,7 +5,8 @@ if(TARGET corvantis_net)
         ${PROJECT_SOURCE_DIR}/tests/net/FakeMatrixControl.cpp
         ${PROJECT_SOURCE_DIR}/tests/net/FakeMatrixControl.h)
     set_target_properties(bench_net_timing PROPERTIES AUTOMOC ON)
-    target_include_directories(bench_net_timing PRIVATE ${PROJECT_SOURCE_DIR}/tests/net)
+    target_include_directories(bench_net_timing PRIVATE ${PROJECT_SOURCE_DIR}/tests/net
+        ${CMAKE_CURRENT_LIST_DIR}/support)
     target_link_libraries(bench_net_timing PRIVATE corvantis_net)
 endif()
 

@@ -4,92 +4,26 @@
 // its reply on the wire, then the line's pause after a command). Also the CPU of 32 idle
 // panels against none, with the status tick running.
 #include "BenchLine.h"
+#include "BenchPanels.h"
 #include "core/AppCore.h"
 #include "link/Framing.h"
 #include "service/HeadlessService.h"
 #include "util/GeneralFunctions.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QLoggingCategory>
-#include <QTcpSocket>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <cstdio>
-#include <sys/resource.h>
-#include <vector>
 
 using namespace corvantis;
 using namespace corvantis::bench;
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
 constexpr double kByteSeconds = 10.0 / 9600.0;
 constexpr double kAllowedExtraMs = 5.0;
 constexpr double kAllowedIdleCpu = 1.0;
-
-bool waitFor(const std::function<bool()> &condition, std::chrono::milliseconds limit = 5s)
-{
-    QDeadlineTimer deadline(limit);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        processEventsFor(1ms);
-    }
-    return true;
-}
-
-struct Panel {
-    QTcpSocket socket;
-    QByteArray received;
-    Clock::time_point lastRead;
-};
-
-std::unique_ptr<Panel> connectPanel(quint16 port)
-{
-    auto panel = std::make_unique<Panel>();
-    Panel *p = panel.get();
-    QObject::connect(&p->socket, &QTcpSocket::readyRead, &p->socket, [p] {
-        p->received += p->socket.readAll();
-        p->lastRead = Clock::now();
-    });
-    p->socket.connectToHost(QHostAddress::LocalHost, port);
-    if (!waitFor([p] { return p->received.contains("END PRELUDE:\n\n"); }))
-        std::fprintf(stderr, "no prelude\n");
-    p->received.clear();
-    return panel;
-}
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_THREAD, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-double idleCpuPercent(std::chrono::seconds span)
-{
-    const double before = cpuSeconds();
-    const auto start = Clock::now();
-    processEventsFor(span);
-    return 100.0 * (cpuSeconds() - before) /
-           std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double ms(Clock::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-void report(const char *what, std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    std::printf("%-48s median %7.2f ms   95%% %7.2f ms   max %7.2f ms\n", what, v[v.size() / 2],
-                v[v.size() * 95 / 100], v.back());
-}
 
 } // namespace
 
@@ -122,11 +56,11 @@ int main(int argc, char **argv)
     const quint16 port = service.server().serverPort();
     processEventsFor(1s); // the start-up status request
 
-    const double idleNone = idleCpuPercent(10s);
+    const double idleNone = idleCpuPercent(10s, RUSAGE_THREAD);
     std::vector<std::unique_ptr<Panel>> panels;
     for (int n = 0; n < PanelServer::kMaxClients; ++n)
         panels.push_back(connectPanel(port));
-    const double idleFull = idleCpuPercent(10s);
+    const double idleFull = idleCpuPercent(10s, RUSAGE_THREAD);
 
     const auto frame = BuildFrame(kTypeB, 0, CmdRoute, 0, 0).size();
     // The frame, one acknowledging byte back, and the pause the line keeps after a command.
