@@ -43,7 +43,6 @@ std::optional<std::string> ScriptedPlatform::inputBox(const std::string &prompt,
 std::string ScriptedPlatform::openFileDialog(const std::string &title, const std::string &,
                                              const std::string &, const std::string &)
 {
-    fileDialogTitles.push_back(title);
     if (fileAnswers.empty()) {
         unexpected.push_back("open dialog: " + title);
         return {};
@@ -63,15 +62,6 @@ bool ScriptedPlatform::openDocument(const std::string &target)
 {
     openedDocuments.push_back(target);
     return true;
-}
-
-bool ScriptedPlatform::startProgram(const std::string &program,
-                                    const std::vector<std::string> &arguments)
-{
-    std::vector<std::string> call{program};
-    call.insert(call.end(), arguments.begin(), arguments.end());
-    startedPrograms.push_back(call);
-    return startProgramResult;
 }
 
 std::vector<std::string> ScriptedPlatform::messageTexts() const

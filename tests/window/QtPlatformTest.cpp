@@ -2,11 +2,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QInputDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 #include <QtTest>
-#include <functional>
 
 using namespace corvantis;
 
@@ -18,20 +17,6 @@ private slots:
     void filtersGetDescriptionsAndQtSeparators();
     void linksOpenAsLinksAndEverythingElseAsLocalFiles();
     void messageBoxShowsTitleIconAndButtonsAndReturnsTheAnswer();
-
-private:
-    // Runs `answer` on the modal window as soon as it is shown.
-    static void whenModalShown(std::function<void(QWidget *)> answer)
-    {
-        QTimer::singleShot(0, qApp, [answer] {
-            QWidget *modal = QApplication::activeModalWidget();
-            if (!modal) {
-                whenModalShown(answer);
-                return;
-            }
-            answer(modal);
-        });
-    }
 };
 
 void QtPlatformTest::filtersGetDescriptionsAndQtSeparators_data()
@@ -62,7 +47,6 @@ void QtPlatformTest::linksOpenAsLinksAndEverythingElseAsLocalFiles()
     QCOMPARE(QtPlatform::documentUrl("www.example.com").toString(),
              QStringLiteral("http://www.example.com"));
     const QUrl file = QtPlatform::documentUrl("/tmp/read me#1.txt");
-    QVERIFY(file.isLocalFile());
     QCOMPARE(file.toLocalFile(), QStringLiteral("/tmp/read me#1.txt"));
     QVERIFY(QtPlatform::documentUrl("C:\\Data\\notes.txt").isLocalFile());
 }
@@ -70,23 +54,25 @@ void QtPlatformTest::linksOpenAsLinksAndEverythingElseAsLocalFiles()
 void QtPlatformTest::messageBoxShowsTitleIconAndButtonsAndReturnsTheAnswer()
 {
     QtPlatform platform;
-    QString seenTitle;
-    QMessageBox::Icon seenIcon = QMessageBox::NoIcon;
-    whenModalShown([&](QWidget *modal) {
-        auto *box = qobject_cast<QMessageBox *>(modal);
-        QVERIFY(box);
-        seenTitle = box->windowTitle();
-        seenIcon = box->icon();
-        QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
-        box->button(QMessageBox::Yes)->click();
+    QPointer<QMessageBox> seen;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, &watch, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || box == seen)
+            return;
+        seen = box;
+        QCOMPARE(box->windowTitle(), QStringLiteral("Corvantis"));
+        if (box->icon() == QMessageBox::Question) {
+            QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+            box->button(QMessageBox::Yes)->click();
+        } else {
+            QTest::keyClick(box, Qt::Key_Escape);
+        }
     });
+    watch.start(5);
     QCOMPARE(platform.messageBox("Save the changes?", "Corvantis", MessageButtons::YesNo,
                                  MessageIcon::Question),
              MessageAnswer::Yes);
-    QCOMPARE(seenTitle, QStringLiteral("Corvantis"));
-    QCOMPARE(seenIcon, QMessageBox::Question);
-
-    whenModalShown([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_Escape); });
     QCOMPARE(platform.messageBox("Sure?", "Corvantis", MessageButtons::OkCancel,
                                  MessageIcon::Exclamation),
              MessageAnswer::Cancel);
