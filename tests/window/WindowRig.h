@@ -32,15 +32,12 @@ struct RouterSpec {
     int type = 7;
     int inputs = 16;
     int outputs = 16;
-    int mapIn = 0;
     int mapOut = 0;
     bool audioBreakaway = false;
 };
 
 struct LineSpec {
     int commType = kTypeB;
-    float routerTimeout = 0.2f;
-    bool matrixSize = false;
     std::vector<RouterSpec> routers = {RouterSpec{}};
 };
 
@@ -51,7 +48,6 @@ inline std::unique_ptr<clsRouter> makeRouter(const RouterSpec &spec)
     router->SetFrameAddress(spec.frameAddress);
     router->SetInputCount(spec.inputs - 1);
     router->SetOutputCount(spec.outputs - 1);
-    router->SetMapIn(spec.mapIn);
     router->SetMapOut(spec.mapOut);
     router->AudioBreakaway = spec.audioBreakaway;
     return router;
@@ -107,8 +103,7 @@ public:
         Configuration config;
         config.settings.CommPortName = "COM1";
         config.settings.CommType = static_cast<std::int16_t>(spec.commType);
-        config.settings.RouterTimeout = spec.routerTimeout;
-        config.settings.MatrixSize = spec.matrixSize;
+        config.settings.RouterTimeout = 0.2f;
         for (const auto &router : spec.routers)
             config.routers.set(router.frameAddress, makeRouter(router));
         QFile file(configPath());

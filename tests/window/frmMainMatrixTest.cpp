@@ -39,10 +39,9 @@ private slots:
     void init() { m_rig = std::make_unique<WindowRig>(); }
     void cleanup();
 
-    void noThenCancelStillRebuildsAndOpensThePort();
+    void noThenCancelStillRebuildsAndAFailedRebuildChangesNothing();
     void rebuildShowsWhatTheMatrixHolds_data();
     void rebuildShowsWhatTheMatrixHolds();
-    void failedRebuildReportsAndLeavesTheWindowAsItWas();
     void cellClickRoutesAndAnUnassignedCellSaysSo();
     void controlClickRoutesEveryOutputAndSurvivesAFailingHandler();
     void closeDuringABulkRouteWaitsForItThenSavesWithoutAQuestion();
@@ -52,7 +51,6 @@ private slots:
     void typedNameIsCommittedOnceForTheInputItWasTypedFor();
     void switchingPanelAndModeEntriesReachTheRouter();
     void recordedMacroIsSavedReloadedAndReplayed();
-    void aboutEntryOpensTheBoxWhoseLinkGoesToTheDesktop();
 
 private:
     WindowRig &start(const LineSpec &spec)
@@ -86,7 +84,7 @@ void frmMainMatrixTest::cleanup()
     QVERIFY2(unexpected.empty(), unexpected.empty() ? "" : unexpected.front().c_str());
 }
 
-void frmMainMatrixTest::noThenCancelStillRebuildsAndOpensThePort()
+void frmMainMatrixTest::noThenCancelStillRebuildsAndAFailedRebuildChangesNothing()
 {
     WindowRig &rig = *m_rig;
     rig.openLine({});
@@ -108,6 +106,16 @@ void frmMainMatrixTest::noThenCancelStillRebuildsAndOpensThePort()
     QVERIFY(rig.core->link().isOpen());
     QVERIFY(!rig.grid().isCellVisible(WindowRig::cell(0, 12)));
     QVERIFY(rig.grid().isCellVisible(WindowRig::cell(15, 11)));
+
+    // A paired layout without the odd router cannot be built.
+    rig.core->link().CloseCommPort();
+    rig.core->settings().MatrixSize = true;
+    rig.window->ReturnFromConfig();
+    QCOMPARE(rig.platform.messages.size(), std::size_t(2));
+    QVERIFY(rig.platform.messages.back().text.rfind("Error: ", 0) == 0);
+    QCOMPARE(rig.child<QLabel>("lblRouterType")->text(), QString("Router 16x12"));
+    QVERIFY(!rig.grid().isCellVisible(WindowRig::cell(0, 12)));
+    QVERIFY(!rig.core->link().isOpen());
 }
 
 void frmMainMatrixTest::rebuildShowsWhatTheMatrixHolds_data()
@@ -147,7 +155,7 @@ void frmMainMatrixTest::rebuildShowsWhatTheMatrixHolds()
     rig.window->show();
     const int hiddenHeight = rig.window->height();
     rig.core->settings().CurrentRouterType = static_cast<std::int16_t>(type);
-    rig.core->config().routers.set(0, makeRouter({0, type, inputs, outputs, 0, 0, breakaway}));
+    rig.core->config().routers.set(0, makeRouter({0, type, inputs, outputs, 0, breakaway}));
     rig.window->ReturnFromConfig();
 
     auto maximum = [&](const char *name) {
@@ -176,31 +184,11 @@ void frmMainMatrixTest::rebuildShowsWhatTheMatrixHolds()
              hiddenHeight + (panel ? frmMainMatrix::kSwitchingPanelHeight : 0));
 }
 
-void frmMainMatrixTest::failedRebuildReportsAndLeavesTheWindowAsItWas()
-{
-    WindowRig &rig = *m_rig;
-    rig.openLine({});
-    rig.makeWindow();
-    rig.core->settings().CommPortName = "COM1";
-    rig.core->config().routers.set(0, makeRouter({0, 7, 16, 8}));
-    rig.window->ReturnFromConfig();
-    rig.core->link().CloseCommPort();
-
-    // A paired layout without the odd router cannot be built.
-    rig.core->settings().MatrixSize = true;
-    rig.window->ReturnFromConfig();
-    QCOMPARE(rig.platform.messages.size(), std::size_t(1));
-    QVERIFY(rig.platform.messages.front().text.rfind("Error: ", 0) == 0);
-    QCOMPARE(rig.child<QLabel>("lblRouterType")->text(), QString("Router 16x8"));
-    QVERIFY(!rig.grid().isCellVisible(WindowRig::cell(0, 8)));
-    QVERIFY(!rig.core->link().isOpen());
-}
-
 void frmMainMatrixTest::cellClickRoutesAndAnUnassignedCellSaysSo()
 {
     LineSpec spec;
     // Logical outputs 17 to 20 belong to no router.
-    spec.routers = {RouterSpec{0, 7, 16, 16, 0, 0}, RouterSpec{1, 5, 4, 4, 0, 20}};
+    spec.routers = {RouterSpec{0, 7, 16, 16, 0}, RouterSpec{1, 5, 4, 4, 20}};
     WindowRig &rig = start(spec);
     rig.line.clearCounters();
 
@@ -226,7 +214,7 @@ void frmMainMatrixTest::cellClickRoutesAndAnUnassignedCellSaysSo()
 void frmMainMatrixTest::controlClickRoutesEveryOutputAndSurvivesAFailingHandler()
 {
     LineSpec spec;
-    spec.routers = {RouterSpec{0, 7, 16, 16, 0, 0}, RouterSpec{1, 5, 4, 4, 0, 20}};
+    spec.routers = {RouterSpec{0, 7, 16, 16, 0}, RouterSpec{1, 5, 4, 4, 20}};
     WindowRig &rig = start(spec);
     rig.child<QScrollBar>("HScroll")->setValue(4);
     rig.line.clearCounters();
@@ -265,7 +253,7 @@ void frmMainMatrixTest::controlClickRoutesEveryOutputAndSurvivesAFailingHandler(
 void frmMainMatrixTest::closeDuringABulkRouteWaitsForItThenSavesWithoutAQuestion()
 {
     LineSpec spec;
-    spec.routers = {RouterSpec{0, 7, 16, 16, 0, 0}, RouterSpec{1, 7, 16, 16, 0, 16}};
+    spec.routers = {RouterSpec{0, 7, 16, 16, 0}, RouterSpec{1, 7, 16, 16, 16}};
     WindowRig &rig = start(spec);
     rig.core->config().routers.at(0)->SetRouterInName(2, "Camera 3");
     rig.line.clearCounters();
@@ -291,7 +279,7 @@ void frmMainMatrixTest::closeDuringABulkRouteWaitsForItThenSavesWithoutAQuestion
 void frmMainMatrixTest::levelKeysAndSelectorsChooseWhatAClickRoutes()
 {
     LineSpec spec;
-    spec.routers = {RouterSpec{0, 7, 16, 16, 0, 0, true}};
+    spec.routers = {RouterSpec{0, 7, 16, 16, 0, true}};
     WindowRig &rig = start(spec);
     auto selected = [&](int i) {
         return rig.child<PictureButton>(QString("imgLayerSel_%1").arg(i))->isDown();
@@ -402,7 +390,7 @@ void frmMainMatrixTest::typedNameIsCommittedOnceForTheInputItWasTypedFor()
 void frmMainMatrixTest::switchingPanelAndModeEntriesReachTheRouter()
 {
     LineSpec spec;
-    spec.routers = {RouterSpec{0, 14, 16, 16}, RouterSpec{2, 14, 16, 16, 0, 16}};
+    spec.routers = {RouterSpec{0, 14, 16, 16}, RouterSpec{2, 14, 16, 16, 16}};
     WindowRig &rig = start(spec);
     rig.line.clearCounters();
     rig.child<QLineEdit>("txtAddy")->setText("2");
@@ -432,8 +420,7 @@ void frmMainMatrixTest::recordedMacroIsSavedReloadedAndReplayed()
     // Type A: no status request and no poll share the line with the tested commands.
     LineSpec spec;
     spec.commType = kTypeA;
-    spec.routerTimeout = 0.5f;
-    spec.routers = {RouterSpec{0, 3}, RouterSpec{1, 3, 16, 16, 0, 16}};
+    spec.routers = {RouterSpec{0, 3}, RouterSpec{1, 3, 16, 16, 16}};
     WindowRig &rig = start(spec);
     auto macro = [&](int i) { return rig.child<QPushButton>(QString("btnMacro_%1").arg(i)); };
     auto *record = rig.child<QPushButton>("btnRecord");
@@ -464,30 +451,6 @@ void frmMainMatrixTest::recordedMacroIsSavedReloadedAndReplayed()
              (QList<QByteArray>{WindowRig::frame(kTypeA, 0, CmdRoute, 4, 2),
                                 WindowRig::frame(kTypeA, 0, CmdRoute, 0, 5)}));
     QCOMPARE(rig.line.crosspoint(0, 4), 2);
-}
-
-void frmMainMatrixTest::aboutEntryOpensTheBoxWhoseLinkGoesToTheDesktop()
-{
-    WindowRig &rig = *m_rig;
-    rig.makeWindow();
-    QStringList seen;
-    rig.onModal("frmAbout", [&seen](QWidget *about) {
-        if (!seen.isEmpty()) {
-            seen << "a click on the text left it open";
-            qobject_cast<QDialog *>(about)->reject();
-            return true;
-        }
-        auto *version = control<QLabel>(about, "lblVersion");
-        seen << version->text();
-        QTest::mouseClick(control<QLabel>(about, "lblMail"), Qt::LeftButton);
-        seen << (about->isVisible() ? "open" : "closed by the link");
-        QTest::mouseClick(version, Qt::LeftButton, {}, version->rect().center());
-        return false;
-    });
-    rig.window->findChild<QAction *>("mnuAbout")->trigger();
-    QCOMPARE(seen, (QStringList{"Version: 1.2.0", "open"}));
-    QCOMPARE(rig.platform.openedDocuments,
-             std::vector<std::string>{"mailto:support@corvantis.invalid"});
 }
 
 QTEST_MAIN(frmMainMatrixTest)
