@@ -15,9 +15,6 @@ class ScriptedPlatform : public Platform {
 public:
     struct Message {
         std::string text;
-        std::string title;
-        MessageButtons buttons;
-        MessageIcon icon;
     };
 
     ScriptedPlatform();

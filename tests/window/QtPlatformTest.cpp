@@ -10,7 +10,6 @@ class QtPlatformTest : public QObject {
 private slots:
     void filtersGetDescriptionsAndQtSeparators_data();
     void filtersGetDescriptionsAndQtSeparators();
-    void linksOpenAsLinksAndEverythingElseAsLocalFiles();
 };
 
 void QtPlatformTest::filtersGetDescriptionsAndQtSeparators_data()
@@ -32,17 +31,6 @@ void QtPlatformTest::filtersGetDescriptionsAndQtSeparators()
     QFETCH(QString, filter);
     QFETCH(QString, expected);
     QCOMPARE(QtPlatform::qtFilter(filter.toStdString()), expected);
-}
-
-void QtPlatformTest::linksOpenAsLinksAndEverythingElseAsLocalFiles()
-{
-    QCOMPARE(QtPlatform::documentUrl("mailto:support@example.com").scheme(),
-             QStringLiteral("mailto"));
-    QCOMPARE(QtPlatform::documentUrl("www.example.com").toString(),
-             QStringLiteral("http://www.example.com"));
-    const QUrl file = QtPlatform::documentUrl("/tmp/read me#1.txt");
-    QCOMPARE(file.toLocalFile(), QStringLiteral("/tmp/read me#1.txt"));
-    QVERIFY(QtPlatform::documentUrl("C:\\Data\\notes.txt").isLocalFile());
 }
 
 QTEST_MAIN(QtPlatformTest)

@@ -10,7 +10,6 @@
 #include "support/ScriptedPlatform.h"
 #include "ui/CrosspointGrid.h"
 #include "ui/PictureButton.h"
-#include "ui/ShapeLamp.h"
 #include "ui/frmMainMatrix.h"
 #include "util/GeneralFunctions.h"
 
