@@ -12,45 +12,45 @@ ScriptedPlatform::~ScriptedPlatform()
     setPlatform(nullptr);
 }
 
-MessageAnswer ScriptedPlatform::messageBox(const std::string &text, const std::string &title,
-                                           MessageButtons buttons, MessageIcon icon)
+namespace {
+
+// The next queued answer; with none queued the prompt was unexpected and gets the fallback.
+template <typename Answer>
+Answer take(std::deque<Answer> &queue, std::vector<std::string> &unexpected,
+            const std::string &prompt, Answer fallback)
 {
-    messages.push_back({text, title, buttons, icon});
+    if (queue.empty()) {
+        unexpected.push_back(prompt);
+        return fallback;
+    }
+    Answer answer = queue.front();
+    queue.pop_front();
+    return answer;
+}
+
+} // namespace
+
+MessageAnswer ScriptedPlatform::messageBox(const std::string &text, const std::string &,
+                                           MessageButtons buttons, MessageIcon)
+{
+    messages.push_back({text});
     if (buttons == MessageButtons::Ok)
         return MessageAnswer::Ok;
-    if (answers.empty()) {
-        unexpected.push_back("question: " + text);
-        return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Cancel;
-    }
-    const auto answer = answers.front();
-    answers.pop_front();
-    return answer;
+    return take(answers, unexpected, "question: " + text,
+                buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Cancel);
 }
 
 std::optional<std::string> ScriptedPlatform::inputBox(const std::string &prompt,
                                                       const std::string &, const std::string &)
 {
     inputPrompts.push_back(prompt);
-    if (inputAnswers.empty()) {
-        unexpected.push_back("input box: " + prompt);
-        return std::nullopt;
-    }
-    auto answer = inputAnswers.front();
-    inputAnswers.pop_front();
-    return answer;
+    return take(inputAnswers, unexpected, "input box: " + prompt, std::optional<std::string>());
 }
 
 std::string ScriptedPlatform::openFileDialog(const std::string &title, const std::string &,
                                              const std::string &, const std::string &)
 {
-    fileDialogTitles.push_back(title);
-    if (fileAnswers.empty()) {
-        unexpected.push_back("open dialog: " + title);
-        return {};
-    }
-    auto answer = fileAnswers.front();
-    fileAnswers.pop_front();
-    return answer;
+    return take(fileAnswers, unexpected, "open dialog: " + title, std::string());
 }
 
 std::string ScriptedPlatform::saveFileDialog(const std::string &title, const std::string &filter,
@@ -63,15 +63,6 @@ bool ScriptedPlatform::openDocument(const std::string &target)
 {
     openedDocuments.push_back(target);
     return true;
-}
-
-bool ScriptedPlatform::startProgram(const std::string &program,
-                                    const std::vector<std::string> &arguments)
-{
-    std::vector<std::string> call{program};
-    call.insert(call.end(), arguments.begin(), arguments.end());
-    startedPrograms.push_back(call);
-    return startProgramResult;
 }
 
 std::vector<std::string> ScriptedPlatform::messageTexts() const

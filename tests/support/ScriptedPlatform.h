@@ -15,9 +15,6 @@ class ScriptedPlatform : public Platform {
 public:
     struct Message {
         std::string text;
-        std::string title;
-        MessageButtons buttons;
-        MessageIcon icon;
     };
 
     ScriptedPlatform();
@@ -33,10 +30,12 @@ public:
     std::string saveFileDialog(const std::string &title, const std::string &filter,
                                const std::string &folder, const std::string &fileName) override;
     bool controlKeyDown() override { return controlDown; }
-    bool shiftKeyDown() override { return shiftDown; }
+    bool shiftKeyDown() override { return false; }
     bool openDocument(const std::string &target) override;
-    bool startProgram(const std::string &program,
-                      const std::vector<std::string> &arguments) override;
+    bool startProgram(const std::string &, const std::vector<std::string> &) override
+    {
+        return true;
+    }
     std::string appDataFolder() override { return dataFolder; }
     std::string programFolder() override { return programDir; }
 
@@ -49,14 +48,10 @@ public:
     std::deque<std::optional<std::string>> inputAnswers;
     std::deque<std::string> fileAnswers;
     std::vector<std::string> inputPrompts;
-    std::vector<std::string> fileDialogTitles;
     std::vector<std::string> openedDocuments;
-    std::vector<std::vector<std::string>> startedPrograms;
     std::vector<std::string> unexpected;
     int beeps = 0;
     bool controlDown = false;
-    bool shiftDown = false;
-    bool startProgramResult = true;
     std::string dataFolder;
     std::string programDir;
 };

@@ -10,13 +10,10 @@
 #include "support/ScriptedPlatform.h"
 #include "ui/CrosspointGrid.h"
 #include "ui/PictureButton.h"
-#include "ui/ShapeLamp.h"
 #include "ui/frmMainMatrix.h"
 #include "util/GeneralFunctions.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -25,6 +22,8 @@
 #include <memory>
 #include <vector>
 
+using namespace std::chrono_literals;
+
 namespace corvantis::test {
 
 struct RouterSpec {
@@ -32,16 +31,12 @@ struct RouterSpec {
     int type = 7;
     int inputs = 16;
     int outputs = 16;
-    int mapIn = 0;
     int mapOut = 0;
     bool audioBreakaway = false;
 };
 
 struct LineSpec {
     int commType = kTypeB;
-    int routerType = 7;
-    float routerTimeout = 0.2f;
-    bool matrixSize = false;
     std::vector<RouterSpec> routers = {RouterSpec{}};
 };
 
@@ -52,24 +47,17 @@ inline std::unique_ptr<clsRouter> makeRouter(const RouterSpec &spec)
     router->SetFrameAddress(spec.frameAddress);
     router->SetInputCount(spec.inputs - 1);
     router->SetOutputCount(spec.outputs - 1);
-    router->SetMapIn(spec.mapIn);
     router->SetMapOut(spec.mapOut);
     router->AudioBreakaway = spec.audioBreakaway;
     return router;
 }
 
-// Processes events until the condition holds; false when the limit passed first.
-inline bool waitFor(const std::function<bool()> &condition, int limitMs = 10000)
+template <typename T> T *control(const QWidget *window, const QString &name)
 {
-    QDeadlineTimer deadline(limitMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QEventLoop loop;
-        QTimer::singleShot(5, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
+    auto *widget = window->findChild<T *>(name);
+    if (!widget)
+        qFatal("no control %s", qPrintable(name));
+    return widget;
 }
 
 class WindowRig {
@@ -79,38 +67,14 @@ public:
         platform.dataFolder = dataDir.path().toStdString();
         line.setPacing(false);
     }
+    // Nothing may be asked on the way out.
     ~WindowRig()
     {
-        if (window) {
-            // Nothing may be asked on the way out.
+        if (window)
             window->hide();
-            window.reset();
-        }
-        core.reset();
-        line.close();
-    }
-    WindowRig(const WindowRig &) = delete;
-    WindowRig &operator=(const WindowRig &) = delete;
-
-    // A configuration file with these routers, as the load dialog would find it.
-    QString writeConfiguration(const LineSpec &spec, const QString &name = "test.rcf")
-    {
-        Configuration config;
-        config.settings.CommPortName = "COM1";
-        config.settings.CommType = static_cast<std::int16_t>(spec.commType);
-        config.settings.RouterTimeout = spec.routerTimeout;
-        config.settings.MatrixSize = spec.matrixSize;
-        for (const auto &router : spec.routers)
-            config.routers.set(router.frameAddress, makeRouter(router));
-        const QString path = dataDir.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            qFatal("cannot write %s", qPrintable(path));
-        file.write(QByteArray::fromStdString(ConfigText(config)));
-        return path;
     }
 
-    // The line with the same routers, its device linked where COM1 is looked for.
+    // The line with these routers, its device linked where COM1 is looked for.
     void openLine(const LineSpec &spec)
     {
         line.setCommType(spec.commType);
@@ -126,30 +90,36 @@ public:
     void makeWindow()
     {
         core = std::make_unique<AppCore>();
-        SerialLink::Timings fast;
-        fast.closing = std::chrono::milliseconds(2);
-        fast.noWait = std::chrono::milliseconds(2);
-        fast.resend = std::chrono::milliseconds(5);
-        fast.statusReply = std::chrono::milliseconds(60);
-        core->link().setTimings(fast);
+        core->link().setTimings(
+            {.closing = 2ms, .noWait = 2ms, .resend = 5ms, .statusReply = 60ms});
         window = std::make_unique<frmMainMatrix>(*core);
     }
 
-    // The whole start-up with the answer Yes and this file chosen in the load dialog.
-    void startWithFile(const LineSpec &spec, bool withLine = true)
+    // The whole start-up with the answer Yes and a file of the same routers chosen in the
+    // load dialog.
+    void startWithFile(const LineSpec &spec)
     {
-        const QString path = writeConfiguration(spec);
-        if (withLine)
-            openLine(spec);
+        Configuration config;
+        config.settings.CommPortName = "COM1";
+        config.settings.CommType = static_cast<std::int16_t>(spec.commType);
+        config.settings.RouterTimeout = 0.2f;
+        for (const auto &router : spec.routers)
+            config.routers.set(router.frameAddress, makeRouter(router));
+        QFile file(configPath());
+        if (!file.open(QIODevice::WriteOnly))
+            qFatal("cannot write %s", qPrintable(configPath()));
+        file.write(QByteArray::fromStdString(ConfigText(config)));
+        file.close();
+        openLine(spec);
         makeWindow();
         platform.answers.push_back(MessageAnswer::Yes);
-        platform.fileAnswers.push_back(path.toStdString());
+        platform.fileAnswers.push_back(configPath().toStdString());
         window->Form_Load();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        if (withLine)
-            settle();
+        settle();
     }
+    QString configPath() const { return dataDir.filePath("test.rcf"); }
 
     // The start-up status request of the models that send one has been answered and applied,
     // and the periodic one is five minutes away: a status reply taken in the middle of a
@@ -160,23 +130,31 @@ public:
         if (type == 0 || type == 1 || type == 3)
             return;
         const QByteArray status = frame(core->settings().CommType, 0, CmdStatus, 15, 15);
-        QVERIFY(waitFor([&] {
-            return received(status) >= 1 && !core->link().CommBusy() &&
-                   core->link().StatusBuffer().isEmpty();
-        }));
+        QTRY_VERIFY_WITH_TIMEOUT(received(status) >= 1 && !core->link().CommBusy() &&
+                                     core->link().StatusBuffer().isEmpty(),
+                                 10000);
         core->poller().setStatusPollCounter(0);
+    }
+
+    // Calls step with the modal dialog of that name whenever it is up, until step says done.
+    void onModal(const QString &name, std::function<bool(QWidget *)> step)
+    {
+        modalWatch = std::make_unique<QTimer>();
+        QTimer *watch = modalWatch.get();
+        QObject::connect(watch, &QTimer::timeout, watch, [watch, name, step] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (modal && modal->objectName() == name && step(modal))
+                watch->stop();
+        });
+        watch->start(5);
     }
 
     CrosspointGrid &grid() const { return *window->grid(); }
     static int cell(int row, int column) { return row * 16 + column; }
     int picture(int row, int column) const { return grid().picture(cell(row, column)); }
-
     template <typename T> T *child(const QString &name) const
     {
-        auto *widget = window->findChild<T *>(name);
-        if (!widget)
-            qFatal("no control %s", qPrintable(name));
-        return widget;
+        return control<T>(window.get(), name);
     }
 
     static QByteArray frame(int commType, int frameAddress, int code, int p3, int p4)
@@ -204,6 +182,7 @@ public:
     VirtualRouterLine line;
     std::unique_ptr<AppCore> core;
     std::unique_ptr<frmMainMatrix> window;
+    std::unique_ptr<QTimer> modalWatch;
 };
 
 } // namespace corvantis::test
