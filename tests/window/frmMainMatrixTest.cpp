@@ -42,7 +42,7 @@ private slots:
     void noThenCancelStillRebuildsAndAFailedRebuildChangesNothing();
     void rebuildShowsWhatTheMatrixHolds_data();
     void rebuildShowsWhatTheMatrixHolds();
-    void cellClickRoutesAndAnUnassignedCellSaysSo();
+    void cellClickRoutesAndUnassignedOrLockedCellsSaySo();
     void controlClickRoutesEveryOutputAndSurvivesAFailingHandler();
     void closeDuringABulkRouteWaitsForItThenSavesWithoutAQuestion();
     void levelKeysAndSelectorsChooseWhatAClickRoutes();
@@ -181,7 +181,7 @@ void frmMainMatrixTest::rebuildShowsWhatTheMatrixHolds()
              hiddenHeight + (panel ? frmMainMatrix::kSwitchingPanelHeight : 0));
 }
 
-void frmMainMatrixTest::cellClickRoutesAndAnUnassignedCellSaysSo()
+void frmMainMatrixTest::cellClickRoutesAndUnassignedOrLockedCellsSaySo()
 {
     LineSpec spec;
     // Logical outputs 17 to 20 belong to no router.
@@ -205,6 +205,15 @@ void frmMainMatrixTest::cellClickRoutesAndAnUnassignedCellSaysSo()
     QCOMPARE(rig.child<QLabel>("txtErrMsg")->text(), QString("Unassigned crosspoint"));
     QVERIFY(rig.commands().isEmpty());
     QCOMPARE(rig.picture(3, 9), 0);
+
+    // View column 0 is logical output 8: a panel's lock shows on its arrow and stops a click.
+    rig.window->core().locks().lock(8, 4);
+    QCOMPARE(rig.child<QWidget>("imgMOut_0")->toolTip(),
+             QString("Output 9 is locked by network panel 4; right-click to unlock"));
+    rig.window->imgMatrix_Click(WindowRig::cell(3, 0));
+    QCOMPARE(rig.child<QLabel>("txtErrMsg")->text(),
+             QString("Output 9 is locked by network panel 4"));
+    QVERIFY(rig.commands().isEmpty());
 }
 
 void frmMainMatrixTest::controlClickRoutesEveryOutputAndSurvivesAFailingHandler()
