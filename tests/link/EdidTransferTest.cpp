@@ -4,7 +4,6 @@
 #include "ScriptedDevice.h"
 #include "util/GeneralFunctions.h"
 
-#include <QFile>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -27,13 +26,6 @@ QByteArray sampleEdid(int size = EdidTransfer::kEdidSize)
     while (edid.size() < size)
         edid += static_cast<char>(edid.size() * 7);
     return edid.left(size);
-}
-
-QString writeFile(const LinkRig &rig, const QString &name, const QByteArray &bytes)
-{
-    const QString path = rig.dataDir.path() + QLatin1Char('/') + name;
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? path : QString();
 }
 
 // A router that answers block k with ackFor(k), and the 16th also with the acknowledgements
@@ -84,7 +76,7 @@ TEST(EdidTransfer, DownloadToTheVirtualLineSucceedsBlockByBlock)
     EdidTransfer transfer(rig.config.settings, rig.link);
     Recorder record(transfer, rig.link);
 
-    EXPECT_TRUE(transfer.Run(0, writeFile(rig, "monitor.bin", sampleEdid()), "COM1"));
+    EXPECT_TRUE(transfer.Run(0, rig.writeFile("monitor.bin", sampleEdid()), "COM1"));
 
     EXPECT_EQ(record.statuses, (QStringList{"Writing EDID", "Download Success!"}));
     EXPECT_EQ(record.lastColour, EdidTransfer::kGreen);
@@ -101,35 +93,36 @@ TEST(EdidTransfer, DownloadToTheVirtualLineSucceedsBlockByBlock)
     EXPECT_EQ(rig.line.edid(0), sampleEdid());
 }
 
-TEST(EdidTransfer, TwoAcknowledgementsTogetherCarryTheNextBlock)
+// Two acknowledgements together carry the next block; a missing one ends the transfer.
+TEST(EdidTransfer, BunchedAcknowledgementsGoOnAndAMissingOneFails)
 {
-    LinkRig rig(quickRig());
-    ScriptedDevice device(blockAnswers([](int block) {
-        return block == 3 ? kAck + kAck : block == 4 ? QByteArray() : kAck;
-    }));
-    ASSERT_TRUE(device.open(rig.portLinkPath()));
-    EdidTransfer transfer(rig.config.settings, rig.link);
+    const struct {
+        std::function<QByteArray(int)> ackFor;
+        bool succeeds;
+        int blocksSent;
+    } cases[] = {
+        {[](int block) { return block == 3   ? kAck + kAck
+                                : block == 4 ? QByteArray()
+                                             : kAck; },
+         true, 16},
+        {[](int block) { return block == 5 ? QByteArray() : kAck; }, false, 6},
+    };
+    for (const auto &c : cases) {
+        LinkRig rig(quickRig(kTypeB, 0.05f));
+        ScriptedDevice device(blockAnswers(c.ackFor));
+        ASSERT_TRUE(device.open(rig.portLinkPath()));
+        EdidTransfer transfer(rig.config.settings, rig.link);
+        Recorder record(transfer, rig.link);
+        QSignalSpy ok(&transfer, &EdidTransfer::okEnabledChanged);
 
-    EXPECT_TRUE(transfer.Run(0, writeFile(rig, "e.bin", sampleEdid()), "COM1"));
-    EXPECT_EQ(device.received().size(), kHeaderSize + 16 * kBlockFrameSize);
-}
+        EXPECT_EQ(transfer.Run(0, rig.writeFile("e.bin", sampleEdid()), "COM1"), c.succeeds);
 
-TEST(EdidTransfer, MissingAcknowledgementStopsTheTransferAsAFailure)
-{
-    LinkRig rig(quickRig(kTypeB, 0.05f));
-    ScriptedDevice device(blockAnswers([](int block) { return block == 5 ? QByteArray() : kAck; }));
-    ASSERT_TRUE(device.open(rig.portLinkPath()));
-    EdidTransfer transfer(rig.config.settings, rig.link);
-    Recorder record(transfer, rig.link);
-    QSignalSpy ok(&transfer, &EdidTransfer::okEnabledChanged);
-
-    EXPECT_FALSE(transfer.Run(0, writeFile(rig, "e.bin", sampleEdid()), "COM1"));
-
-    EXPECT_EQ(device.received().size(), kHeaderSize + 6 * kBlockFrameSize);
-    EXPECT_EQ(record.statuses, QStringList{"Download Failed!"});
-    EXPECT_EQ(record.lastColour, EdidTransfer::kRed);
-    EXPECT_EQ(ok.count(), 1);
-    EXPECT_FALSE(rig.link.CommBusy());
+        EXPECT_EQ(device.received().size(), kHeaderSize + c.blocksSent * kBlockFrameSize);
+        EXPECT_EQ(record.lastColour, c.succeeds ? EdidTransfer::kGreen : EdidTransfer::kRed);
+        EXPECT_EQ(record.statuses.last(), c.succeeds ? "Download Success!" : "Download Failed!");
+        EXPECT_EQ(ok.count(), 1);
+        EXPECT_FALSE(rig.link.CommBusy());
+    }
 }
 
 TEST(EdidTransfer, FileOfTheWrongLengthOrMissingSendsNothing)
@@ -139,7 +132,7 @@ TEST(EdidTransfer, FileOfTheWrongLengthOrMissingSendsNothing)
     EdidTransfer transfer(rig.config.settings, rig.link);
     Recorder record(transfer, rig.link);
 
-    EXPECT_FALSE(transfer.Run(0, writeFile(rig, "long.bin", sampleEdid(256)), "COM1"));
+    EXPECT_FALSE(transfer.Run(0, rig.writeFile("long.bin", sampleEdid(256)), "COM1"));
     EXPECT_TRUE(rig.platform.messages.empty());
     EXPECT_FALSE(transfer.Run(0, rig.dataDir.path() + "/absent.bin", "COM1"));
 
@@ -160,7 +153,7 @@ TEST(EdidTransfer, TypeABorrowsTheSetupDialogsPortThenReopensTheConfiguredOne)
     ASSERT_TRUE(device.open(QString::fromStdString(ProgramDataFolder()) + "ports/com2"));
     EdidTransfer transfer(rig.config.settings, rig.link);
 
-    EXPECT_TRUE(transfer.Run(0, writeFile(rig, "e.bin", sampleEdid()), "COM2"));
+    EXPECT_TRUE(transfer.Run(0, rig.writeFile("e.bin", sampleEdid()), "COM2"));
 
     EXPECT_EQ(device.received().size(), kHeaderSize + 16 * kBlockFrameSize);
     EXPECT_EQ(rig.config.settings.CommPortName, "COM1");

@@ -5,6 +5,7 @@
 
 #include <QDeadlineTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QTimer>
 #include <algorithm>
 #include <filesystem>
@@ -44,6 +45,8 @@ LinkRig::LinkRig(const RigOptions &options)
         if (!text.isEmpty())
             errorLines << text;
     });
+    QObject::connect(&link, &SerialLink::frameTransmitted, &link,
+                     [this](const QByteArray &frame) { sent << frame; });
 }
 
 LinkRig::~LinkRig()
@@ -82,6 +85,14 @@ clsRouter &LinkRig::router(int frameAddress)
     return *config.routers.at(frameAddress);
 }
 
+std::vector<int> LinkRig::videos(int frameAddress)
+{
+    std::vector<int> inputs;
+    for (int output = 0; output <= router(frameAddress).OutputCount(); ++output)
+        inputs.push_back(router(frameAddress).RouteState(output)->Video());
+    return inputs;
+}
+
 int LinkRig::received(const QByteArray &frame) const
 {
     const auto frames = line.receivedFrames();
@@ -92,6 +103,13 @@ QByteArray LinkRig::frame(int commType, int frameAddress, int code, int p3, int 
 {
     const Bytes bytes = BuildFrame(commType, frameAddress, code, p3, p4);
     return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+QString LinkRig::writeFile(const QString &name, const QByteArray &bytes) const
+{
+    QFile file(dataDir.filePath(name));
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? file.fileName()
+                                                                                : QString();
 }
 
 bool waitFor(const std::function<bool()> &condition, std::chrono::milliseconds limit)

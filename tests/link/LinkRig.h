@@ -54,9 +54,13 @@ public:
     // Leaves ports/com1 pointing at nothing, as when a device was unplugged.
     void makeDanglingPortLink();
     clsRouter &router(int frameAddress);
+    // The input on each output of the router, -1 for none.
+    std::vector<int> videos(int frameAddress);
     // Frames the line received that equal this one.
     int received(const QByteArray &frame) const;
     static QByteArray frame(int commType, int frameAddress, int code, int p3, int p4);
+    // A file of these bytes in the data folder; its path.
+    QString writeFile(const QString &name, const QByteArray &bytes) const;
 
     ScriptedPlatform platform;
     QTemporaryDir dataDir;
@@ -67,8 +71,9 @@ public:
     SerialLink link{config.settings};
     RoutingEngine engine{config, matrix, recording, link};
     StatusPoller poller{config.settings, link, engine, recording};
-    // Every text the error line showed, in order.
+    // Every text the error line showed, and every frame the link sent, in order.
     QStringList errorLines;
+    QList<QByteArray> sent;
 };
 
 // Processes events until the condition holds; false when the limit passed first.

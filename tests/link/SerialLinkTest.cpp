@@ -19,15 +19,13 @@ TEST_P(SerialLinkTest, AnsweredRouteGoesOutOnceAndAnUnansweredOneFiveTimesReport
     ASSERT_TRUE(rig.openLine());
 
     EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 4, 2, true), 6);
-    EXPECT_EQ(rig.link.transmissions(), 1u);
     EXPECT_TRUE(rig.link.CommOK());
-    EXPECT_EQ(rig.line.crosspoint(0, 4), 2);
     EXPECT_TRUE(rig.errorLines.isEmpty());
 
     rig.line.setSilent(true);
     EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 5, 2, true), 0);
-    EXPECT_EQ(rig.link.transmissions(), 6u);
     ASSERT_TRUE(waitFor([&] { return rig.line.framesReceived() == 6; }));
+    EXPECT_EQ(rig.received(LinkRig::frame(GetParam(), 0, CmdRoute, 4, 2)), 1);
     EXPECT_EQ(rig.received(LinkRig::frame(GetParam(), 0, CmdRoute, 5, 2)), 5);
     EXPECT_EQ(rig.errorLines, QStringList{"No reply from the router"});
     // Only the ASCII framing takes a missing reply as a broken link.
@@ -48,7 +46,6 @@ TEST(SerialLink, TypeBStatusRequestLeavesTheRawReplyInTheStatusBuffer)
     const QByteArray status = rig.link.StatusBuffer();
     ASSERT_EQ(status.size(), 16);
     EXPECT_EQ(static_cast<quint8>(status[3]), 0x80 + 7);
-    EXPECT_EQ(rig.link.transmissions(), 2u);
 
     // Nothing answers: the buffer is emptied all the same, and nothing is shown.
     rig.line.setSilent(true);

@@ -10,12 +10,6 @@ namespace {
 
 const QByteArray kAlivePoll("//F00U\x13\r");
 
-void ticks(LinkRig &rig, int count)
-{
-    for (int i = 0; i < count; ++i)
-        rig.poller.Tick();
-}
-
 // Whether this tick polled: a poll writes to the line (once, or twice when the first try
 // found no answer in time).
 bool tickPolls(LinkRig &rig)
@@ -78,11 +72,9 @@ TEST(StatusPoller, RoutersReportClicksTheNamedCellWithoutSendingAnything)
 {
     LinkRig rig({.commType = kTypeB});
     ASSERT_TRUE(rig.openLineAndPort());
-    QList<int> cells;
-    QList<bool> remote;
+    QList<std::pair<int, bool>> clicks; // cell, remote
     QObject::connect(&rig.poller, &StatusPoller::remoteCellClick, &rig.poller, [&](int cell) {
-        cells << cell;
-        remote << rig.engine.RemoteClick();
+        clicks << std::pair(cell, rig.engine.RemoteClick());
         // The grid's click: input row cell / 16 to output column cell % 16.
         EXPECT_FALSE(rig.engine.RouteOnRouter(rig.router(0), cell % 16, cell / 16, 3));
     });
@@ -93,8 +85,7 @@ TEST(StatusPoller, RoutersReportClicksTheNamedCellWithoutSendingAnything)
     ASSERT_TRUE(waitFor([&] { return rig.link.bytesAvailable() >= 3; }));
     rig.poller.Tick();
 
-    EXPECT_EQ(cells, QList<int>{18});
-    EXPECT_EQ(remote, QList<bool>{true});
+    EXPECT_EQ(clicks, (QList<std::pair<int, bool>>{{18, true}}));
     EXPECT_FALSE(rig.engine.RemoteClick());
     EXPECT_FALSE(rig.link.ReplyReceived());
     EXPECT_EQ(rig.router(0).RouteState(2)->Video(), 1);
@@ -133,7 +124,8 @@ TEST(StatusPoller, PeriodicTypeBRequestWaitsForAQuietLineAndIsAppliedOnTheNextTi
     rig.link.setReplyReceived(false);
 
     // Then the request comes ten ticks later.
-    ticks(rig, 9);
+    for (int tick = 0; tick < 9; ++tick)
+        rig.poller.Tick();
     EXPECT_EQ(rig.link.transmissions(), 0u);
     rig.poller.Tick();
     EXPECT_EQ(rig.link.transmissions(), 1u);
@@ -157,7 +149,8 @@ TEST(StatusPoller, StartupRequestDependsOnTheModel)
         if (model == 3) {
             // Nor is it ever asked later, not even on "Update Matrix".
             rig.poller.UpdateMatrix();
-            ticks(rig, 25);
+            for (int tick = 0; tick < 25; ++tick)
+                rig.poller.Tick();
             EXPECT_EQ(rig.link.transmissions(), 0u);
         }
     }

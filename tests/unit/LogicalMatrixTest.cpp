@@ -40,24 +40,20 @@ TEST_F(LogicalMatrixTest, NormalLayoutGivesOverlapsToTheLowerSlot)
     second->SetMapOut(16);
     second->AudioBreakaway = true;
     matrix.BuildLogicalMatrix(false);
-    EXPECT_EQ(matrix.InputRouter(8), 0);
-    EXPECT_EQ(matrix.InputRouter(15), 0);
-    EXPECT_EQ(matrix.InputRouter(16), 1);
-    EXPECT_EQ(matrix.InputRouter(24), -1);
-    EXPECT_EQ(matrix.MaxInput(), 23);
-    EXPECT_EQ(matrix.MaxOutput(), 31);
+    EXPECT_EQ((std::vector{matrix.InputRouter(8), matrix.InputRouter(15), matrix.InputRouter(16),
+                           matrix.InputRouter(24), matrix.MaxInput(), matrix.MaxOutput()}),
+              (std::vector{0, 0, 1, -1, 23, 31}));
     EXPECT_TRUE(matrix.AnyAudioBreakaway());
 
     const ViewOffsets offsets{0, 16};
     const auto port = matrix.cvMatOutToPhy1(2, offsets);
-    EXPECT_EQ(port.router, second);
-    EXPECT_EQ(port.port, 2);
-    EXPECT_EQ(matrix.cvPhyOutToMat(2, *second, offsets), 2);
-    EXPECT_EQ(matrix.cvPhyOutToMat(16, *second, offsets), -17);
+    EXPECT_EQ(std::pair(port.router, port.port), std::pair(second, 2));
     // Column 0 belongs to the first router; input 20 is only on the second.
-    EXPECT_EQ(matrix.cvMatInToPhy2(20, first, {}), -1);
-    EXPECT_EQ(matrix.cvMatInToPhy2(20, second, {}), 12);
-    EXPECT_EQ(matrix.cvPhyInToMat(0, *second, {4, 0}), 4);
+    EXPECT_EQ((std::vector{
+                  matrix.cvPhyOutToMat(2, *second, offsets),
+                  matrix.cvPhyOutToMat(16, *second, offsets), matrix.cvMatInToPhy2(20, first, {}),
+                  matrix.cvMatInToPhy2(20, second, {}), matrix.cvPhyInToMat(0, *second, {4, 0})}),
+              (std::vector{2, -17, -1, 12, 4}));
     EXPECT_THROW(matrix.cvMatOutToPhy1(15, {0, 120}), RuntimeError);
 }
 
@@ -67,18 +63,16 @@ TEST_F(LogicalMatrixTest, UnclaimedLogicalPortsBelongToNobody)
     router->SetInputCount(7);
     router->SetMapIn(8);
     matrix.BuildLogicalMatrix(false);
-    EXPECT_EQ(matrix.InputRouter(7), -1);
-    EXPECT_EQ(matrix.InputRouter(16), -1);
+    EXPECT_EQ(std::pair(matrix.InputRouter(7), matrix.InputRouter(16)), std::pair(-1, -1));
     EXPECT_FALSE(matrix.AnyAudioBreakaway());
     const auto port = matrix.cvMatInToPhy1(2, {});
-    EXPECT_EQ(port.router, nullptr);
-    EXPECT_EQ(port.port, -1);
+    EXPECT_EQ(std::pair(port.router, port.port), (std::pair<clsRouter *, int>(nullptr, -1)));
 
     routers.clearAll();
     matrix.BuildLogicalMatrix(false);
-    EXPECT_EQ(matrix.MaxInput(), -1);
-    EXPECT_EQ(matrix.MaxOutput(), -1);
-    EXPECT_EQ(matrix.cvMatOutToPhy1(0, {}).port, -1);
+    EXPECT_EQ(
+        (std::vector{matrix.MaxInput(), matrix.MaxOutput(), matrix.cvMatOutToPhy1(0, {}).port}),
+        (std::vector{-1, -1, -1}));
 }
 
 TEST_F(LogicalMatrixTest, PairedLayoutWorkedExampleAndEveryCellRoundTrips)
@@ -86,35 +80,27 @@ TEST_F(LogicalMatrixTest, PairedLayoutWorkedExampleAndEveryCellRoundTrips)
     addSlots(16);
     routers[3]->AudioBreakaway = true;
     matrix.BuildLogicalMatrix(true);
-    EXPECT_EQ(matrix.MaxInput(), 31);
-    EXPECT_EQ(matrix.MaxOutput(), 127);
+    EXPECT_EQ(std::pair(matrix.MaxInput(), matrix.MaxOutput()), std::pair(31, 127));
     EXPECT_FALSE(matrix.AnyAudioBreakaway());
 
     const ViewOffsets offsets{0, 32};
     const auto cell = matrix.cvLgMrxMatToPhy(5, 9, offsets);
-    EXPECT_EQ(cell.router, routers[5]);
-    EXPECT_EQ(cell.output, 5);
-    EXPECT_EQ(cell.input, 4);
+    EXPECT_EQ(std::tuple(cell.router, cell.output, cell.input), std::tuple(routers[5], 5, 4));
     const auto back = matrix.cvLgMrxPhyToMat(5, 4, *routers[5], offsets);
-    EXPECT_EQ(back.output, 5);
-    EXPECT_EQ(back.input, 9);
-
+    EXPECT_EQ(std::pair(back.output, back.input), std::pair(5, 9));
     const auto seven = matrix.cvLgMrxPhyToMat(3, 0, *routers[7], {});
-    EXPECT_EQ(seven.output, 51);
-    EXPECT_EQ(seven.input, 1);
+    EXPECT_EQ(std::pair(seven.output, seven.input), std::pair(51, 1));
 
     for (int o = 0; o <= matrix.MaxOutput(); ++o)
         for (int i = 0; i <= matrix.MaxInput(); ++i) {
             const auto p = matrix.cvLgMrxMapToPhy(o, i);
             ASSERT_NE(p.router, nullptr);
             const auto v = matrix.cvLgMrxPhyToMat(p.output, p.input, *p.router, {});
-            ASSERT_EQ(v.output, o);
-            ASSERT_EQ(v.input, i);
+            ASSERT_EQ(std::pair(v.output, v.input), std::pair(o, i));
         }
 
     const auto driven = matrix.cvLgMrxMatToPhy_(5, offsets);
-    EXPECT_EQ(driven.router, routers[4]);
-    EXPECT_EQ(driven.port, 5);
+    EXPECT_EQ(std::pair(driven.router, driven.port), std::pair(routers[4], 5));
     EXPECT_EQ(matrix.cvMatInToNameIn(9, {}).router, routers[1]);
     EXPECT_EQ(matrix.cvMatOutToNameOut(5, offsets).port, 5);
     EXPECT_EQ(LogicalMatrix::PairPartner(7), 6);
@@ -128,15 +114,13 @@ TEST_F(LogicalMatrixTest, PairedLayoutRenamesOnlyUntouchedDefaultNames)
     routers[1]->SetRouterInName(4, "Input A");
     routers[0]->SetRouterOutName(1, "Stage");
     matrix.BuildLogicalMatrix(true);
-    EXPECT_EQ(routers[1]->RouterInName(2), "Input 05");
-    EXPECT_EQ(routers[1]->RouterInName(3), "In 5");
-    EXPECT_EQ(routers[0]->RouterInName(0), "Input 00");
-    EXPECT_EQ(routers[1]->RouterInName(15), "Input 31");
-    EXPECT_EQ(routers[2]->RouterOutName(10), "Output 26");
-    EXPECT_EQ(routers[0]->RouterOutName(1), "Stage");
     // Odd slots and slots past 1 keep their own names: nothing reads them in this layout.
-    EXPECT_EQ(routers[3]->RouterOutName(0), "Out 01");
-    EXPECT_EQ(routers[2]->RouterInName(0), "In 01");
+    EXPECT_EQ((std::vector{routers[1]->RouterInName(2), routers[1]->RouterInName(3),
+                           routers[0]->RouterInName(0), routers[1]->RouterInName(15),
+                           routers[2]->RouterOutName(10), routers[0]->RouterOutName(1),
+                           routers[3]->RouterOutName(0), routers[2]->RouterInName(0)}),
+              (std::vector<std::string>{"Input 05", "In 5", "Input 00", "Input 31", "Output 26",
+                                        "Stage", "Out 01", "In 01"}));
 }
 
 TEST_F(LogicalMatrixTest, PairedLayoutReportsAMissingRouterInsteadOfCrashing)

@@ -34,15 +34,15 @@ TEST_F(MacroBankLogicTest, RecordButtonWalksRecordPendingAndAsksBeforeDroppingAR
     m_recording.ClearRecording();
     m_recording.RecordRoute(0, 1, 1, 3);
     m_logic.RecordButtonClicked();
-    EXPECT_EQ(m_logic.recordButtonCaption(), "Save Macro");
-    EXPECT_EQ(m_logic.recordLabelCaption(), "Recording");
-    EXPECT_EQ(m_logic.helpTopic(), 1003);
+    EXPECT_EQ(std::tuple(m_logic.recordButtonCaption(), m_logic.recordLabelCaption(),
+                         m_logic.helpTopic()),
+              std::tuple(std::string("Save Macro"), std::string("Recording"), 1003));
     EXPECT_TRUE(m_recording.steps().empty());
 
     m_recording.RecordRoute(0, 1, 1, 3);
     m_logic.RecordButtonClicked();
-    EXPECT_EQ(m_logic.recordButtonCaption(), "Cancel Macro");
-    EXPECT_EQ(m_logic.recordLabelCaption(), "Pending Save");
+    EXPECT_EQ(std::pair(m_logic.recordButtonCaption(), m_logic.recordLabelCaption()),
+              std::pair(std::string("Cancel Macro"), std::string("Pending Save")));
     m_platform.answers = {MessageAnswer::No, MessageAnswer::Yes};
     m_logic.RecordButtonClicked();
     EXPECT_EQ(m_logic.RecordMode(), -1);
@@ -61,9 +61,8 @@ TEST_F(MacroBankLogicTest, ButtonsShowTheSevenPlacesFromTheTop)
     m_store.SetMacroName(49, "Last");
     m_logic.setMacroTop(60);
     EXPECT_EQ(m_logic.MacroTop(), 43);
-    EXPECT_EQ(m_logic.caption(0), "44: Stage");
-    EXPECT_EQ(m_logic.caption(1), "45: < unassigned >");
-    EXPECT_EQ(m_logic.caption(6), "50: Last");
+    EXPECT_EQ((std::vector{m_logic.caption(0), m_logic.caption(1), m_logic.caption(6)}),
+              (std::vector<std::string>{"44: Stage", "45: < unassigned >", "50: Last"}));
     // Idle, an unassigned button does nothing; without a file it needs a recording first.
     EXPECT_EQ(m_logic.MacroButtonClicked(1, true).outcome, Outcome::Nothing);
     EXPECT_EQ(m_logic.MacroButtonClicked(0, false).outcome, Outcome::Refused);
@@ -71,8 +70,7 @@ TEST_F(MacroBankLogicTest, ButtonsShowTheSevenPlacesFromTheTop)
         m_platform.messageTexts(),
         std::vector<std::string>{"Please record your macro before selecting a button to save to."});
     const auto play = m_logic.MacroButtonClicked(0, true);
-    EXPECT_EQ(play.outcome, Outcome::Play);
-    EXPECT_EQ(play.number, 43);
+    EXPECT_EQ(std::pair(play.outcome, play.number), std::pair(Outcome::Play, 43));
 }
 
 TEST_F(MacroBankLogicTest, NamesAreTakenAsTheFileWillReadThemBack)

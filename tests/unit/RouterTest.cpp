@@ -44,8 +44,8 @@ TEST_F(RouterTest, CopyKeepsNamesAndRouteStates)
     const clsRouter copy(router);
     EXPECT_EQ(copy.RouterInName(2), "Camera");
     ASSERT_NE(copy.RouteStateIfAny(4), nullptr);
-    EXPECT_EQ(copy.RouteStateIfAny(4)->Video(), 7);
-    EXPECT_EQ(copy.RouteStateIfAny(4)->Audio(), 3);
+    EXPECT_EQ(std::pair(copy.RouteStateIfAny(4)->Video(), copy.RouteStateIfAny(4)->Audio()),
+              (std::pair<std::int16_t, std::int16_t>(7, 3)));
 }
 
 TEST_F(RouterTest, RefusedValueKeepsTheOldOneAndSaysDataError)
@@ -76,8 +76,7 @@ TEST_F(RouterTest, RefusedValueKeepsTheOldOneAndSaysDataError)
         EXPECT_FALSE(fresh.wasError()) << c.message;
         (fresh.*c.set)(c.refused);
         EXPECT_EQ((fresh.*c.get)(), c.accepted) << c.message;
-        ASSERT_EQ(platform.messages.size(), 1u) << c.message;
-        EXPECT_EQ(platform.messages[0].text, c.message);
+        EXPECT_EQ(platform.messageTexts(), std::vector<std::string>{c.message});
         EXPECT_TRUE(fresh.wasError());
     }
 }
@@ -88,13 +87,13 @@ TEST_F(RouterTest, NameWithSemicolonIsRefusedWithoutRaisingWasError)
     router.SetRouterOutName(1, ";");
     router.SetRouterOutName(2, "");
     router.SetRouterInName(16, "beyond");
-    EXPECT_EQ(router.RouterInName(1), "In 02");
-    EXPECT_EQ(router.RouterOutName(1), "Out 02");
-    EXPECT_EQ(router.RouterOutName(2), "");
+    EXPECT_EQ(
+        (std::vector{router.RouterInName(1), router.RouterOutName(1), router.RouterOutName(2)}),
+        (std::vector<std::string>{"In 02", "Out 02", ""}));
     EXPECT_FALSE(router.wasError());
-    ASSERT_EQ(platform.messages.size(), 2u);
-    EXPECT_EQ(platform.messages[0].text, "Invalid input name: cannot have semicolons (;)");
-    EXPECT_EQ(platform.messages[1].text, "Invalid Output name: cannot have semicolons (;)");
+    EXPECT_EQ(platform.messageTexts(),
+              (std::vector<std::string>{"Invalid input name: cannot have semicolons (;)",
+                                        "Invalid Output name: cannot have semicolons (;)"}));
 }
 
 TEST_F(RouterTest, StringValFillsMissingNamesTrimsRoundsHalfToEvenAndRefusesOverflow)
@@ -105,10 +104,9 @@ TEST_F(RouterTest, StringValFillsMissingNamesTrimsRoundsHalfToEvenAndRefusesOver
     EXPECT_EQ(router.FrameAddress(), 2);
     EXPECT_EQ(router.mapIn(), 0);
     EXPECT_TRUE(router.AudioBreakaway);
-    EXPECT_EQ(router.RouterInName(0), "Left");
-    EXPECT_EQ(router.RouterInName(1), "Mid");
-    EXPECT_EQ(router.RouterInName(2), "");
-    EXPECT_EQ(router.RouterOutName(1), "");
+    EXPECT_EQ((std::vector{router.RouterInName(0), router.RouterInName(1), router.RouterInName(2),
+                           router.RouterOutName(1)}),
+              (std::vector<std::string>{"Left", "Mid", "", ""}));
 
     // A number that does not fit is reported under the parser's label and also invalidates
     // the line, so the loader does not keep a router whose field was lost.
@@ -117,8 +115,7 @@ TEST_F(RouterTest, StringValFillsMissingNamesTrimsRoundsHalfToEvenAndRefusesOver
     EXPECT_FALSE(other.isValid());
     EXPECT_EQ(other.RouterType(), -1);
     EXPECT_EQ(other.FrameAddress(), 1);
-    ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0].text, "Error: Overflow");
+    EXPECT_EQ(platform.messageTexts(), std::vector<std::string>{"Error: Overflow"});
 }
 
 TEST(RouterOffsets, GrowingACountKeepsEveryPortInsideTheMatrix)

@@ -78,19 +78,17 @@ TEST_F(SetupDialogModelTest, OpensWithEachRowsOwnModelAndOkWritesBackWhatItShowe
     EXPECT_EQ(model.CountHelpTopic(), SetupDialogModel::kHelpMultipleRouters);
     EXPECT_EQ(model.ComPortIndex(), 1);
     EXPECT_EQ(model.TimeoutText(), "0");
-    EXPECT_EQ(model.RowAt(1).model, 12);
-    EXPECT_EQ(model.RowAt(1).inputs, "6");
-    EXPECT_EQ(model.RowAt(1).mapIn, "10");
+    EXPECT_EQ(std::tuple(model.RowAt(1).model, model.RowAt(1).inputs, model.RowAt(1).mapIn),
+              std::tuple(12, std::string("6"), std::string("10")));
 
     model.SetTopRow(1); // the current type is router 0's whatever the top row
     ASSERT_TRUE(model.Accept());
     model.WriteResults(config);
     EXPECT_EQ(routerTexts(config.routers), before);
-    EXPECT_EQ(config.settings.CommPortName, "COM2");
-    EXPECT_EQ(config.settings.CommType, 0);
-    EXPECT_EQ(config.settings.RouterTimeout, 0.0f);
-    EXPECT_EQ(config.settings.CurrentRouterType, 3);
-    EXPECT_TRUE(config.settings.ConfigLoaded);
+    EXPECT_EQ(std::tuple(config.settings.CommPortName, config.settings.CommType,
+                         config.settings.RouterTimeout, config.settings.CurrentRouterType,
+                         config.settings.ConfigLoaded),
+              std::tuple(std::string("COM2"), std::int16_t{0}, 0.0f, std::int16_t{3}, true));
     EXPECT_TRUE(messages().empty());
 }
 
@@ -183,12 +181,12 @@ TEST_F(SetupDialogModelTest, OutputsAreLaidOutOneAfterAnotherAndMappingBoxesMove
     model.ChooseModel(2, 8);
     model.SetAdvancedMode(false);
     model.AutoOutputMapping();
-    EXPECT_EQ(model.RowAt(1).mapOut, "17");
-    EXPECT_EQ(model.RowAt(2).mapOut, "25");
-    EXPECT_EQ(model.RowAt(2).mapOutEnd, ""); // end labels only in advanced mode
+    // End labels only in advanced mode.
+    EXPECT_EQ((std::vector{model.RowAt(1).mapOut, model.RowAt(2).mapOut, model.RowAt(2).mapOutEnd}),
+              (std::vector<std::string>{"17", "25", ""}));
     model.SetAdvancedMode(true);
-    EXPECT_EQ(model.RowAt(2).mapOutEnd, "-56");
-    EXPECT_EQ(model.RowAt(2).mapInEnd, "-32");
+    EXPECT_EQ((std::vector{model.RowAt(2).mapOutEnd, model.RowAt(2).mapInEnd}),
+              (std::vector<std::string>{"-56", "-32"}));
 
     model.EnterField();
     model.CommitOutputs(0, "8"); // a count change re-lays out in advanced mode too
@@ -239,8 +237,8 @@ TEST_F(SetupDialogModelTest, PortAddressEntryIsCheckedAndWrittenBesideTheComPort
     ASSERT_TRUE(model.Accept());
     Configuration written = config;
     model.WriteResults(written);
-    EXPECT_EQ(written.settings.CommPortAddress, "socket://127.0.0.1:4001");
-    EXPECT_EQ(written.settings.CommPortName, "COM2");
+    EXPECT_EQ(std::pair(written.settings.CommPortAddress, written.settings.CommPortName),
+              (std::pair<std::string, std::string>("socket://127.0.0.1:4001", "COM2")));
 
     // Reopened it shows the address; a COM port chosen instead drops it.
     auto again = SetupDialogModel(written.settings, written.routers);
@@ -249,8 +247,8 @@ TEST_F(SetupDialogModelTest, PortAddressEntryIsCheckedAndWrittenBesideTheComPort
     again.SetComPortIndex(4);
     ASSERT_TRUE(again.Accept());
     again.WriteResults(written);
-    EXPECT_EQ(written.settings.CommPortAddress, "");
-    EXPECT_EQ(written.settings.CommPortName, "COM5");
+    EXPECT_EQ(std::pair(written.settings.CommPortAddress, written.settings.CommPortName),
+              (std::pair<std::string, std::string>("", "COM5")));
 }
 
 TEST(ComPortTarget, LinkInPortsFolderElseDefaultDevice)

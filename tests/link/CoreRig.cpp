@@ -1,0 +1,77 @@
+#include "CoreRig.h"
+
+#include "LinkRig.h"
+#include "util/GeneralFunctions.h"
+
+namespace corvantis::test {
+
+CoreRig::CoreRig(std::initializer_list<int> ports, bool openPort)
+{
+    platform.dataFolder = dataDir.path().toStdString();
+    Settings &settings = core.settings();
+    settings.CommPortName = "COM1";
+    settings.RouterTimeout = 0.1f;
+    settings.CommType = kTypeB;
+    settings.CurrentRouterType = 2;
+    settings.ConfigLoaded = true;
+    line.setCommType(kTypeB);
+    line.setPacing(false);
+    int first = 0;
+    for (const int count : ports) {
+        const int address = core.config().routers.count();
+        core.config().routers.set(address, makeRouter(address, count, first));
+        line.addRouter({address, count, count, first});
+        first += count;
+    }
+    core.Rebuild();
+    // Short pauses: the order of frames is what counts here, not the protocol's timing.
+    core.link().setTimings({std::chrono::milliseconds(20), std::chrono::milliseconds(5),
+                            std::chrono::milliseconds(20), std::chrono::milliseconds(30)});
+    QObject::connect(&core.link(), &SerialLink::errorMessageChanged, &core.link(),
+                     [this](const QString &text) {
+                         if (!text.isEmpty())
+                             errorLines << text;
+                     });
+    opened = line.open(QString::fromStdString(ProgramDataFolder()) + "ports/com1") &&
+             (!openPort ||
+              (!core.link().OpenCommPort() && waitFor([this] { return line.isAttached(); })));
+}
+
+CoreRig::~CoreRig()
+{
+    core.link().CloseCommPort();
+    line.close();
+}
+
+std::unique_ptr<clsRouter> CoreRig::makeRouter(int frameAddress, int ports, int first)
+{
+    auto router = std::make_unique<clsRouter>();
+    router->SetRouterType(2);
+    router->SetFrameAddress(frameAddress);
+    router->SetInputCount(ports - 1);
+    router->SetOutputCount(ports - 1);
+    router->SetMapIn(first);
+    router->SetMapOut(first);
+    return router;
+}
+
+QByteArray CoreRig::route(int output, int input)
+{
+    return LinkRig::frame(kTypeB, 0, CmdRoute, output, input);
+}
+
+QList<QByteArray> CoreRig::distinctFrames() const
+{
+    QList<QByteArray> frames;
+    for (const QByteArray &frame : line.receivedFrames())
+        if (frames.isEmpty() || frames.back() != frame)
+            frames << frame;
+    return frames;
+}
+
+bool CoreRig::settle()
+{
+    return waitFor([this] { return core.actions().Idle() && !core.link().CommBusy(); });
+}
+
+} // namespace corvantis::test
