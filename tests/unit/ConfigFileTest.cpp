@@ -85,16 +85,10 @@ TEST_F(ConfigFileTest, FileThatIsNoConfigurationOrCannotBeReadChangesNothing)
     const std::string notOurs =
         "This is not a valid configuration file for this version of the program";
     write("lower.rcf", "cv ConfigFile 1.2\r\nRouter Timeout: 1\r\n");
-    write("indented.rcf", " CV ConfigFile 1.2\r\nRouter Timeout: 1\r\n");
-    write("empty.rcf", "");
     fs::resize_file(write("huge.rcf", kHeader), kMaxConfigFileBytes + 1);
-    fs::create_directory(m_dir / "folder.rcf");
     for (const auto &[name, says] : {std::pair{"lower.rcf", notOurs},
-                                     {"indented.rcf", notOurs},
-                                     {"empty.rcf", notOurs},
                                      {"missing.rcf", "Error (section 3): "},
-                                     {"huge.rcf", "Error (section 3): "},
-                                     {"folder.rcf", "Error (section 3): "}}) {
+                                     {"huge.rcf", "Error (section 3): "}}) {
         m_platform.clear();
         auto path = pathOf(name);
         ConfigLoad(path, false, m_config);
@@ -119,22 +113,15 @@ TEST_F(ConfigFileTest, LoadedValuesAreSavedBackTheSameWay)
         {"COM PORT: 3\r\n comm type: 1\r\nMaTrIx SiZe: -1\r\nRemote Type: 1.5\r\n",
          "Com Port: 3\r\nRouter Timeout: 0.2\r\nComm Type: 0\r\nRemote Type: 2\r\n"
          "Matrix Size: -1\r\n"},
-        {"Com Port: 7\r\n", "Com Port: 7\r\n"},
         {"Com Port: 8\r\n", "Com Port: 0\r\n"},
-        {"Com Port: 1\r\n", "Com Port: 1\r\n"},
-        {"Com Port: 0\r\n", "Com Port: 0\r\n"},
         {"Com Port: 3\r\nPort Address:  rfc2217://[::1]:7000 \r\n",
          "\r\nCom Port: 3\r\nPort Address: rfc2217://[::1]:7000\r\nRouter Timeout"},
-        {"Com Port: 2\r\n", "\r\nCom Port: 2\r\nRouter Timeout"},
         // Timeouts from 0 to 60, with a point or a comma.
         {v102 + "60\r\n", "\nRouter Timeout: 60\r\n"},
         {v102 + "60.5\r\n", "\nRouter Timeout: 0.2\r\n"},
         {v102 + "1,5\r\n", "\nRouter Timeout: 1.5\r\n"},
-        // Too small for any number type without being written with an exponent.
-        {v102 + "0." + std::string(400, '0') + "1\r\n", "\nRouter Timeout: 0\r\n"},
         // Older files wrote 0 where they meant the default.
         {"Version: 1.0110\r\nRouter Timeout: 0\r\n", "\nRouter Timeout: 0.2\r\n"},
-        {"Router Timeout: 0\r\n", "\nRouter Timeout: 0.2\r\n"},
     };
     for (const auto &c : cases) {
         m_config.settings.RouterTimeout = 9;
@@ -190,14 +177,11 @@ TEST_F(ConfigFileTest, RouterNamesKeepTheirColonsAndLettersFromOlderFiles)
                                  "Cam: 2; Deck 10:30; \nMatrix Size: -1\n"
                                  "Router: 3; 2; 0; 0; 0; 0; 0;Cam\xC3\xA9ra; Out; \n");
     ConfigLoad(path, false, m_config);
-    const auto *loaded = m_config.routers.at(1);
-    ASSERT_NE(loaded, nullptr);
-    ASSERT_NE(m_config.routers.at(2), nullptr);
-    EXPECT_EQ(m_config.routers.at(2)->RouterInName(0), "Cam\xC3\xA9ra");
-    EXPECT_EQ(loaded->RouterInName(0), "Caf\xC3\xA9");
-    EXPECT_EQ(loaded->RouterInName(1), "Cam: 2");
-    EXPECT_EQ(loaded->RouterOutName(0), "Deck 10:30");
-    EXPECT_TRUE(m_config.settings.MatrixSize);
+    EXPECT_NE(ConfigText(m_config).find("Router: 3; 1; 1; 0; 0; 0; 0;Caf\xC3\xA9; Cam: 2; Deck "
+                                        "10:30; \r\nRouter: 3; 2; 0; 0; 0; 0; 0;Cam\xC3\xA9ra; "
+                                        "Out; \r\nMatrix Size: -1\r\n"),
+              std::string::npos)
+        << ConfigText(m_config);
 }
 
 TEST_F(ConfigFileTest, MacroSectionReplacesMacrosOnlyWhenPresent)
@@ -212,22 +196,6 @@ TEST_F(ConfigFileTest, MacroSectionReplacesMacrosOnlyWhenPresent)
     EXPECT_EQ(m_config.macros.MacroName(2), "Two");
     EXPECT_EQ(m_config.macros.Macro(2)->size(), 1u);
     EXPECT_TRUE(m_config.settings.MatrixSize); // reading goes on after the section
-}
-
-TEST_F(ConfigFileTest, DebugLineEnablesTheLogAndIsWrittenBack)
-{
-    DebugLog().SetDBFile(pathOf("Debug.txt"), false, true);
-    DebugLog().SetEnable(false);
-    load("DEBUG: 0\r\n");
-    EXPECT_FALSE(DebugLog().Enable());
-    EXPECT_TRUE(m_platform.messages.empty());
-    load("DEBUG: -1\r\n");
-    EXPECT_TRUE(DebugLog().Enable());
-    ASSERT_EQ(m_platform.messages.size(), 1u);
-    EXPECT_EQ(m_platform.messages[0].text, "Debugger Log Enabled");
-    EXPECT_NE(read(save(m_config)).find("\r\nDEBUG: -1\r\n"), std::string::npos);
-    DebugLog().SetEnable(false);
-    EXPECT_EQ(read(save(m_config)).find("DEBUG"), std::string::npos);
 }
 
 TEST_F(ConfigFileTest, SavedFileHasTheFormatLineByLine)
@@ -252,8 +220,6 @@ TEST_F(ConfigFileTest, SavedFileHasTheFormatLineByLine)
     std::snprintf(version, sizeof version, "%d.%02d%02d", kVersionMajor, kVersionMinor,
                   kVersionRevision);
 
-    // Someone else's file with the name a temporary could have.
-    write("out.rcf.tmp", "theirs");
     const auto path = save(m_config);
     EXPECT_EQ(read(path), std::string(kHeader) + "Version: " + version +
                               "\r\n"
@@ -268,104 +234,30 @@ TEST_F(ConfigFileTest, SavedFileHasTheFormatLineByLine)
                               "  Macro 03: Stage; {0, 4} = {2, 3}; \r\n"
                               "End Macros\r\n");
     EXPECT_EQ(settings.ConfigFilePath, path);
-    EXPECT_EQ(read(path + ".tmp"), "theirs");
-    EXPECT_EQ(fileCount(), 2); // no temporary left behind
-}
-
-TEST_F(ConfigFileTest, SavePathGetsTheExtensionAndTheKnownFileWins)
-{
-    auto path = pathOf("plain");
-    ConfigSave(path, true, m_config);
-    EXPECT_EQ(path, pathOf("plain.rcf"));
-    EXPECT_TRUE(fs::exists(path));
-
-    // Known file: the given path is replaced by it, and no dialog is shown.
-    auto given = pathOf("elsewhere.rcf");
-    ConfigSave(given, true, m_config);
-    EXPECT_EQ(given, pathOf("plain.rcf"));
-    EXPECT_FALSE(fs::exists(pathOf("elsewhere.rcf")));
 }
 
 TEST_F(ConfigFileTest, FailedSaveLeavesTheOldFileAndPathAlone)
 {
+    // Refused for every user, the superuser included.
     const auto protectedFile = write("protected.rcf", "old");
-    fs::permissions(protectedFile,
-                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    fs::create_directory(m_dir / "folder.rcf");
-    const struct {
-        std::string name;
-        std::string message; // its start
-    } cases[] = {
-        // Refused for every user, the superuser included.
-        {"protected.rcf", "Error: Permission denied"},
-        {"folder.rcf", "Error: "},
-        {"no/such/folder.rcf", "Error: Cannot write "},
-    };
-    for (const auto &c : cases) {
-        m_platform.clear();
-        auto path = pathOf(c.name);
-        ConfigSave(path, true, m_config);
-        ASSERT_EQ(m_platform.messages.size(), 1u) << c.name;
-        EXPECT_EQ(m_platform.messages[0].text.rfind(c.message, 0), 0u)
-            << m_platform.messages[0].text;
-        EXPECT_TRUE(m_config.settings.ConfigFilePath.empty());
-    }
+    fs::permissions(protectedFile, fs::perms::owner_read);
+    auto path = protectedFile;
+    ConfigSave(path, true, m_config);
+    EXPECT_EQ(m_platform.messageTexts(), std::vector<std::string>{"Error: Permission denied"});
+    EXPECT_TRUE(m_config.settings.ConfigFilePath.empty());
     EXPECT_EQ(read(protectedFile), "old");
-    EXPECT_EQ(fileCount(), 2);
+    EXPECT_EQ(fileCount(), 1);
 }
 
 TEST_F(ConfigFileTest, FileThatDidNotLoadCompletelyIsKeptBeforeItIsFirstSavedOver)
 {
-    const std::string bad = "Router: 3; 0; 15; 15; 0; 112; 0;\r\nBegin Macros\r\n"
-                            "  Macro 01: M; {0, 1} = {2, 1}; \r\nEnd Macros\r\n";
-    // The second load finds the first one's copy and must not overwrite it.
-    const struct {
-        std::string body, backup;
-    } loads[] = {{bad, "in.rcf.bak"}, {bad + "Comm Type: 1\r\n", "in.rcf.2.bak"}};
-    for (const auto &l : loads) {
-        m_platform.clear();
-        load(l.body);
-        EXPECT_EQ(m_platform.messageTexts(),
-                  (std::vector<std::string>{"MatOut out of range",
-                                            "Not everything in in.rcf could be loaded. The file "
-                                            "will be kept as " +
-                                                l.backup + " before it is next saved."}));
-        save(m_config);
-        save(m_config);
-    }
-    for (const auto &l : loads)
-        EXPECT_EQ(read(pathOf(l.backup)), kHeader + l.body);
-    EXPECT_EQ(fileCount(), 3);
-}
-
-TEST_F(ConfigFileTest, AFloodOfReportsEndsInOneSummary)
-{
-    DebugLog().SetDBFile(pathOf("Debug.txt"), false, true);
-    std::string body;
-    for (int i = 0; i < 30; ++i)
-        body += "Router: 99; 0; 3; 1; 0; 4; 0;\r\n";
-    load(body);
-    DebugLog().SetDBFile(pathOf("Closed.txt"), false, true); // flushes Debug.txt
-    DebugLog().SetEnable(false);
-    const auto texts = m_platform.messageTexts();
-    ASSERT_EQ(texts.size(), 21u);
-    EXPECT_EQ(texts[20], "10 more messages were not shown (the debug log has them when it is on):"
-                         "\n10 x Router Type out of range\n\n" +
-                             kKeptInRcf);
-    EXPECT_NE(read(pathOf("Debug.txt")).find("Router Type out of range"), std::string::npos);
-}
-
-TEST_F(ConfigFileTest, SaveThroughALinkReplacesTheFileItNamesAndKeepsItsPermissions)
-{
-    const auto real = save(m_config, "real.rcf");
-    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
-    fs::create_symlink(real, m_dir / "link.rcf");
-    m_config.settings.ConfigFilePath.clear();
-    m_config.settings.CommType = 1;
-    save(m_config, "link.rcf");
-    EXPECT_TRUE(fs::is_symlink(m_dir / "link.rcf"));
-    EXPECT_NE(read(real).find("Comm Type: 1"), std::string::npos);
-    EXPECT_EQ(fs::status(real).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    const std::string bad = "Router: 3; 0; 15; 15; 0; 112; 0;\r\nComm Type: 1\r\n";
+    load(bad);
+    EXPECT_EQ(m_platform.messageTexts(),
+              (std::vector<std::string>{"MatOut out of range", kKeptInRcf}));
+    save(m_config);
+    save(m_config);
+    EXPECT_EQ(read(pathOf("in.rcf.bak")), kHeader + bad);
 }
 
 TEST_F(ConfigFileTest, SaveThenLoadGivesBackSettingsRoutersNamesAndMacros)
