@@ -112,16 +112,6 @@ TEST_F(RouterCatalogTest, EveryModelHasItsCodeNameCountsFramingAndTraits)
     EXPECT_TRUE(platform.messages.empty());
 }
 
-TEST_F(RouterCatalogTest, NoSelectionBeepsAndChangesNothing)
-{
-    router.SetRouterType(7);
-    host.selected = -1;
-    RouterCatalog::ApplyModel(router, 5, host);
-    EXPECT_EQ(host.calls, std::vector<std::string>{"beep"});
-    EXPECT_EQ(router.RouterType(), 7);
-    EXPECT_EQ(router.InputCount(), 15);
-}
-
 TEST_F(RouterCatalogTest, UnknownTypeCodeIsReportedOnceAndChangesNoFraming)
 {
     apply(router, 16);
@@ -130,7 +120,4 @@ TEST_F(RouterCatalogTest, UnknownTypeCodeIsReportedOnceAndChangesNoFraming)
     EXPECT_EQ(router.InputCount(), 15);
     EXPECT_EQ(router.RouterType(), -1);
     EXPECT_EQ(host.calls, std::vector<std::string>{"mapping"});
-    // A code no file should hold behaves as the plain Type B models.
-    for (const int code : {-1, 16})
-        EXPECT_EQ(RouterCatalog::traits(code), ModelTraits{});
 }
