@@ -2,7 +2,6 @@
 
 #include "config/MacroStore.h"
 #include "support/ScriptedPlatform.h"
-#include "util/RuntimeError.h"
 
 #include <gtest/gtest.h>
 
@@ -30,13 +29,4 @@ TEST_F(MacroRecordingTest, RepeatedRouteMovesToTheEndWithItsNewLevel)
     EXPECT_EQ(m_recording.steps(),
               (Steps{MacroStep::Pack(0, 2, 5, 1), MacroStep::Pack(1, 4, 255, 2),
                      MacroStep::Pack(0, 2, 6, 1)}));
-}
-
-TEST_F(MacroRecordingTest, ValueOutsideAByteIsReportedAndNotRecorded)
-{
-    m_recording.ClearRecording();
-    m_recording.RecordRoute(0, 300, 1, 1);
-    EXPECT_TRUE(m_recording.steps().empty());
-    ASSERT_EQ(m_platform.messages.size(), 1u);
-    EXPECT_EQ(m_platform.messages[0].text, "Error: Overflow");
 }
