@@ -69,12 +69,9 @@ TEST(NamesCsvTest, EachBadLineIsRefusedWithItsNumberAndTheOthersAreKept)
     const std::vector<RefusedCase> cases = {
         {"empty file", "", 1, "bad header", 0},
         {"columns swapped", "name,number,direction\r\ninput,1,A\r\n", 1, "bad header", 0},
-        {"open quote in header", "\"direction,number,name\r\ninput,1,A\r\n", 1, "bad header", 0},
         {"two fields", kHeaderLine + "input,1,A\r\ninput,2\r\n", 3, "wrong field count", 1},
         {"direction", kHeaderLine + "inlet,1,A\r\noutput,1,B\r\n", 2, "unknown direction", 1},
         {"number 0", kHeaderLine + "input,0,A\r\n", 2, "number \"0\"", 0},
-        {"fraction", kHeaderLine + "input,1.5,A\r\n", 2, "number \"1.5\"", 0},
-        {"huge number", kHeaderLine + "input,99999999999,A\r\n", 2, "number", 0},
         {"latin-1 byte", kHeaderLine + "input,1,R\xE9gie\r\ninput,2,B\r\n", 2, "invalid UTF-8", 1},
         {"open quote", kHeaderLine + "input,1,\"Cam\r\ninput,2,B\r\n", 2, "unterminated quote", 1},
         {"stray quote", kHeaderLine + "input,1,Cam\"era\r\n", 2, "quote inside", 0},

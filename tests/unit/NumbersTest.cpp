@@ -5,7 +5,6 @@
 #include "util/TextCodec.h"
 
 #include <gtest/gtest.h>
-#include <utility>
 
 using namespace corvantis;
 
@@ -14,13 +13,6 @@ TEST(Numbers, NumbersAndTrimCountTheSameBlanks)
     EXPECT_EQ(LeadingNumber("\t 7"), 7);
     EXPECT_FLOAT_EQ(ParseSingle("\t0.5 \t"), 0.5f);
     EXPECT_EQ(Trim("\t Camera 1 \t"), "Camera 1");
-}
-
-TEST(Numbers, AtLeastTwoDigitsPadsOnlyBelowTen)
-{
-    for (const auto &[value, text] :
-         {std::pair{0, "00"}, {7, "07"}, {10, "10"}, {127, "127"}, {-1, "-1"}})
-        EXPECT_EQ(AtLeastTwoDigits(value), text) << value;
 }
 
 TEST(TextCodec, Utf8PassesAndAnsiBecomesUtf8)
