@@ -249,15 +249,42 @@ TEST_F(ConfigFileTest, FailedSaveLeavesTheOldFileAndPathAlone)
     EXPECT_EQ(fileCount(), 1);
 }
 
+TEST_F(ConfigFileTest, SavePathGetsTheExtensionAndTheKnownFileWins)
+{
+    auto path = pathOf("plain");
+    ConfigSave(path, true, m_config);
+    EXPECT_EQ(path, pathOf("plain.rcf"));
+    EXPECT_TRUE(fs::exists(path));
+
+    // Known file: the given path is replaced by it, and no dialog is shown.
+    auto given = pathOf("elsewhere.rcf");
+    ConfigSave(given, true, m_config);
+    EXPECT_EQ(given, pathOf("plain.rcf"));
+    EXPECT_FALSE(fs::exists(pathOf("elsewhere.rcf")));
+}
+
 TEST_F(ConfigFileTest, FileThatDidNotLoadCompletelyIsKeptBeforeItIsFirstSavedOver)
 {
-    const std::string bad = "Router: 3; 0; 15; 15; 0; 112; 0;\r\nComm Type: 1\r\n";
-    load(bad);
-    EXPECT_EQ(m_platform.messageTexts(),
-              (std::vector<std::string>{"MatOut out of range", kKeptInRcf}));
-    save(m_config);
-    save(m_config);
-    EXPECT_EQ(read(pathOf("in.rcf.bak")), kHeader + bad);
+    const std::string bad = "Router: 3; 0; 15; 15; 0; 112; 0;\r\nBegin Macros\r\n"
+                            "  Macro 01: M; {0, 1} = {2, 1}; \r\nEnd Macros\r\n";
+    // The second load finds the first one's copy and must not overwrite it.
+    const struct {
+        std::string body, backup;
+    } loads[] = {{bad, "in.rcf.bak"}, {bad + "Comm Type: 1\r\n", "in.rcf.2.bak"}};
+    for (const auto &l : loads) {
+        m_platform.clear();
+        load(l.body);
+        EXPECT_EQ(m_platform.messageTexts(),
+                  (std::vector<std::string>{"MatOut out of range",
+                                            "Not everything in in.rcf could be loaded. The file "
+                                            "will be kept as " +
+                                                l.backup + " before it is next saved."}));
+        save(m_config);
+        save(m_config);
+    }
+    for (const auto &l : loads)
+        EXPECT_EQ(read(pathOf(l.backup)), kHeader + l.body);
+    EXPECT_EQ(fileCount(), 3);
 }
 
 TEST_F(ConfigFileTest, SaveThenLoadGivesBackSettingsRoutersNamesAndMacros)
