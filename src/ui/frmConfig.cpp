@@ -3,27 +3,25 @@
 #include "config/ComPortTarget.h"
 #include "config/ConfigFile.h"
 #include "link/PortAddress.h"
+#include "ui/AdvancedSettingsFrame.h"
 #include "ui/Controls.h"
 #include "ui/DialogLook.h"
 #include "ui/RouterRowsPanel.h"
 #include "ui/SetContainerEnabled.h"
 #include "ui/Theme.h"
 #include "util/GeneralFunctions.h"
-#include "util/Platform.h"
 
 #include <QComboBox>
 #include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSignalBlocker>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace corvantis {
@@ -73,7 +71,8 @@ frmConfig::frmConfig(const Configuration &config, QWidget *parent)
     layout->addWidget(m_separators[1]);
     // The advanced frame takes the room the taller size adds; without it a stretch keeps the
     // controls at the top.
-    layout->addWidget(buildAdvancedFrame(), 10);
+    m_fraAdvanced = new AdvancedSettingsFrame(m_dataFolder, this);
+    layout->addWidget(m_fraAdvanced, 10);
     layout->addStretch(1);
 
     m_model.SetAddressCheck([this](std::string_view text) {
@@ -88,6 +87,13 @@ frmConfig::frmConfig(const Configuration &config, QWidget *parent)
     connect(m_rows, &RouterRowsPanel::audioBreakawayToggled, this,
             [this](int row, bool on) { m_model.SetAudioBreakaway(row, on); });
     connect(m_rows, &RouterRowsPanel::scrolled, this, &frmConfig::scrolled);
+    connect(m_fraAdvanced, &AdvancedSettingsFrame::changeRouterAddressRequested, this,
+            &frmConfig::changeRouterAddressRequested);
+    connect(m_fraAdvanced, &AdvancedSettingsFrame::uploadEdidRequested, this,
+            [this](int frameAddress, const QString &path) {
+                emit uploadEdidRequested(frameAddress, path,
+                                         QString::fromStdString(m_model.ComPortName()));
+            });
     m_model.SetFamilyLabelHandler([this](std::string_view label) {
         emit familyLabelChanged(QString::fromUtf8(label.data(), qsizetype(label.size())));
     });
@@ -225,61 +231,6 @@ QWidget *frmConfig::buildButtons()
     connect(m_btnOK, &QPushButton::clicked, this, &frmConfig::okClicked);
     connect(m_btnCancel, &QPushButton::clicked, this, &frmConfig::cancelClicked);
     return panel;
-}
-
-QGroupBox *frmConfig::buildAdvancedFrame()
-{
-    m_fraAdvanced = new QGroupBox(QStringLiteral("Advanced Settings"), this);
-    m_fraAdvanced->setObjectName(QStringLiteral("fraNull_0"));
-    auto *outer = new QHBoxLayout(m_fraAdvanced);
-    outer->setContentsMargins(10, 8, 10, 10);
-    outer->setSpacing(10);
-
-    auto *address = new QGroupBox(QStringLiteral("Router Address"), m_fraAdvanced);
-    address->setObjectName(QStringLiteral("fraNull_1"));
-    auto *addressLayout = new QVBoxLayout(address);
-    auto *addressNote = makeLabel(
-        QStringLiteral("Give a router on the line a new frame address. A password is needed."),
-        address);
-    addressNote->setWordWrap(true);
-    auto *cmdRouterAddress = new QPushButton(QStringLiteral("&Change Router Address"), address);
-    cmdRouterAddress->setObjectName(QStringLiteral("cmdRouterAddress"));
-    addressLayout->addWidget(addressNote);
-    addressLayout->addStretch(1);
-    addressLayout->addWidget(cmdRouterAddress, 0, Qt::AlignLeft);
-
-    auto *edid = new QGroupBox(QStringLiteral("EDID"), m_fraAdvanced);
-    edid->setObjectName(QStringLiteral("fraNull_2"));
-    auto *edidGrid = new QGridLayout(edid);
-    edidGrid->setHorizontalSpacing(8);
-    QStringList addresses;
-    for (int a = 0; a < SetupDialogModel::kMaxRouters; ++a)
-        addresses << QString::number(a);
-    m_cboFrameAddress = makeList(QStringLiteral("cboFrameAddress"), addresses, edid);
-    m_txtEdidFile = new QLineEdit(edid);
-    m_txtEdidFile->setObjectName(QStringLiteral("txtEdidFile"));
-    auto *cmdOpenEdid = new QToolButton(edid);
-    cmdOpenEdid->setText(QStringLiteral("..."));
-    cmdOpenEdid->setObjectName(QStringLiteral("cmdOpenEdid"));
-    cmdOpenEdid->setToolTip(QStringLiteral("Choose the EDID file"));
-    auto *cmdXmitEdid = new QPushButton(QStringLiteral("Upload EDID"), edid);
-    cmdXmitEdid->setObjectName(QStringLiteral("cmdXmitEdid"));
-    edidGrid->addWidget(makeLabel(QStringLiteral("Frame Address:"), edid), 0, 0);
-    edidGrid->addWidget(m_cboFrameAddress, 0, 1, Qt::AlignLeft);
-    edidGrid->addWidget(makeLabel(QStringLiteral("EDID File:"), edid), 1, 0);
-    edidGrid->addWidget(m_txtEdidFile, 1, 1);
-    edidGrid->addWidget(cmdOpenEdid, 1, 2);
-    edidGrid->addWidget(cmdXmitEdid, 2, 1, 1, 2, Qt::AlignRight);
-    edidGrid->setColumnStretch(1, 1);
-
-    outer->addWidget(address, 2);
-    outer->addWidget(edid, 3);
-
-    connect(cmdRouterAddress, &QPushButton::clicked, this,
-            &frmConfig::changeRouterAddressRequested);
-    connect(cmdOpenEdid, &QToolButton::clicked, this, &frmConfig::openEdidClicked);
-    connect(cmdXmitEdid, &QPushButton::clicked, this, &frmConfig::xmitEdidClicked);
-    return m_fraAdvanced;
 }
 
 void frmConfig::ApplyColours()
@@ -487,21 +438,6 @@ void frmConfig::cancelClicked()
 {
     m_model.ClearFieldEntered();
     reject();
-}
-
-void frmConfig::openEdidClicked()
-{
-    const std::string path =
-        platform().openFileDialog("Configuration File", "*.bin", m_dataFolder, "");
-    // Cancelling keeps the file already chosen.
-    if (!path.empty())
-        m_txtEdidFile->setText(QString::fromStdString(path));
-}
-
-void frmConfig::xmitEdidClicked()
-{
-    emit uploadEdidRequested(m_cboFrameAddress->currentIndex(), m_txtEdidFile->text(),
-                             QString::fromStdString(m_model.ComPortName()));
 }
 
 void frmConfig::writeResults(Configuration &config) const

@@ -2,6 +2,7 @@
 
 #include "config/SetupDialogModel.h"
 #include "link/AddressProbe.h"
+#include "ui/AdvancedSettingsFrame.h"
 #include "ui/RouterRowsPanel.h"
 
 #include <QDialog>
@@ -10,7 +11,6 @@
 
 class QComboBox;
 class QFrame;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -53,7 +53,6 @@ protected:
 private:
     QWidget *buildSettings();
     QWidget *buildButtons();
-    QGroupBox *buildAdvancedFrame();
     void ApplyColours();
 
     void refresh();
@@ -70,8 +69,6 @@ private:
     void modelChosen(int row, int index);
     void okClicked();
     void cancelClicked();
-    void openEdidClicked();
-    void xmitEdidClicked();
 
     SetupDialogModel m_model;
     // Where the ports folder and the EDID files are; fixed while the dialog is open.
@@ -92,9 +89,7 @@ private:
     QPushButton *m_btnOK = nullptr;
     QPushButton *m_btnCancel = nullptr;
     std::array<QFrame *, 2> m_separators{};
-    QGroupBox *m_fraAdvanced = nullptr;
-    QComboBox *m_cboFrameAddress = nullptr;
-    QLineEdit *m_txtEdidFile = nullptr;
+    AdvancedSettingsFrame *m_fraAdvanced = nullptr;
 };
 
 } // namespace corvantis
