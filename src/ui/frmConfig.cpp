@@ -1,11 +1,11 @@
 #include "ui/frmConfig.h"
 
-#include "config/ComPortTarget.h"
 #include "config/ConfigFile.h"
 #include "link/PortAddress.h"
 #include "ui/AdvancedSettingsFrame.h"
 #include "ui/Controls.h"
 #include "ui/DialogLook.h"
+#include "ui/PortTargetLabel.h"
 #include "ui/RouterRowsPanel.h"
 #include "ui/SetContainerEnabled.h"
 #include "ui/Theme.h"
@@ -137,8 +137,7 @@ QWidget *frmConfig::buildSettings()
     m_txtTimeout->setFixedWidth(64);
     m_lblPairingNote = makeLabel({}, panel, QStringLiteral("lblPairingNote"));
     m_lblPairingNote->setWordWrap(true);
-    m_lblComTarget = makeLabel({}, panel, QStringLiteral("lblComTarget"));
-    m_lblComTarget->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_lblComTarget = new PortTargetLabel(m_dataFolder, panel);
 
     grid->addWidget(makeLabel(QStringLiteral("Router Count"), panel), 0, 0);
     grid->addWidget(m_cboRouterCount, 0, 1);
@@ -166,14 +165,6 @@ QWidget *frmConfig::buildSettings()
     connect(m_txtPortAddress, &QLineEdit::textEdited, this,
             [this](const QString &text) { m_model.SetPortAddress(text.toStdString()); });
     connect(m_txtPortAddress, &QLineEdit::editingFinished, this, &frmConfig::updatePortHint);
-    connect(&m_addressProbe, &AddressProbe::finished, this,
-            [this](bool answers, const QString &detail) {
-                m_lblComTarget->setText(
-                    m_lblComTarget->text().section(QStringLiteral("  ("), 0, 0) +
-                    (answers ? QStringLiteral("  (answers)") : QStringLiteral("  (no answer)")));
-                setTextColour(m_lblComTarget, answers ? Theme::kFound : Theme::kError);
-                m_lblComTarget->setToolTip(detail);
-            });
     connect(m_cboCommType, &QComboBox::activated, this, [this](int index) {
         m_model.SetCommType(index);
         showPairingNote();
@@ -288,61 +279,9 @@ void frmConfig::refresh()
     updatePortHint();
 }
 
-void frmConfig::updateAddressHint()
-{
-    QString refused;
-    const auto address =
-        PortAddress::Parse(QString::fromStdString(m_model.PortAddress()), m_dataFolder, &refused);
-    if (!address) {
-        m_lblComTarget->setText(m_model.PortAddress().empty() ? QString()
-                                                              : QStringLiteral("not an address"));
-        setTextColour(m_lblComTarget, Theme::kError);
-        m_lblComTarget->setToolTip(refused);
-        return;
-    }
-    const QString target =
-        address->isNetwork()
-            ? QStringLiteral("%1 port %2, %3")
-                  .arg(address->host)
-                  .arg(address->port)
-                  .arg(address->kind == PortAddress::Kind::Rfc2217 ? QStringLiteral("RFC 2217")
-                                                                   : QStringLiteral("raw TCP"))
-            : address->device;
-    m_lblComTarget->setText(QStringLiteral("\u2192 %1  (asking...)")
-                                .arg(fontMetrics().elidedText(target, Qt::ElideMiddle, 190)));
-    m_lblComTarget->setToolTip({});
-    m_addressProbe.probe(*address);
-}
-
 void frmConfig::updatePortHint()
 {
-    m_addressProbe.cancel();
-    if (m_model.UsesPortAddress()) {
-        updateAddressHint();
-        return;
-    }
-    const ComPortTarget target = ComPortTarget::Resolve(m_model.ComPortName(), m_dataFolder);
-    if (target.device.empty()) {
-        m_lblComTarget->clear();
-        m_lblComTarget->setToolTip({});
-        return;
-    }
-    const QString device = QString::fromStdString(target.device);
-    const QString shown = fontMetrics().elidedText(device, Qt::ElideMiddle, 190);
-    m_lblComTarget->setText(
-        QStringLiteral("\u2192 %1  %2")
-            .arg(shown, target.exists ? QStringLiteral("(found)") : QStringLiteral("(not found)")));
-    setTextColour(m_lblComTarget, target.exists ? Theme::kFound : Theme::kError);
-    const QString via =
-        target.throughLink
-            ? QStringLiteral("%1 is the link %2, which leads to %3.")
-                  .arg(m_cboCom->currentText(), QString::fromStdString(target.path), device)
-            : QStringLiteral("%1 is %2; a link \"com%3\" in the folder \"ports\" of "
-                             "the data folder would name another device.")
-                  .arg(m_cboCom->currentText(), device)
-                  .arg(m_model.ComPortIndex() + 1);
-    m_lblComTarget->setToolTip(
-        via + (target.exists ? QString() : QStringLiteral(" The device does not exist.")));
+    m_lblComTarget->present(m_model, m_cboCom->currentText());
 }
 
 void frmConfig::applyHeight()

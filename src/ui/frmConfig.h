@@ -1,8 +1,8 @@
 #pragma once
 
 #include "config/SetupDialogModel.h"
-#include "link/AddressProbe.h"
 #include "ui/AdvancedSettingsFrame.h"
+#include "ui/PortTargetLabel.h"
 #include "ui/RouterRowsPanel.h"
 
 #include <QDialog>
@@ -58,7 +58,6 @@ private:
     void refresh();
     void showPairingNote();
     void updatePortHint();
-    void updateAddressHint();
     void applyHeight();
 
     void commitBox(const RouterRowsPanel::BoxEdit &edit);
@@ -77,9 +76,8 @@ private:
     QComboBox *m_cboRouterCount = nullptr;
     QComboBox *m_cboCom = nullptr;
     QLabel *m_lblPairingNote = nullptr;
-    QLabel *m_lblComTarget = nullptr;
+    PortTargetLabel *m_lblComTarget = nullptr;
     QLineEdit *m_txtPortAddress = nullptr;
-    AddressProbe m_addressProbe;
     QComboBox *m_cboCommType = nullptr;
     QLineEdit *m_txtTimeout = nullptr;
     RouterRowsPanel *m_rows = nullptr;
