@@ -1,49 +1,34 @@
 #include "ui/frmConfig.h"
 
-#include "config/ComPortTarget.h"
 #include "config/ConfigFile.h"
-#include "config/RouterCatalog.h"
 #include "link/PortAddress.h"
+#include "ui/AdvancedSettingsFrame.h"
 #include "ui/Controls.h"
 #include "ui/DialogLook.h"
+#include "ui/PortTargetLabel.h"
+#include "ui/RouterRowsPanel.h"
 #include "ui/SetContainerEnabled.h"
 #include "ui/Theme.h"
 #include "util/GeneralFunctions.h"
-#include "util/Platform.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
-#include <QFocusEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QShortcut>
 #include <QSignalBlocker>
-#include <QTimer>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace corvantis {
 
 namespace {
 
-const char *const kRowProperty = "corvantisRow";
-const char *const kKindProperty = "corvantisBox";
-
-constexpr int kCountBoxWidth = 52;
-constexpr int kMapInColumn = 5;
-constexpr int kMapOutColumn = 7;
-constexpr int kEndLabelWidth = 40;
-
 using Controls::makeLabel;
-using Controls::numbered;
 using Controls::setTextColour;
 
 QComboBox *makeList(const QString &name, const QStringList &items, QWidget *parent)
@@ -79,13 +64,15 @@ frmConfig::frmConfig(const Configuration &config, QWidget *parent)
     layout->addWidget(buildSettings());
     m_separators[0] = makeLine(QStringLiteral("linSeparator_0"), this);
     layout->addWidget(m_separators[0]);
-    layout->addWidget(buildTable());
+    m_rows = new RouterRowsPanel(this);
+    layout->addWidget(m_rows);
     layout->addWidget(buildButtons());
     m_separators[1] = makeLine(QStringLiteral("linSeparator_1"), this);
     layout->addWidget(m_separators[1]);
     // The advanced frame takes the room the taller size adds; without it a stretch keeps the
     // controls at the top.
-    layout->addWidget(buildAdvancedFrame(), 10);
+    m_fraAdvanced = new AdvancedSettingsFrame(m_dataFolder, this);
+    layout->addWidget(m_fraAdvanced, 10);
     layout->addStretch(1);
 
     m_model.SetAddressCheck([this](std::string_view text) {
@@ -94,6 +81,19 @@ frmConfig::frmConfig(const Configuration &config, QWidget *parent)
                            &refused);
         return refused.toStdString();
     });
+    connect(m_rows, &RouterRowsPanel::boxEntered, this, [this] { m_model.EnterField(); });
+    connect(m_rows, &RouterRowsPanel::boxLeft, this, &frmConfig::commitBox);
+    connect(m_rows, &RouterRowsPanel::modelChosen, this, &frmConfig::modelChosen);
+    connect(m_rows, &RouterRowsPanel::audioBreakawayToggled, this,
+            [this](int row, bool on) { m_model.SetAudioBreakaway(row, on); });
+    connect(m_rows, &RouterRowsPanel::scrolled, this, &frmConfig::scrolled);
+    connect(m_fraAdvanced, &AdvancedSettingsFrame::changeRouterAddressRequested, this,
+            &frmConfig::changeRouterAddressRequested);
+    connect(m_fraAdvanced, &AdvancedSettingsFrame::uploadEdidRequested, this,
+            [this](int frameAddress, const QString &path) {
+                emit uploadEdidRequested(frameAddress, path,
+                                         QString::fromStdString(m_model.ComPortName()));
+            });
     m_model.SetFamilyLabelHandler([this](std::string_view label) {
         emit familyLabelChanged(QString::fromUtf8(label.data(), qsizetype(label.size())));
     });
@@ -137,8 +137,7 @@ QWidget *frmConfig::buildSettings()
     m_txtTimeout->setFixedWidth(64);
     m_lblPairingNote = makeLabel({}, panel, QStringLiteral("lblPairingNote"));
     m_lblPairingNote->setWordWrap(true);
-    m_lblComTarget = makeLabel({}, panel, QStringLiteral("lblComTarget"));
-    m_lblComTarget->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_lblComTarget = new PortTargetLabel(m_dataFolder, panel);
 
     grid->addWidget(makeLabel(QStringLiteral("Router Count"), panel), 0, 0);
     grid->addWidget(m_cboRouterCount, 0, 1);
@@ -166,14 +165,6 @@ QWidget *frmConfig::buildSettings()
     connect(m_txtPortAddress, &QLineEdit::textEdited, this,
             [this](const QString &text) { m_model.SetPortAddress(text.toStdString()); });
     connect(m_txtPortAddress, &QLineEdit::editingFinished, this, &frmConfig::updatePortHint);
-    connect(&m_addressProbe, &AddressProbe::finished, this,
-            [this](bool answers, const QString &detail) {
-                m_lblComTarget->setText(
-                    m_lblComTarget->text().section(QStringLiteral("  ("), 0, 0) +
-                    (answers ? QStringLiteral("  (answers)") : QStringLiteral("  (no answer)")));
-                setTextColour(m_lblComTarget, answers ? Theme::kFound : Theme::kError);
-                m_lblComTarget->setToolTip(detail);
-            });
     connect(m_cboCommType, &QComboBox::activated, this, [this](int index) {
         m_model.SetCommType(index);
         showPairingNote();
@@ -181,115 +172,6 @@ QWidget *frmConfig::buildSettings()
     connect(m_txtTimeout, &QLineEdit::textEdited, this,
             [this](const QString &text) { m_model.SetTimeoutText(text.toStdString()); });
     return panel;
-}
-
-QLineEdit *frmConfig::makeBox(const QString &name, int row, BoxKind kind)
-{
-    auto *box = new QLineEdit(this);
-    box->setObjectName(name);
-    box->setFixedWidth(kCountBoxWidth);
-    box->setAlignment(Qt::AlignRight);
-    box->setProperty(kRowProperty, row);
-    box->setProperty(kKindProperty, static_cast<int>(kind));
-    box->installEventFilter(this);
-    return box;
-}
-
-QWidget *frmConfig::buildTable()
-{
-    m_shpOutline = new QFrame(this);
-    m_shpOutline->setObjectName(QStringLiteral("shpOutline"));
-    m_shpOutline->setFrameShape(QFrame::Box);
-    m_shpOutline->setFrameShadow(QFrame::Plain);
-    m_shpOutline->setLineWidth(1);
-    auto *grid = new QGridLayout(m_shpOutline);
-    grid->setContentsMargins(8, 6, 6, 6);
-    grid->setHorizontalSpacing(8);
-    grid->setVerticalSpacing(4);
-
-    // Columns: address, model, inputs, outputs, split, map in + end, map out + end, scroll bar.
-    enum { cFA, cModel, cIn, cOut, cSplit, cMapIn, cMapInEnd, cMapOut, cMapOutEnd, cScroll };
-    static_assert(cMapIn == kMapInColumn && cMapOut == kMapOutColumn);
-    m_tableGrid = grid;
-    m_lblMapHelp = makeLabel(QStringLiteral("Map Physical In/Out to Matrix In/Out:"), m_shpOutline,
-                             QStringLiteral("lblMapHelp"));
-    // Headings sit on the line just above the rows, also beside the two-line ones.
-    const auto heading = [&](const QString &text, int column) {
-        QLabel *label = makeLabel(text, m_shpOutline);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
-        grid->addWidget(label, 1, column);
-        return label;
-    };
-    heading(QStringLiteral("Address"), cFA);
-    heading(QStringLiteral("Router Type"), cModel);
-    heading(QStringLiteral("Inputs"), cIn);
-    heading(QStringLiteral("Outputs"), cOut);
-    m_lblAVSplit = heading(QStringLiteral("A/V Split"), cSplit);
-    m_lblMapIn = makeLabel(QStringLiteral("Maps to Matrix Inputs"), m_shpOutline,
-                           QStringLiteral("lblMapIn"));
-    m_lblMapOut = makeLabel(QStringLiteral("Maps to Matrix Outputs"), m_shpOutline,
-                            QStringLiteral("lblMapOut"));
-    // Two short lines each, so the advanced columns fit beside the model lists.
-    for (QLabel *heading : {m_lblMapIn, m_lblMapOut}) {
-        heading->setWordWrap(true);
-        heading->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
-    }
-
-    QStringList models;
-    for (const auto &entry : RouterCatalog::models())
-        models << QString::fromUtf8(entry.modelName.data(), qsizetype(entry.modelName.size()));
-
-    for (int r = 0; r < SetupDialogModel::kVisibleRows; ++r) {
-        RowWidgets &row = m_rows[static_cast<std::size_t>(r)];
-        const int gridRow = r + 2;
-        row.lblFA = makeLabel({}, m_shpOutline, numbered("lblFA", r));
-        row.cboRouter = makeList(numbered("cboRouter", r), models, m_shpOutline);
-        row.cboRouter->setMinimumWidth(150);
-        row.txtInputs = makeBox(numbered("txtInputs", r), r, BoxKind::Inputs);
-        row.txtOutputs = makeBox(numbered("txtOutputs", r), r, BoxKind::Outputs);
-        row.ckAVSplit = new QCheckBox(m_shpOutline);
-        row.ckAVSplit->setObjectName(numbered("ckAVSplit", r));
-        row.txtMInput = makeBox(numbered("txtMInput", r), r, BoxKind::MapIn);
-        row.lblMInEnd = makeLabel({}, m_shpOutline, numbered("lblMInEnd", r));
-        row.txtMOutput = makeBox(numbered("txtMOutput", r), r, BoxKind::MapOut);
-        row.lblMOutEnd = makeLabel({}, m_shpOutline, numbered("lblMOutEnd", r));
-        row.lblMInEnd->setMinimumWidth(kEndLabelWidth);
-        row.lblMOutEnd->setMinimumWidth(kEndLabelWidth);
-
-        grid->addWidget(row.lblFA, gridRow, cFA);
-        grid->addWidget(row.cboRouter, gridRow, cModel);
-        grid->addWidget(row.txtInputs, gridRow, cIn);
-        grid->addWidget(row.txtOutputs, gridRow, cOut);
-        grid->addWidget(row.ckAVSplit, gridRow, cSplit, Qt::AlignCenter);
-        grid->addWidget(row.txtMInput, gridRow, cMapIn);
-        grid->addWidget(row.lblMInEnd, gridRow, cMapInEnd);
-        grid->addWidget(row.txtMOutput, gridRow, cMapOut);
-        grid->addWidget(row.lblMOutEnd, gridRow, cMapOutEnd);
-        // Rows without a router keep their height, so the table does not jump.
-        for (QWidget *w :
-             std::initializer_list<QWidget *>{row.cboRouter, row.txtInputs, row.txtOutputs})
-            w->setSizePolicy([&] {
-                QSizePolicy policy = w->sizePolicy();
-                policy.setRetainSizeWhenHidden(true);
-                return policy;
-            }());
-
-        connect(row.cboRouter, &QComboBox::activated, this,
-                [this, r](int index) { modelChosen(r, index); });
-        connect(row.ckAVSplit, &QCheckBox::toggled, this,
-                [this, r](bool on) { m_model.SetAudioBreakaway(r, on); });
-    }
-    grid->setColumnStretch(cModel, 1);
-
-    m_vScroll = new QScrollBar(Qt::Vertical, m_shpOutline);
-    m_vScroll->setObjectName(QStringLiteral("VScroll"));
-    // Taking the focus lets a count box being edited apply its value before the rows move.
-    m_vScroll->setFocusPolicy(Qt::ClickFocus);
-    m_vScroll->setSingleStep(1);
-    m_vScroll->setPageStep(SetupDialogModel::kVisibleRows);
-    grid->addWidget(m_vScroll, 2, cScroll, SetupDialogModel::kVisibleRows, 1);
-    connect(m_vScroll, &QScrollBar::valueChanged, this, &frmConfig::scrolled);
-    return m_shpOutline;
 }
 
 QWidget *frmConfig::buildButtons()
@@ -342,61 +224,6 @@ QWidget *frmConfig::buildButtons()
     return panel;
 }
 
-QGroupBox *frmConfig::buildAdvancedFrame()
-{
-    m_fraAdvanced = new QGroupBox(QStringLiteral("Advanced Settings"), this);
-    m_fraAdvanced->setObjectName(QStringLiteral("fraNull_0"));
-    auto *outer = new QHBoxLayout(m_fraAdvanced);
-    outer->setContentsMargins(10, 8, 10, 10);
-    outer->setSpacing(10);
-
-    auto *address = new QGroupBox(QStringLiteral("Router Address"), m_fraAdvanced);
-    address->setObjectName(QStringLiteral("fraNull_1"));
-    auto *addressLayout = new QVBoxLayout(address);
-    auto *addressNote = makeLabel(
-        QStringLiteral("Give a router on the line a new frame address. A password is needed."),
-        address);
-    addressNote->setWordWrap(true);
-    auto *cmdRouterAddress = new QPushButton(QStringLiteral("&Change Router Address"), address);
-    cmdRouterAddress->setObjectName(QStringLiteral("cmdRouterAddress"));
-    addressLayout->addWidget(addressNote);
-    addressLayout->addStretch(1);
-    addressLayout->addWidget(cmdRouterAddress, 0, Qt::AlignLeft);
-
-    auto *edid = new QGroupBox(QStringLiteral("EDID"), m_fraAdvanced);
-    edid->setObjectName(QStringLiteral("fraNull_2"));
-    auto *edidGrid = new QGridLayout(edid);
-    edidGrid->setHorizontalSpacing(8);
-    QStringList addresses;
-    for (int a = 0; a < SetupDialogModel::kMaxRouters; ++a)
-        addresses << QString::number(a);
-    m_cboFrameAddress = makeList(QStringLiteral("cboFrameAddress"), addresses, edid);
-    m_txtEdidFile = new QLineEdit(edid);
-    m_txtEdidFile->setObjectName(QStringLiteral("txtEdidFile"));
-    auto *cmdOpenEdid = new QToolButton(edid);
-    cmdOpenEdid->setText(QStringLiteral("..."));
-    cmdOpenEdid->setObjectName(QStringLiteral("cmdOpenEdid"));
-    cmdOpenEdid->setToolTip(QStringLiteral("Choose the EDID file"));
-    auto *cmdXmitEdid = new QPushButton(QStringLiteral("Upload EDID"), edid);
-    cmdXmitEdid->setObjectName(QStringLiteral("cmdXmitEdid"));
-    edidGrid->addWidget(makeLabel(QStringLiteral("Frame Address:"), edid), 0, 0);
-    edidGrid->addWidget(m_cboFrameAddress, 0, 1, Qt::AlignLeft);
-    edidGrid->addWidget(makeLabel(QStringLiteral("EDID File:"), edid), 1, 0);
-    edidGrid->addWidget(m_txtEdidFile, 1, 1);
-    edidGrid->addWidget(cmdOpenEdid, 1, 2);
-    edidGrid->addWidget(cmdXmitEdid, 2, 1, 1, 2, Qt::AlignRight);
-    edidGrid->setColumnStretch(1, 1);
-
-    outer->addWidget(address, 2);
-    outer->addWidget(edid, 3);
-
-    connect(cmdRouterAddress, &QPushButton::clicked, this,
-            &frmConfig::changeRouterAddressRequested);
-    connect(cmdOpenEdid, &QToolButton::clicked, this, &frmConfig::openEdidClicked);
-    connect(cmdXmitEdid, &QPushButton::clicked, this, &frmConfig::xmitEdidClicked);
-    return m_fraAdvanced;
-}
-
 void frmConfig::ApplyColours()
 {
     DialogLook::Apply(this);
@@ -418,27 +245,10 @@ void frmConfig::ApplyColours()
             .arg(Theme::kText.name(), Theme::kOutline.name()));
     m_btnAdvanced->setMinimumHeight(m_btnOK->sizeHint().height());
 
-    setTextColour(m_shpOutline, Theme::kOutline);
+    setTextColour(m_rows, Theme::kOutline);
     for (QFrame *line : m_separators)
         setTextColour(line, Qt::black);
     // The port hint keeps its own colour (found or missing), set with its text.
-}
-
-void frmConfig::placeMapHeadings(bool shown)
-{
-    // A hidden heading spanning several columns would still space them out, so outside
-    // advanced mode the headings leave the table.
-    const bool placed = m_tableGrid->indexOf(m_lblMapHelp) >= 0;
-    if (shown && !placed) {
-        m_tableGrid->addWidget(m_lblMapHelp, 0, kMapInColumn, 1, 4);
-        m_tableGrid->addWidget(m_lblMapIn, 1, kMapInColumn, 1, 2);
-        m_tableGrid->addWidget(m_lblMapOut, 1, kMapOutColumn, 1, 2);
-    } else if (!shown && placed) {
-        for (QLabel *heading : {m_lblMapHelp, m_lblMapIn, m_lblMapOut})
-            m_tableGrid->removeWidget(heading);
-    }
-    for (QLabel *heading : {m_lblMapHelp, m_lblMapIn, m_lblMapOut})
-        heading->setVisible(shown);
 }
 
 void frmConfig::showPairingNote()
@@ -461,104 +271,17 @@ void frmConfig::refresh()
         showPairingNote();
         if (m_txtTimeout->text().toStdString() != m_model.TimeoutText())
             m_txtTimeout->setText(QString::fromStdString(m_model.TimeoutText()));
-        const QSignalBlocker scrollBlock(m_vScroll);
-        m_vScroll->setRange(0, m_model.ScrollMaximum());
-        m_vScroll->setValue(m_model.TopRow());
     }
     const bool advanced = m_model.AdvancedMode();
     m_lblExtraHelp->setVisible(m_model.ExtraHelpVisible());
-    placeMapHeadings(advanced);
-    m_lblAVSplit->setVisible(false);
     m_btnResetMapping->setVisible(!advanced);
-    UpdateRouterBox();
+    m_rows->present(m_model);
     updatePortHint();
-}
-
-void frmConfig::UpdateRouterBox()
-{
-    for (int r = 0; r < SetupDialogModel::kVisibleRows; ++r) {
-        const RowWidgets &row = m_rows[static_cast<std::size_t>(r)];
-        const SetupDialogModel::Row view = m_model.RowAt(r);
-        const QSignalBlocker modelBlock(row.cboRouter);
-        const QSignalBlocker splitBlock(row.ckAVSplit);
-        row.lblFA->setText(QString::fromStdString(view.frameAddress));
-        row.lblMInEnd->setText(QString::fromStdString(view.mapInEnd));
-        row.lblMOutEnd->setText(QString::fromStdString(view.mapOutEnd));
-        row.cboRouter->setVisible(view.present);
-        row.txtInputs->setVisible(view.present);
-        row.txtOutputs->setVisible(view.present);
-        // The split flag comes from the configuration file only.
-        row.ckAVSplit->setVisible(false);
-        row.txtMInput->setVisible(view.present && view.mapBoxesVisible);
-        row.txtMOutput->setVisible(view.present && view.mapBoxesVisible);
-        row.lblMInEnd->setVisible(view.mapBoxesVisible);
-        row.lblMOutEnd->setVisible(view.mapBoxesVisible);
-        if (!view.present)
-            continue;
-        row.cboRouter->setCurrentIndex(view.model);
-        row.ckAVSplit->setChecked(view.audioBreakaway);
-        row.txtInputs->setText(QString::fromStdString(view.inputs));
-        row.txtOutputs->setText(QString::fromStdString(view.outputs));
-        row.txtMInput->setText(QString::fromStdString(view.mapIn));
-        row.txtMOutput->setText(QString::fromStdString(view.mapOut));
-    }
-}
-
-void frmConfig::updateAddressHint()
-{
-    QString refused;
-    const auto address =
-        PortAddress::Parse(QString::fromStdString(m_model.PortAddress()), m_dataFolder, &refused);
-    if (!address) {
-        m_lblComTarget->setText(m_model.PortAddress().empty() ? QString()
-                                                              : QStringLiteral("not an address"));
-        setTextColour(m_lblComTarget, Theme::kError);
-        m_lblComTarget->setToolTip(refused);
-        return;
-    }
-    const QString target =
-        address->isNetwork()
-            ? QStringLiteral("%1 port %2, %3")
-                  .arg(address->host)
-                  .arg(address->port)
-                  .arg(address->kind == PortAddress::Kind::Rfc2217 ? QStringLiteral("RFC 2217")
-                                                                   : QStringLiteral("raw TCP"))
-            : address->device;
-    m_lblComTarget->setText(QStringLiteral("\u2192 %1  (asking...)")
-                                .arg(fontMetrics().elidedText(target, Qt::ElideMiddle, 190)));
-    m_lblComTarget->setToolTip({});
-    m_addressProbe.probe(*address);
 }
 
 void frmConfig::updatePortHint()
 {
-    m_addressProbe.cancel();
-    if (m_model.UsesPortAddress()) {
-        updateAddressHint();
-        return;
-    }
-    const ComPortTarget target = ComPortTarget::Resolve(m_model.ComPortName(), m_dataFolder);
-    if (target.device.empty()) {
-        m_lblComTarget->clear();
-        m_lblComTarget->setToolTip({});
-        return;
-    }
-    const QString device = QString::fromStdString(target.device);
-    const QString shown = fontMetrics().elidedText(device, Qt::ElideMiddle, 190);
-    m_lblComTarget->setText(
-        QStringLiteral("\u2192 %1  %2")
-            .arg(shown, target.exists ? QStringLiteral("(found)") : QStringLiteral("(not found)")));
-    setTextColour(m_lblComTarget, target.exists ? Theme::kFound : Theme::kError);
-    const QString via =
-        target.throughLink
-            ? QStringLiteral("%1 is the link %2, which leads to %3.")
-                  .arg(m_cboCom->currentText(), QString::fromStdString(target.path), device)
-            : QStringLiteral("%1 is %2; a link \"com%3\" in the folder \"ports\" of "
-                             "the data folder would name another device.")
-                  .arg(m_cboCom->currentText(), device)
-                  .arg(m_model.ComPortIndex() + 1);
-    m_lblComTarget->setToolTip(
-        via + (target.exists ? QString() : QStringLiteral(" The device does not exist.")));
+    m_lblComTarget->present(m_model, m_cboCom->currentText());
 }
 
 void frmConfig::applyHeight()
@@ -573,49 +296,28 @@ void frmConfig::applyHeight()
 
 bool frmConfig::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_lblExtraHelp) {
-        if (event->type() == QEvent::MouseButtonRelease) {
-            m_cboRouterCount->setFocus(Qt::OtherFocusReason);
-            emit helpRequested(SetupDialogModel::kHelpExtra);
-            return true;
-        }
-        return QDialog::eventFilter(watched, event);
-    }
-    auto *box = qobject_cast<QLineEdit *>(watched);
-    if (!box || !box->property(kKindProperty).isValid())
-        return QDialog::eventFilter(watched, event);
-    if (event->type() == QEvent::FocusIn) {
-        m_model.EnterField();
-        const auto kind = static_cast<BoxKind>(box->property(kKindProperty).toInt());
-        // Count boxes select their whole text; after the click that gave the focus has
-        // placed the cursor.
-        if (kind == BoxKind::Inputs || kind == BoxKind::Outputs)
-            QTimer::singleShot(0, box, &QLineEdit::selectAll);
-    } else if (event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        // Switching to another window or opening a menu is not leaving the box.
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            commitBox(box);
+    if (watched == m_lblExtraHelp && event->type() == QEvent::MouseButtonRelease) {
+        m_cboRouterCount->setFocus(Qt::OtherFocusReason);
+        emit helpRequested(SetupDialogModel::kHelpExtra);
+        return true;
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void frmConfig::commitBox(QLineEdit *box)
+void frmConfig::commitBox(const RouterRowsPanel::BoxEdit &edit)
 {
-    const int row = box->property(kRowProperty).toInt();
-    const std::string text = box->text().toStdString();
-    switch (static_cast<BoxKind>(box->property(kKindProperty).toInt())) {
-    case BoxKind::Inputs:
-        m_model.CommitInputs(row, text);
+    switch (edit.box) {
+    case RouterRowsPanel::Box::Inputs:
+        m_model.CommitInputs(edit.row, edit.text);
         break;
-    case BoxKind::Outputs:
-        m_model.CommitOutputs(row, text);
+    case RouterRowsPanel::Box::Outputs:
+        m_model.CommitOutputs(edit.row, edit.text);
         break;
-    case BoxKind::MapIn:
-        m_model.CommitMapIn(row, text);
+    case RouterRowsPanel::Box::MapIn:
+        m_model.CommitMapIn(edit.row, edit.text);
         break;
-    case BoxKind::MapOut:
-        m_model.CommitMapOut(row, text);
+    case RouterRowsPanel::Box::MapOut:
+        m_model.CommitMapOut(edit.row, edit.text);
         break;
     }
     refresh();
@@ -623,9 +325,9 @@ void frmConfig::commitBox(QLineEdit *box)
 
 void frmConfig::commitFocusedBox()
 {
-    auto *box = qobject_cast<QLineEdit *>(focusWidget());
-    if (box && box->property(kKindProperty).isValid() && box->isVisible())
-        commitBox(box);
+    const auto edit = m_rows->focusedBox();
+    if (edit && edit->shown)
+        commitBox(*edit);
 }
 
 void frmConfig::routerCountChosen(int index)
@@ -639,10 +341,10 @@ void frmConfig::scrolled(int value)
     // The wheel moves the rows without taking the focus from a box being edited: its value
     // goes to its own router first, and the box stays open for the router that moves into
     // its row.
-    auto *box = qobject_cast<QLineEdit *>(focusWidget());
-    const bool editing = box && box->property(kKindProperty).isValid() && m_model.FieldEntered();
+    const auto edit = m_rows->focusedBox();
+    const bool editing = edit && m_model.FieldEntered();
     if (editing)
-        commitBox(box);
+        commitBox(*edit);
     m_model.SetTopRow(value);
     if (editing)
         m_model.EnterField();
@@ -675,21 +377,6 @@ void frmConfig::cancelClicked()
 {
     m_model.ClearFieldEntered();
     reject();
-}
-
-void frmConfig::openEdidClicked()
-{
-    const std::string path =
-        platform().openFileDialog("Configuration File", "*.bin", m_dataFolder, "");
-    // Cancelling keeps the file already chosen.
-    if (!path.empty())
-        m_txtEdidFile->setText(QString::fromStdString(path));
-}
-
-void frmConfig::xmitEdidClicked()
-{
-    emit uploadEdidRequested(m_cboFrameAddress->currentIndex(), m_txtEdidFile->text(),
-                             QString::fromStdString(m_model.ComPortName()));
 }
 
 void frmConfig::writeResults(Configuration &config) const

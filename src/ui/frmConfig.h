@@ -1,21 +1,19 @@
 #pragma once
 
 #include "config/SetupDialogModel.h"
-#include "link/AddressProbe.h"
+#include "ui/AdvancedSettingsFrame.h"
+#include "ui/PortTargetLabel.h"
+#include "ui/RouterRowsPanel.h"
 
 #include <QDialog>
 #include <array>
 #include <string>
 
-class QCheckBox;
 class QComboBox;
 class QFrame;
-class QGridLayout;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QScrollBar;
 
 namespace corvantis {
 
@@ -53,36 +51,16 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    enum class BoxKind { Inputs, Outputs, MapIn, MapOut };
-
-    struct RowWidgets {
-        QLabel *lblFA = nullptr;
-        QComboBox *cboRouter = nullptr;
-        QLineEdit *txtInputs = nullptr;
-        QLineEdit *txtOutputs = nullptr;
-        QCheckBox *ckAVSplit = nullptr;
-        QLineEdit *txtMInput = nullptr;
-        QLabel *lblMInEnd = nullptr;
-        QLineEdit *txtMOutput = nullptr;
-        QLabel *lblMOutEnd = nullptr;
-    };
-
     QWidget *buildSettings();
-    QWidget *buildTable();
     QWidget *buildButtons();
-    QGroupBox *buildAdvancedFrame();
-    QLineEdit *makeBox(const QString &name, int row, BoxKind kind);
     void ApplyColours();
 
-    void placeMapHeadings(bool shown);
     void refresh();
     void showPairingNote();
-    void UpdateRouterBox();
     void updatePortHint();
-    void updateAddressHint();
     void applyHeight();
 
-    void commitBox(QLineEdit *box);
+    void commitBox(const RouterRowsPanel::BoxEdit &edit);
     void commitFocusedBox();
     void routerCountChosen(int index);
     void scrolled(int value);
@@ -90,8 +68,6 @@ private:
     void modelChosen(int row, int index);
     void okClicked();
     void cancelClicked();
-    void openEdidClicked();
-    void xmitEdidClicked();
 
     SetupDialogModel m_model;
     // Where the ports folder and the EDID files are; fixed while the dialog is open.
@@ -100,28 +76,18 @@ private:
     QComboBox *m_cboRouterCount = nullptr;
     QComboBox *m_cboCom = nullptr;
     QLabel *m_lblPairingNote = nullptr;
-    QLabel *m_lblComTarget = nullptr;
+    PortTargetLabel *m_lblComTarget = nullptr;
     QLineEdit *m_txtPortAddress = nullptr;
-    AddressProbe m_addressProbe;
     QComboBox *m_cboCommType = nullptr;
     QLineEdit *m_txtTimeout = nullptr;
-    QLabel *m_lblMapHelp = nullptr;
-    QLabel *m_lblMapIn = nullptr;
-    QLabel *m_lblMapOut = nullptr;
-    QLabel *m_lblAVSplit = nullptr;
-    std::array<RowWidgets, SetupDialogModel::kVisibleRows> m_rows;
-    QScrollBar *m_vScroll = nullptr;
+    RouterRowsPanel *m_rows = nullptr;
     QLabel *m_lblExtraHelp = nullptr;
     QPushButton *m_btnResetMapping = nullptr;
     QPushButton *m_btnAdvanced = nullptr;
     QPushButton *m_btnOK = nullptr;
     QPushButton *m_btnCancel = nullptr;
-    QFrame *m_shpOutline = nullptr;
-    QGridLayout *m_tableGrid = nullptr;
     std::array<QFrame *, 2> m_separators{};
-    QGroupBox *m_fraAdvanced = nullptr;
-    QComboBox *m_cboFrameAddress = nullptr;
-    QLineEdit *m_txtEdidFile = nullptr;
+    AdvancedSettingsFrame *m_fraAdvanced = nullptr;
 };
 
 } // namespace corvantis
