@@ -11,12 +11,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Only unanswered commands feel the time-out; it stays generous where a reply is expected.
-RigOptions quickRig(int commType, float routerTimeout = 0.5f)
-{
-    return {.commType = commType, .routerTimeout = routerTimeout, .pacing = false};
-}
-
 std::string successText(int from, int to)
 {
     return "Frame Address change success... \r\nOld FrameAddress: " + std::to_string(from) +
@@ -43,11 +37,6 @@ struct Unanswered {
     int commType;
     bool reported;
 };
-
-void PrintTo(const Unanswered &row, std::ostream *out)
-{
-    *out << "CommType " << row.commType;
-}
 
 class AddressChangeOnTheLine : public ::testing::TestWithParam<Unanswered> {};
 
