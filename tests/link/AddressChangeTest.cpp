@@ -33,12 +33,7 @@ TEST(AddressChange, TypeAAcceptedChangeIsASuccess)
     EXPECT_EQ(rig.line.routers().value(0).frameAddress, 5);
 }
 
-struct Unanswered {
-    int commType;
-    bool reported;
-};
-
-class AddressChangeOnTheLine : public ::testing::TestWithParam<Unanswered> {};
+class AddressChangeOnTheLine : public ::testing::TestWithParam<std::pair<int, bool>> {};
 
 TEST_P(AddressChangeOnTheLine, UnansweredChangeReportsFailureUnderAKnownFraming)
 {
@@ -58,8 +53,8 @@ TEST_P(AddressChangeOnTheLine, UnansweredChangeReportsFailureUnderAKnownFraming)
 }
 
 INSTANTIATE_TEST_SUITE_P(EachFraming, AddressChangeOnTheLine,
-                         ::testing::Values(Unanswered{kTypeA, true}, Unanswered{kTypeB, true},
-                                           Unanswered{2, false}));
+                         ::testing::Values(std::pair{kTypeA, true}, std::pair{kTypeB, true},
+                                           std::pair{2, false}));
 
 TEST(AddressChange, TypeBTwoByteAnswerIsASuccessAtTheAddressItNames)
 {
