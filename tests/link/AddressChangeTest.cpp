@@ -11,12 +11,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Only unanswered commands feel the time-out; it stays generous where a reply is expected.
-RigOptions quickRig(int commType, float routerTimeout = 0.5f)
-{
-    return {.commType = commType, .routerTimeout = routerTimeout, .pacing = false};
-}
-
 std::string successText(int from, int to)
 {
     return "Frame Address change success... \r\nOld FrameAddress: " + std::to_string(from) +
@@ -39,17 +33,7 @@ TEST(AddressChange, TypeAAcceptedChangeIsASuccess)
     EXPECT_EQ(rig.line.routers().value(0).frameAddress, 5);
 }
 
-struct Unanswered {
-    int commType;
-    bool reported;
-};
-
-void PrintTo(const Unanswered &row, std::ostream *out)
-{
-    *out << "CommType " << row.commType;
-}
-
-class AddressChangeOnTheLine : public ::testing::TestWithParam<Unanswered> {};
+class AddressChangeOnTheLine : public ::testing::TestWithParam<std::pair<int, bool>> {};
 
 TEST_P(AddressChangeOnTheLine, UnansweredChangeReportsFailureUnderAKnownFraming)
 {
@@ -69,8 +53,8 @@ TEST_P(AddressChangeOnTheLine, UnansweredChangeReportsFailureUnderAKnownFraming)
 }
 
 INSTANTIATE_TEST_SUITE_P(EachFraming, AddressChangeOnTheLine,
-                         ::testing::Values(Unanswered{kTypeA, true}, Unanswered{kTypeB, true},
-                                           Unanswered{2, false}));
+                         ::testing::Values(std::pair{kTypeA, true}, std::pair{kTypeB, true},
+                                           std::pair{2, false}));
 
 TEST(AddressChange, TypeBTwoByteAnswerIsASuccessAtTheAddressItNames)
 {

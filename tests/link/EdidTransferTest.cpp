@@ -14,12 +14,6 @@ constexpr int kHeaderSize = 5;
 constexpr int kBlockFrameSize = 9;
 const QByteArray kAck(1, '\x06');
 
-// Only a missing acknowledgement feels the time-out; it stays generous where one comes.
-RigOptions quickRig(int commType = kTypeB, float routerTimeout = 0.5f)
-{
-    return {.commType = commType, .routerTimeout = routerTimeout, .pacing = false};
-}
-
 QByteArray sampleEdid(int size = EdidTransfer::kEdidSize)
 {
     QByteArray edid = QByteArrayLiteral("\x00\xFF\xFF\xFF\xFF\xFF\xFF\x00");
@@ -71,7 +65,7 @@ struct Recorder {
 
 TEST(EdidTransfer, DownloadToTheVirtualLineSucceedsBlockByBlock)
 {
-    LinkRig rig(quickRig());
+    LinkRig rig(quickRig(kTypeB));
     ASSERT_TRUE(rig.openLine());
     EdidTransfer transfer(rig.config.settings, rig.link);
     Recorder record(transfer, rig.link);
@@ -127,7 +121,7 @@ TEST(EdidTransfer, BunchedAcknowledgementsGoOnAndAMissingOneFails)
 
 TEST(EdidTransfer, FileOfTheWrongLengthOrMissingSendsNothing)
 {
-    LinkRig rig(quickRig());
+    LinkRig rig(quickRig(kTypeB));
     ASSERT_TRUE(rig.openLine());
     EdidTransfer transfer(rig.config.settings, rig.link);
     Recorder record(transfer, rig.link);

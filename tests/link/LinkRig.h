@@ -76,6 +76,12 @@ public:
     QList<QByteArray> sent;
 };
 
+// Pacing off; only an unanswered command feels the time-out, so it stays generous.
+inline RigOptions quickRig(int commType, float routerTimeout = 0.5f)
+{
+    return {.commType = commType, .routerTimeout = routerTimeout, .pacing = false};
+}
+
 // Processes events until the condition holds; false when the limit passed first.
 bool waitFor(const std::function<bool()> &condition,
              std::chrono::milliseconds limit = std::chrono::seconds(10));

@@ -11,11 +11,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-RigOptions quickRig(int commType)
-{
-    return {.commType = commType, .routerTimeout = 0.5f, .pacing = false};
-}
-
 struct FirmwareReply {
     int commType;
     QByteArray reply;

@@ -12,11 +12,6 @@ namespace {
 
 enum class Mode { Raw, Rfc2217 };
 
-std::string modeName(const ::testing::TestParamInfo<Mode> &info)
-{
-    return info.param == Mode::Raw ? "Raw" : "Rfc2217";
-}
-
 // The virtual line on a pseudo-terminal, ser2net in front of it on 127.0.0.1, and the
 // program's link connected through ser2net.
 struct ServedRig {
@@ -93,24 +88,10 @@ TEST_P(ThroughSer2net, ServerStoppedDuringAWaitIsReportedOnceAndTheNextRouteReco
 }
 
 INSTANTIATE_TEST_SUITE_P(BothServerModes, ThroughSer2net,
-                         ::testing::Values(Mode::Raw, Mode::Rfc2217), modeName);
-
-TEST(VirtualLineOnTcp, RepliesSplitOverSegmentsAreReadAsOnASerialLine)
-{
-    // Paced at 9600 baud, every reply byte leaves in a segment of its own.
-    LinkRig rig({.commType = kTypeB});
-    ASSERT_TRUE(rig.line.listen(QHostAddress::LocalHost, 0))
-        << rig.line.errorString().toStdString();
-    rig.link.setPortOverride(QStringLiteral("socket://127.0.0.1:%1").arg(rig.line.listenPort()));
-
-    EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 3, 7, true), 6);
-    EXPECT_EQ(rig.link.SendCommand(0, CmdStatus, 15, 15, false), 0);
-
-    const QByteArray status = rig.link.StatusBuffer();
-    ASSERT_EQ(status.size(), 16);
-    EXPECT_EQ(static_cast<quint8>(status[3]), 0x80 + 7);
-    EXPECT_TRUE(rig.errorLines.isEmpty());
-}
+                         ::testing::Values(Mode::Raw, Mode::Rfc2217),
+                         [](const auto &info) -> std::string {
+                             return info.param == Mode::Raw ? "Raw" : "Rfc2217";
+                         });
 
 TEST(VirtualLineOnTcp, CommandDuringAConnectIsRefusedAndTheConnectGoesOn)
 {

@@ -35,25 +35,6 @@ TEST_P(SerialLinkTest, AnsweredRouteGoesOutOnceAndAnUnansweredOneFiveTimesReport
 
 INSTANTIATE_TEST_SUITE_P(BothFramings, SerialLinkTest, ::testing::Values(kTypeA, kTypeB));
 
-TEST(SerialLink, TypeBStatusRequestLeavesTheRawReplyInTheStatusBuffer)
-{
-    LinkRig rig({.commType = kTypeB});
-    ASSERT_TRUE(rig.openLine());
-    ASSERT_EQ(rig.link.SendCommand(0, CmdRoute, 3, 7, true), 6);
-
-    EXPECT_EQ(rig.link.SendCommand(0, CmdStatus, 15, 15, false), 0);
-
-    const QByteArray status = rig.link.StatusBuffer();
-    ASSERT_EQ(status.size(), 16);
-    EXPECT_EQ(static_cast<quint8>(status[3]), 0x80 + 7);
-
-    // Nothing answers: the buffer is emptied all the same, and nothing is shown.
-    rig.line.setSilent(true);
-    EXPECT_EQ(rig.link.SendCommand(0, CmdStatus, 15, 15, false), 0);
-    EXPECT_TRUE(rig.link.StatusBuffer().isEmpty());
-    EXPECT_TRUE(rig.errorLines.isEmpty());
-}
-
 TEST(SerialLink, CallInsideAWaitingCommandTransmitsNothingAndLeavesTheCommandAlone)
 {
     LinkRig rig({.commType = kTypeA, .routerTimeout = 0.1f});
@@ -72,13 +53,6 @@ TEST(SerialLink, CallInsideAWaitingCommandTransmitsNothingAndLeavesTheCommandAlo
     EXPECT_TRUE(busyAfterInner);
     EXPECT_EQ(rig.link.transmissions(), 5u);
     EXPECT_EQ(rig.received(LinkRig::frame(kTypeA, 0, CmdRoute, 9, 9)), 0);
-    // The held link cannot clear while its holder waits further down: no endless wait.
-    {
-        const auto hold = rig.link.HoldLine();
-        ASSERT_TRUE(hold);
-        EXPECT_FALSE(rig.link.HoldLine());
-    }
-    EXPECT_TRUE(rig.link.HoldLine());
 }
 
 TEST(SerialLink, PortThatCannotBeOpenedIsReportedWhateverTheTimeout)

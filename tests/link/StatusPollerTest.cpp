@@ -2,7 +2,6 @@
 #include "link/Framing.h"
 
 #include <QSignalSpy>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace corvantis::test {
@@ -138,24 +137,6 @@ TEST(StatusPoller, PeriodicTypeBRequestWaitsForAQuietLineAndIsAppliedOnTheNextTi
     EXPECT_EQ(rig.router(0).RouteState(7)->Video(), 9);
 }
 
-TEST(StatusPoller, StartupRequestDependsOnTheModel)
-{
-    for (const int model : {0, 1, 2, 3, 4, 13}) {
-        LinkRig rig({.commType = kTypeB, .routerType = model});
-        ASSERT_TRUE(rig.openLineAndPort());
-        rig.poller.SendStartupRequest();
-        const bool asked = !(model == 0 || model == 1 || model == 3);
-        EXPECT_EQ(rig.link.transmissions(), asked ? 1u : 0u) << "model " << model;
-        if (model == 3) {
-            // Nor is it ever asked later, not even on "Update Matrix".
-            rig.poller.UpdateMatrix();
-            for (int tick = 0; tick < 25; ++tick)
-                rig.poller.Tick();
-            EXPECT_EQ(rig.link.transmissions(), 0u);
-        }
-    }
-}
-
 TEST(StatusPoller, TypeAPeriodicRequestIsASignOfLifeOnly)
 {
     LinkRig rig({.commType = kTypeA});
@@ -170,41 +151,6 @@ TEST(StatusPoller, TypeAPeriodicRequestIsASignOfLifeOnly)
     EXPECT_EQ(applied.count(), 0);
     EXPECT_EQ(rig.errorLines, QStringList{"No Router Communication"});
     EXPECT_EQ(rig.poller.StatusPollCounter(), 0);
-}
-
-TEST(StatusPoller, TickThatComesDuringAnotherTickIsSkipped)
-{
-    LinkRig rig({.commType = kTypeB, .routerType = kAliveModel, .pacing = false});
-    ASSERT_TRUE(rig.openLineAndPort());
-    rig.recording.setRecordMode(1);
-    QSignalSpy blinks(&rig.poller, &StatusPoller::recordLabelBlink);
-    rig.poller.setAlivePollCounter(19);
-    // Lands inside the alive poll's wait.
-    QTimer::singleShot(5, &rig.poller, [&] { rig.poller.Tick(); });
-
-    rig.poller.Tick();
-
-    EXPECT_EQ(blinks.count(), 1);
-    EXPECT_GE(rig.received(kAlivePoll), 1);
-    rig.recording.setRecordMode(0);
-    rig.poller.Tick();
-    EXPECT_EQ(blinks.count(), 1);
-}
-
-TEST(StatusPoller, NothingTouchesTheLineWhileACommandHoldsIt)
-{
-    LinkRig rig({.commType = kTypeB, .routerType = kAliveModel, .pacing = false});
-    ASSERT_TRUE(rig.openLineAndPort());
-    auto hold = rig.link.HoldLine();
-    rig.poller.UpdateMatrix();
-    rig.poller.setAlivePollCounter(19);
-    rig.link.setReplyReceived(true);
-
-    rig.poller.Tick();
-
-    EXPECT_EQ(rig.link.transmissions(), 0u);
-    EXPECT_TRUE(rig.link.ReplyReceived());
-    EXPECT_EQ(rig.poller.AlivePollCounter(), StatusPoller::kAlivePollDue);
 }
 
 } // namespace

@@ -1,7 +1,5 @@
 #include "net/BlockReader.h"
 
-#include "net/PanelRequest.h"
-
 #include <gtest/gtest.h>
 
 namespace corvantis {
@@ -68,44 +66,6 @@ INSTANTIATE_TEST_SUITE_P(
         LimitCase{"unendedLineTooLong", kLongestLine + "xx", BlockReader::Status::LineTooLong, 1},
         LimitCase{"fullBlock", kFullBlockBody + "\n", BlockReader::Status::Ok, 2},
         LimitCase{"blockTooLong", kFullBlockBody + "1\n\n", BlockReader::Status::BlockTooLong, 1}),
-    [](const auto &info) { return std::string(info.param.name); });
-
-struct RequestCase {
-    const char *name;
-    QByteArray text;
-    PanelRequest::Kind kind;
-};
-
-class PanelRequestParse : public ::testing::TestWithParam<RequestCase> {};
-
-TEST_P(PanelRequestParse, theBlockIsReadAsItsKind)
-{
-    const QList<PanelBlock> blocks = read(GetParam().text + "\n\n", BlockReader::Status::Ok, 64);
-    ASSERT_EQ(blocks.size(), 1);
-    EXPECT_EQ(PanelRequest::parse(blocks[0]).kind, GetParam().kind);
-}
-
-using Kind = PanelRequest::Kind;
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PanelRequestParse,
-    ::testing::Values(
-        RequestCase{"ping", "PING:", Kind::Ping},
-        RequestCase{"pingWithLines", "PING:\n1", Kind::Malformed},
-        RequestCase{"routingQuery", "VIDEO OUTPUT ROUTING:", Kind::Query},
-        RequestCase{"deviceFromClient", "VIDEOHUB DEVICE:\nVideo inputs: 9", Kind::Unknown},
-        RequestCase{"route", "VIDEO OUTPUT ROUTING:\n0 1\n12  3", Kind::Route},
-        RequestCase{"routeOneNumber", "VIDEO OUTPUT ROUTING:\n0 1\n2", Kind::Malformed},
-        RequestCase{"routeThreeNumbers", "VIDEO OUTPUT ROUTING:\n1 2 3", Kind::Malformed},
-        RequestCase{"routeNegative", "VIDEO OUTPUT ROUTING:\n-1 2", Kind::Malformed},
-        RequestCase{"routeLetters", "VIDEO OUTPUT ROUTING:\n1 2x", Kind::Malformed},
-        RequestCase{"routeHuge", "VIDEO OUTPUT ROUTING:\n1 99999999999", Kind::Malformed},
-        RequestCase{"lock", "VIDEO OUTPUT LOCKS:\n0 O\n1 U\n2 F", Kind::Lock},
-        RequestCase{"lockBadLetter", "VIDEO OUTPUT LOCKS:\n0 L", Kind::Malformed},
-        RequestCase{"label", "INPUT LABELS:\n0 Cam 1\n1 \n2", Kind::Rename},
-        RequestCase{"labelNoNumber", "OUTPUT LABELS:\nMon 1", Kind::Malformed},
-        RequestCase{"labelBadUtf8", "OUTPUT LABELS:\n1 Mon \xff", Kind::Malformed},
-        RequestCase{"unknown", "SERIAL PORT ROUTING:\n1 2", Kind::Unknown},
-        RequestCase{"lowerCase", "ping:", Kind::Unknown}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
