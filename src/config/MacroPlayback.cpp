@@ -17,21 +17,21 @@ constexpr int kNoInputByte = 255;
 
 } // namespace
 
-void MacroPlayback::PlayMacro(const MacroStore &store, int number)
+Task<void> MacroPlayback::PlayMacro(const MacroStore &store, int number)
 {
     try {
         EnableButtons(false);
         setBulkRouting(true);
-        // A copy: a route waits on the line with events running, and a configuration loaded
-        // meanwhile replaces the stored macros.
+        // A copy: while a route waits for the routers, a configuration may be loaded that
+        // replaces the stored macros.
         std::vector<std::uint32_t> steps;
         if (const auto &macro = store.Macro(number))
             steps = *macro;
         for (const auto step : steps) {
             const int input = MacroStep::Input(step);
             try {
-                RouteStep(MacroStep::Frame(step), MacroStep::Output(step),
-                          input == kNoInputByte ? -1 : input, MacroStep::Level(step));
+                co_await RouteStep(MacroStep::Frame(step), MacroStep::Output(step),
+                                   input == kNoInputByte ? -1 : input, MacroStep::Level(step));
             } catch (const std::exception &error) {
                 ReportFailure(kLabel, error.what());
             }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/Task.h"
+
 namespace corvantis {
 
 class MacroStore;
@@ -12,14 +14,14 @@ public:
 
     // Routes every step of macro n in order. A failing step is reported and the next one
     // follows; whatever happens, the buttons end enabled and BulkRouting false.
-    void PlayMacro(const MacroStore &store, int number);
+    Task<void> PlayMacro(const MacroStore &store, int number);
 
 protected:
     virtual void EnableButtons(bool enabled) = 0;
     virtual void setBulkRouting(bool bulk) = 0;
     // One step on the router at that frame address, which may be an empty slot; input -1
     // disconnects the output.
-    virtual void RouteStep(int frameAddress, int output, int input, int level) = 0;
+    virtual Task<void> RouteStep(int frameAddress, int output, int input, int level) = 0;
 };
 
 } // namespace corvantis

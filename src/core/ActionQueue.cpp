@@ -6,33 +6,65 @@
 
 #include <QTimer>
 #include <exception>
+#include <memory>
 
 namespace corvantis {
+
+namespace {
+
+Task<void> runPlain(std::function<void()> action)
+{
+    action();
+    co_return;
+}
+
+void tell(const ActionQueue::Done &done, const ActionQueue::Completion &completion)
+{
+    if (done)
+        done(completion);
+}
+
+} // namespace
 
 ActionQueue::ActionQueue(SerialLink &link, QObject *parent) : QObject(parent), m_link(link)
 {
     connect(&m_link, &SerialLink::lineFree, this, &ActionQueue::scheduleDrain);
-    connect(&m_link, &SerialLink::portLost, this, &ActionQueue::dropLineActions);
+    connect(&m_link, &SerialLink::portLost, this, &ActionQueue::cancelLineActions);
+}
+
+ActionQueue::~ActionQueue()
+{
+    // The running task goes before the link it may be waiting on.
+    if (m_current)
+        m_current->task.reset();
 }
 
 bool ActionQueue::mayRunNow() const
 {
-    return !m_running && !m_link.CommBusy();
+    return !Running() && !m_link.CommBusy();
 }
 
-ActionQueue::Outcome ActionQueue::Submit(const QString &label, Needs needs, Action action)
+ActionQueue::Outcome ActionQueue::submitPlain(const QString &label, Needs needs,
+                                              std::function<void()> action, Done done)
+{
+    return Submit(
+        label, needs, [action = std::move(action)] { return runPlain(action); }, std::move(done));
+}
+
+ActionQueue::Outcome ActionQueue::Submit(const QString &label, Needs needs, Action action,
+                                         Done done)
 {
     if (m_waiting.empty() && mayRunNow()) {
-        run(label, action);
+        run({label, needs, std::move(action), std::move(done)});
         return Outcome::Ran;
     }
     if (Waiting() >= kMaxWaiting) {
-        m_link.SetErrMsg(QStringLiteral("Too many actions waiting: this one was not done"));
+        m_link.SetErrMsg(QString::fromLatin1(kQueueFull));
         DebugLog().Log("Action refused, queue full", {label.toStdString()});
         return Outcome::Refused;
     }
     const bool wasIdle = Idle();
-    m_waiting.push_back({label, needs, std::move(action)});
+    m_waiting.push_back({label, needs, std::move(action), std::move(done)});
     DebugLog().Log("Action waits", {label.toStdString()});
     m_link.SetErrMsg(QStringLiteral("Waiting for the router..."));
     if (wasIdle)
@@ -41,20 +73,46 @@ ActionQueue::Outcome ActionQueue::Submit(const QString &label, Needs needs, Acti
     return Outcome::Queued;
 }
 
-void ActionQueue::run(const QString &label, const Action &action)
+void ActionQueue::run(Pending pending)
 {
     const bool wasIdle = Idle();
-    m_running = true;
+    m_current.emplace();
+    m_current->pending = std::move(pending);
     if (wasIdle)
         emit idleChanged(false);
     try {
-        action();
+        // The action object stays alive in m_current while its task runs: a lambda's
+        // captures live there, not in the task.
+        m_current->task = m_current->pending.action();
     } catch (const std::exception &error) {
-        // An unexpected failure is reported under the action's name; the queue goes on.
-        ReportFailure(label.toStdString(), error.what());
+        ReportFailure(m_current->pending.label.toStdString(), error.what());
+        const Done done = std::move(m_current->pending.done);
+        m_current.reset();
+        tell(done, {Completion::Kind::Failed, QString::fromUtf8(error.what())});
+        finished();
+        return;
     }
-    m_running = false;
-    if (m_waiting.empty())
+    m_current->task.start([this] {
+        Completion completion;
+        try {
+            m_current->task.result();
+        } catch (const std::exception &error) {
+            // An unexpected failure is reported under the action's name; the queue goes on.
+            ReportFailure(m_current->pending.label.toStdString(), error.what());
+            completion = {Completion::Kind::Failed, QString::fromUtf8(error.what())};
+        }
+        // The task is still on the stack here; it is freed from the event loop.
+        auto ended = std::make_shared<Current>(std::move(*m_current));
+        m_current.reset();
+        QTimer::singleShot(0, this, [ended] {});
+        tell(ended->pending.done, completion);
+        finished();
+    });
+}
+
+void ActionQueue::finished()
+{
+    if (Idle())
         emit idleChanged(true);
     else
         scheduleDrain();
@@ -77,22 +135,56 @@ void ActionQueue::drain()
         return;
     Pending next = std::move(m_waiting.front());
     m_waiting.pop_front();
-    run(next.label, next.action);
+    run(std::move(next));
 }
 
-void ActionQueue::dropLineActions()
+int ActionQueue::cancelWaiting(const std::function<bool(const Pending &)> &which,
+                               const QString &reason)
 {
-    const auto before = m_waiting.size();
-    std::erase_if(m_waiting, [](const Pending &p) { return p.needs == Needs::Line; });
-    const auto dropped = static_cast<int>(before - m_waiting.size());
-    if (dropped == 0)
+    std::deque<Pending> cancelled;
+    for (auto it = m_waiting.begin(); it != m_waiting.end();) {
+        if (which(*it)) {
+            cancelled.push_back(std::move(*it));
+            it = m_waiting.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (const Pending &pending : cancelled)
+        tell(pending.done, {Completion::Kind::Cancelled, reason});
+    return static_cast<int>(cancelled.size());
+}
+
+void ActionQueue::cancelLineActions()
+{
+    const QString reason = QStringLiteral("the line is gone");
+    const int cancelled =
+        cancelWaiting([](const Pending &p) { return p.needs == Needs::Line; }, reason);
+    if (cancelled == 0)
         return;
     const QString text =
-        QStringLiteral("The line is gone: %1 waiting actions cancelled").arg(dropped);
+        QStringLiteral("The line is gone: %1 waiting actions cancelled").arg(cancelled);
     m_link.SetErrMsg(text);
     DebugLog().Log(text.toStdString());
     if (Idle())
         emit idleChanged(true);
+}
+
+void ActionQueue::CancelAll(const QString &reason)
+{
+    int cancelled = 0;
+    if (m_current) {
+        Current current = std::move(*m_current);
+        m_current.reset();
+        current.task.reset();
+        tell(current.pending.done, {Completion::Kind::Cancelled, reason});
+        ++cancelled;
+    }
+    cancelled += cancelWaiting([](const Pending &) { return true; }, reason);
+    if (cancelled > 0)
+        DebugLog().Log(
+            QStringLiteral("%1 actions cancelled: %2").arg(cancelled).arg(reason).toStdString());
+    emit idleChanged(true);
 }
 
 } // namespace corvantis

@@ -46,26 +46,32 @@ AppCore::AppCore(QObject *parent) : QObject(parent)
 {
     // An import's undo names ports of the routers it changed.
     connect(this, &AppCore::configurationReplaced, this, [this] { setImportUndo({}); });
+    // A router's own report is a fact, whichever front end is up.
+    connect(&m_poller, &StatusPoller::remoteCellClick, this,
+            [this](int cell) { RouteCell(cell, true); });
 }
 
 AppCore::~AppCore()
 {
     m_poller.stop();
+    m_actions.CancelAll(QStringLiteral("the program ends"));
 }
 
 void AppCore::SendStartupRequestWhenFree()
 {
-    constexpr std::chrono::milliseconds kRetry{50};
-    if (m_link.CommBusy()) {
-        QTimer::singleShot(kRetry, this, &AppCore::SendStartupRequestWhenFree);
-        return;
-    }
-    m_poller.SendStartupRequest();
+    RunOnLine(QStringLiteral("Start-up status request"),
+              [this] { return m_poller.SendStartupRequest(); });
+}
+
+void AppCore::OpenCommPort()
+{
+    m_actions.Submit(QStringLiteral("Open port"), ActionQueue::Needs::Nothing,
+                     [this]() -> Task<void> { co_await m_link.OpenCommPort(); });
 }
 
 bool AppCore::MustFinishBeforeClosing() const
 {
-    return m_link.CommBusy() || !m_actions.Idle() || QThread::currentThread()->loopLevel() > 1;
+    return m_link.CommBusy() || !m_actions.Idle();
 }
 
 void AppCore::ResetForStartup()
@@ -237,25 +243,34 @@ ViewCell AppCore::ViewOf(const clsRouter &router, int physicalOutput, int physic
             m_matrix.cvPhyInToMat(physicalInput, router, m_offsets)};
 }
 
-bool AppCore::RouteCrosspoint(clsRouter *router, int physicalOutput, int physicalInput, int level)
+Task<bool> AppCore::RouteCrosspoint(clsRouter *router, int physicalOutput, int physicalInput,
+                                    int level)
 {
     if (!router || physicalOutput < 0 || physicalInput < RoutingEngine::kNoInput) {
         platform().beep();
         m_link.SetErrMsg(QString::fromLatin1(kUnassigned));
-        return false;
+        co_return false;
     }
-    return !m_engine.RouteOnRouter(*router, physicalOutput, physicalInput, level);
+    co_return !co_await m_engine.RouteOnRouter(*router, physicalOutput, physicalInput, level);
 }
 
-bool AppCore::RouteAt(int frameAddress, int physicalOutput, int physicalInput, int level, int owner)
+Task<bool> AppCore::RouteAt(int frameAddress, int physicalOutput, int physicalInput, int level,
+                            int owner)
 {
     clsRouter *router = m_config.routers.at(frameAddress);
-    if (router && physicalOutput >= 0 &&
+    if (router && physicalOutput >= 0 && owner != kAnyOwner &&
         refusedByLock(LogicalOutputOf(*router, physicalOutput), owner))
-        return false;
-    const bool routed = RouteCrosspoint(router, physicalOutput, physicalInput, level);
+        co_return false;
+    bool routed = false;
+    try {
+        routed = co_await RouteCrosspoint(router, physicalOutput, physicalInput, level);
+    } catch (...) {
+        // Whoever shows the routing hears of it also when the route failed.
+        emit routeStatesChanged();
+        throw;
+    }
     emit routeStatesChanged();
-    return routed;
+    co_return routed;
 }
 
 int AppCore::LogicalOutputOf(const clsRouter &router, int physicalOutput) const
@@ -308,11 +323,13 @@ void AppCore::RouteCell(int cell, bool remote)
     const int frame = crosspoint.router ? crosspoint.router->FrameAddress() : -1;
     const int level = m_currentLayer;
     m_actions.Submit(QStringLiteral("Function imgMatrix_Click"), ActionQueue::Needs::Line,
-                     [this, frame, crosspoint, level, remote] {
+                     [this, frame, crosspoint, level, remote]() -> Task<void> {
                          const bool wasRemote = m_engine.RemoteClick();
                          m_engine.setRemoteClick(remote);
+                         const int owner = remote ? kAnyOwner : OutputLocks::kThisComputer;
                          try {
-                             RouteAt(frame, crosspoint.output, crosspoint.input, level);
+                             co_await RouteAt(frame, crosspoint.output, crosspoint.input, level,
+                                              owner);
                          } catch (...) {
                              m_engine.setRemoteClick(wasRemote);
                              throw;
@@ -324,21 +341,22 @@ void AppCore::RouteCell(int cell, bool remote)
 void AppCore::RouteInputToAll(int viewRow)
 {
     const int level = m_currentLayer;
-    m_actions.Submit(
-        QStringLiteral("Function imgMIn_Click"), ActionQueue::Needs::Line, [this, viewRow, level] {
-            setBulkRouting(true);
-            try {
-                const int maxOutput = m_matrix.MaxOutput();
-                for (int o = 0; o <= maxOutput && !m_stopRequested; ++o) {
-                    const PhysicalCrosspoint c = BulkCrosspoint(o, viewRow);
-                    RouteAt(c.router ? c.router->FrameAddress() : -1, c.output, c.input, level);
-                }
-            } catch (...) {
-                setBulkRouting(false);
-                throw;
-            }
-            setBulkRouting(false);
-        });
+    m_actions.Submit(QStringLiteral("Function imgMIn_Click"), ActionQueue::Needs::Line,
+                     [this, viewRow, level]() -> Task<void> {
+                         setBulkRouting(true);
+                         try {
+                             const int maxOutput = m_matrix.MaxOutput();
+                             for (int o = 0; o <= maxOutput && !m_stopRequested; ++o) {
+                                 const PhysicalCrosspoint c = BulkCrosspoint(o, viewRow);
+                                 co_await RouteAt(c.router ? c.router->FrameAddress() : -1,
+                                                  c.output, c.input, level);
+                             }
+                         } catch (...) {
+                             setBulkRouting(false);
+                             throw;
+                         }
+                         setBulkRouting(false);
+                     });
 }
 
 void AppCore::UpdateMatrix()
@@ -347,9 +365,10 @@ void AppCore::UpdateMatrix()
                      [this] { m_poller.UpdateMatrix(); });
 }
 
-void AppCore::RunOnLine(const QString &label, std::function<void()> action)
+bool AppCore::RunOnLine(const QString &label, ActionQueue::Action action, ActionQueue::Done done)
 {
-    m_actions.Submit(label, ActionQueue::Needs::Line, std::move(action));
+    return m_actions.Submit(label, ActionQueue::Needs::Line, std::move(action), std::move(done)) !=
+           ActionQueue::Outcome::Refused;
 }
 
 void AppCore::LoadConfigurationAction()

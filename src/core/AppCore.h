@@ -91,13 +91,9 @@ public:
     // click, no pending status, the polling counters at their start, macros cleared, record
     // mode idle.
     void ResetForStartup();
-    // The start-up status request, as soon as the line is free (a click may already be
-    // talking to it).
+    // The start-up status request, as an action: it goes out once the line is free.
     void SendStartupRequestWhenFree();
-    // A command or an action is waiting for the line further down the stack: the program
-    // can end only once it has finished and the stack is back at the main loop. (Ending
-    // inside a wait would also lose the application's quit: every wait starts an event
-    // loop, and a new loop drops a posted quit.)
+    // An action runs or waits, or a poll is on the line: the window closes once they ended.
     bool MustFinishBeforeClosing() const;
 
     int CurrentLayer() const { return m_currentLayer; }
@@ -133,8 +129,8 @@ public:
     static std::string RouterLabel(std::string_view caption, int maxInput, int maxOutput);
     static bool ShowsUpdateButton(int routerType);
     static bool ShowsSwitchingPanel(int routerType);
-    // True when opening failed and was reported.
-    bool OpenCommPort() { return m_link.OpenCommPort(); }
+    // Opens the port as an action; a failure is reported on the error line.
+    void OpenCommPort();
 
     // The router and physical output of a view column; no router for an unowned column.
     PhysicalPort ColumnOwner(int viewColumn) const;
@@ -166,19 +162,20 @@ public:
     // Routes one crosspoint; true when the routers accepted it. A crosspoint without router
     // or output beeps and shows "Unassigned crosspoint" instead. Throws RuntimeError for
     // ports the router does not have. Runs inside an action.
-    bool RouteCrosspoint(clsRouter *router, int physicalOutput, int physicalInput, int level);
+    Task<bool> RouteCrosspoint(clsRouter *router, int physicalOutput, int physicalInput, int level);
 
     // ---- operator actions: each is submitted to actions() ----
-    // A click on a grid cell (remote: a router reported the change itself). The crosspoint
-    // and level are those of the moment of the click.
+    // A click on a grid cell (remote: a router reported the change itself, which no lock
+    // can refuse). The crosspoint and level are those of the moment of the click.
     void RouteCell(int cell, bool remote = false);
     // The input of a view row to every output, the outputs counted from the start.
     void RouteInputToAll(int viewRow);
     // One step of a macro or a network request, inside a running action. An output locked
     // against owner is not routed: a single route says so on the error line, bulk routing
-    // names every skipped output when it ends.
-    bool RouteAt(int frameAddress, int physicalOutput, int physicalInput, int level,
-                 int owner = OutputLocks::kThisComputer);
+    // names every skipped output when it ends. kAnyOwner passes every lock.
+    static constexpr int kAnyOwner = -1;
+    Task<bool> RouteAt(int frameAddress, int physicalOutput, int physicalInput, int level,
+                       int owner = OutputLocks::kThisComputer);
     // The logical output (0-based) of a router's physical output.
     int LogicalOutputOf(const clsRouter &router, int physicalOutput) const;
     // The window's lock and unlock of a logical output; unlocking releases any holder.
@@ -188,7 +185,8 @@ public:
     void CommitInputName(int viewRow, std::string name);
     void CommitOutputName(int viewColumn, std::string name);
     void UpdateMatrix();
-    void RunOnLine(const QString &label, std::function<void()> action);
+    // An action that talks to the routers; false when it was refused.
+    bool RunOnLine(const QString &label, ActionQueue::Action action, ActionQueue::Done done = {});
     void LoadConfigurationAction();
     // The file named on the command line, without a dialog.
     void LoadConfigurationFrom(const std::string &path);

@@ -47,17 +47,17 @@ QString AddressChange::FailureText()
     return QStringLiteral("Frame Address change failed.");
 }
 
-bool AddressChange::Apply(int currentAddress, int newAddress)
+Task<bool> AddressChange::Apply(int currentAddress, int newAddress)
 {
     // Without a framing there is no frame to send, and so nothing to report either.
     if (m_settings.CommType != kTypeA && m_settings.CommType != kTypeB)
-        return false;
+        co_return false;
     Outcome outcome;
     // The lists hold 0 to 15 only; anything else has no frame to send.
     if (currentAddress >= 0 && currentAddress <= kMaxAddress && newAddress >= 0 &&
         newAddress <= kMaxAddress) {
         const int result =
-            m_link.SendCommand(currentAddress, CmdSetFrameAddress, newAddress, 0, true);
+            co_await m_link.SendCommand(currentAddress, CmdSetFrameAddress, newAddress, 0, true);
         outcome = Interpret(m_settings.CommType, result, newAddress);
     }
     if (outcome.success)
@@ -66,7 +66,7 @@ bool AddressChange::Apply(int currentAddress, int newAddress)
     else
         platform().messageBox(FailureText().toStdString(), kProgramTitle, MessageButtons::Ok,
                               MessageIcon::Exclamation);
-    return outcome.success;
+    co_return outcome.success;
 }
 
 } // namespace corvantis

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/Task.h"
+
 #include <QString>
 
 namespace corvantis {
@@ -31,7 +33,7 @@ public:
 
     // Sends the change, waits for the reply and reports it through the platform. True on
     // success. Under a CommType other than Type A or B nothing is sent or shown.
-    bool Apply(int currentAddress, int newAddress);
+    Task<bool> Apply(int currentAddress, int newAddress);
 
 private:
     const Settings &m_settings;

@@ -34,15 +34,16 @@ public:
         settings.CommPortName = name;
         m_link.CloseCommPort();
     }
-    ~PortLoan()
+    ~PortLoan() { end(); }
+    // Gives the configured port back; true when it is to be opened again.
+    bool end()
     {
         if (!m_lent)
-            return;
+            return false;
+        m_lent = false;
         m_settings.CommPortName = m_saved;
         m_link.CloseCommPort();
-        // A failure shows on the error line as any other opening does.
-        if (m_reopen)
-            m_link.OpenCommPort();
+        return m_reopen;
     }
     PortLoan(const PortLoan &) = delete;
     PortLoan &operator=(const PortLoan &) = delete;
@@ -103,10 +104,10 @@ void EdidTransfer::Cancel()
         m_cancelRequested = true;
 }
 
-bool EdidTransfer::Run(int frameAddress, const QString &path, const QString &comPortName)
+Task<bool> EdidTransfer::Run(int frameAddress, QString path, QString comPortName)
 {
     if (m_running)
-        return false;
+        co_return false;
     m_running = true;
     m_cancelRequested = false;
     m_progressValue = 0;
@@ -126,18 +127,21 @@ bool EdidTransfer::Run(int frameAddress, const QString &path, const QString &com
             } else {
                 {
                     const TransferIndent indent;
-                    success = transfer(*hold, frameAddress, edid);
+                    success = co_await transfer(*hold, frameAddress, edid);
                 }
                 hold.reset();
                 m_phase = Phase::Idle;
                 emit cancelEnabledChanged(true);
             }
+            // A failure to open again shows on the error line as any other opening does.
+            if (loan.end())
+                co_await m_link.OpenCommPort();
         }
     }
     m_phase = Phase::Idle;
     m_running = false;
     emit finished(success);
-    return success;
+    co_return success;
 }
 
 bool EdidTransfer::loadFile(const QString &path, QByteArray &edid)
@@ -165,29 +169,31 @@ bool EdidTransfer::loadFile(const QString &path, QByteArray &edid)
     return true;
 }
 
-bool EdidTransfer::transfer(const LineHold &hold, int frameAddress, const QByteArray &edid)
+Task<bool> EdidTransfer::transfer(const LineHold &hold, int frameAddress, const QByteArray &edid)
 {
-    if (!m_link.EnsureOpen(hold)) {
+    const bool open = co_await m_link.EnsureOpen(hold);
+    if (!open) {
         emit statusChanged(QStringLiteral("Comm not open"), kRed);
         DebugLog().Log("Comm not open");
-        return false;
+        co_return false;
     }
 
     m_phase = Phase::Blocks;
     // The exchange drops acknowledgements left over from an earlier transfer: they belong to
     // no block of this one. The blocks' own are counted across blocks.
-    m_link.Exchange(hold, Header(frameAddress), SerialLink::ReplyWait::none());
+    co_await m_link.Exchange(hold, Header(frameAddress), SerialLink::ReplyWait::none());
     for (int k = 0; k < kBlocks; ++k) {
         if (m_cancelRequested) {
             DebugLog().Log("EDID File Transfer Cancelled");
             failureState();
-            return false;
+            co_return false;
         }
         m_link.setReplyReceived(false);
         m_link.DiscardInput();
         m_link.WriteRaw(Block(edid, k));
-        if (!acknowledged())
-            return false;
+        const bool blockAcknowledged = co_await acknowledged();
+        if (!blockAcknowledged)
+            co_return false;
         progressStep(kBlocks);
     }
 
@@ -199,22 +205,24 @@ bool EdidTransfer::transfer(const LineHold &hold, int frameAddress, const QByteA
     emit progressChanged(m_progressValue, m_progressMaximum, QStringLiteral("0%"));
     emit statusChanged(QStringLiteral("Writing EDID"), kDefaultColour);
     for (int i = 0; i < kWrittenBytes; ++i) {
-        if (!acknowledged())
-            return false;
+        const bool byteAcknowledged = co_await acknowledged();
+        if (!byteAcknowledged)
+            co_return false;
         progressStep(kWrittenBytes);
     }
     emit statusChanged(QStringLiteral("Download Success!"), kGreen);
     emit okEnabledChanged(true);
-    return true;
+    co_return true;
 }
 
-bool EdidTransfer::acknowledged()
+Task<bool> EdidTransfer::acknowledged()
 {
-    if (m_link.WaitForAck(kAckWait))
-        return true;
+    const bool acknowledged = co_await m_link.WaitForAck(kAckWait);
+    if (acknowledged)
+        co_return true;
     DebugLog().Log("EDID File Transfer Failed");
     failureState();
-    return false;
+    co_return false;
 }
 
 void EdidTransfer::progressStep(int total)

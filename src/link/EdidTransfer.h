@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/Task.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -31,9 +33,8 @@ public:
     EdidTransfer(Settings &settings, SerialLink &link, QObject *parent = nullptr);
 
     // One whole download; true when the router acknowledged every byte. Always ends with
-    // finished(). It processes events while it waits, so its owner must stay alive until it
-    // returns (the dialog runs it inside its own modal loop).
-    bool Run(int frameAddress, const QString &path, const QString &comPortName);
+    // finished() unless abandoned.
+    Task<bool> Run(int frameAddress, QString path, QString comPortName);
     // Stops before the next block. The router's writing phase cannot be interrupted.
     void Cancel();
     bool isRunning() const { return m_running; }
@@ -55,8 +56,8 @@ private:
     enum class Phase { Idle, Blocks, Writing };
 
     bool loadFile(const QString &path, QByteArray &edid);
-    bool transfer(const LineHold &hold, int frameAddress, const QByteArray &edid);
-    bool acknowledged();
+    Task<bool> transfer(const LineHold &hold, int frameAddress, const QByteArray &edid);
+    Task<bool> acknowledged();
     void progressStep(int total);
     void failureState();
 

@@ -14,9 +14,11 @@ class LinkTransport : public QObject {
 public:
     using QObject::QObject;
 
-    // Blocks (processing events) at most as long as the transport's connect bound; false with
-    // errorString() set when the line cannot be reached.
+    // Opens the line, or starts opening it: true while isOpening() or once isOpen(); false
+    // with errorString() set when the line cannot be reached. A transport that takes time
+    // emits openFinished when it is open or has given up, within its connect bound.
     virtual bool open() = 0;
+    virtual bool isOpening() const { return false; }
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
     // Queues the bytes and starts sending them at once; false when they cannot go out.
@@ -30,6 +32,7 @@ public:
 
 signals:
     void readyRead();
+    void openFinished();
     // The line went away while open; the owner closes the transport.
     // event: the transport's own error number, for the debug log.
     void errorOccurred(int event, const QString &text);

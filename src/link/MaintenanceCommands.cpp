@@ -55,93 +55,95 @@ std::optional<int> MaintenanceCommands::ParseFrameAddress(const QString &text)
     return address;
 }
 
-std::optional<QByteArray> MaintenanceCommands::request(const QByteArray &frame)
+Task<std::optional<QByteArray>> MaintenanceCommands::request(QByteArray frame)
 {
     // Held, so the timer's receive handling does not take the answer for a report of the
     // router's own.
     const auto hold = m_link.HoldLine();
     if (!hold) {
         m_link.SetErrMsg(QStringLiteral("Link busy, try again"));
-        return std::nullopt;
+        co_return std::nullopt;
     }
-    if (!m_link.EnsureOpen(*hold))
-        return std::nullopt;
+    const bool open = co_await m_link.EnsureOpen(*hold);
+    if (!open)
+        co_return std::nullopt;
     const auto exchange =
-        m_link.Exchange(*hold, frame, SerialLink::ReplyWait::fixedDelay(kReplyWait));
+        co_await m_link.Exchange(*hold, frame, SerialLink::ReplyWait::fixedDelay(kReplyWait));
     m_link.setReplyReceived(false);
-    return exchange.reply;
+    co_return exchange.reply;
 }
 
-void MaintenanceCommands::FirmwareVersion()
+Task<void> MaintenanceCommands::FirmwareVersion()
 {
     const int commType = m_settings.CommType;
     if (commType != kTypeA && commType != kTypeB)
-        return;
-    const auto reply = request(toFrame(FirmwareRequest(commType)));
+        co_return;
+    const auto reply = co_await request(toFrame(FirmwareRequest(commType)));
     if (!reply)
-        return;
+        co_return;
     if (reply->isEmpty()) {
         m_link.SetErrMsg(kNoCommunication);
-        return;
+        co_return;
     }
     platform().messageBox(FirmwareText(commType, *reply).toStdString(), kProgramTitle,
                           MessageButtons::Ok, MessageIcon::None);
 }
 
-void MaintenanceCommands::FlashData()
+Task<void> MaintenanceCommands::FlashData()
 {
     if (m_settings.CommType != kTypeB)
-        return;
-    const auto reply = request(toFrame(FlashDataRequest()));
+        co_return;
+    const auto reply = co_await request(toFrame(FlashDataRequest()));
     if (reply && !reply->isEmpty() && reply->front() != kAck)
         m_link.SetErrMsg(kNoCommunication);
 }
 
-void MaintenanceCommands::SetRs232Mode()
+Task<void> MaintenanceCommands::SetRs232Mode()
 {
-    setMode(toFrame(ControlModeRequest(true)), true);
+    return setMode(toFrame(ControlModeRequest(true)), true);
 }
 
-void MaintenanceCommands::SetIrMode()
+Task<void> MaintenanceCommands::SetIrMode()
 {
-    setMode(toFrame(ControlModeRequest(false)), false);
+    return setMode(toFrame(ControlModeRequest(false)), false);
 }
 
-void MaintenanceCommands::setMode(const QByteArray &frame, bool rs232)
+Task<void> MaintenanceCommands::setMode(QByteArray frame, bool rs232)
 {
     if (m_settings.CommType != kTypeB)
-        return;
-    const auto reply = request(frame);
+        co_return;
+    const auto reply = co_await request(frame);
     if (!reply)
-        return;
+        co_return;
     if (reply->isEmpty()) {
         m_link.SetErrMsg(kNoCommunication);
-        return;
+        co_return;
     }
     if (reply->front() != kAck)
-        return;
+        co_return;
     m_rs232Checked = rs232;
     m_irChecked = !rs232;
     emit modeChecksChanged(m_rs232Checked, m_irChecked);
 }
 
-bool MaintenanceCommands::RsSwitch(bool connect, const QString &addressText, int outputPosition,
-                                   int inputPosition)
+Task<bool> MaintenanceCommands::RsSwitch(bool connect, QString addressText, int outputPosition,
+                                         int inputPosition)
 {
     const auto address = ParseFrameAddress(addressText);
     if (!address) {
         m_link.SetErrMsg(QStringLiteral("Router address must be a whole number from 0 to 15"));
-        return false;
+        co_return false;
     }
     // No selection (-1) sends 0, as the router expects for "none".
     const int output = outputPosition + 1;
     const int input = inputPosition + 1;
     if (output < 0 || output > kMaxRsPort || input < 0 || input > kMaxRsPort) {
         m_link.SetErrMsg(QStringLiteral("RS-232 port number out of range"));
-        return false;
+        co_return false;
     }
-    return m_link.SendCommand(*address, connect ? CmdRsConnect : CmdRsDisconnect, output, input,
-                              false) == kAck;
+    const int result = co_await m_link.SendCommand(
+        *address, connect ? CmdRsConnect : CmdRsDisconnect, output, input, false);
+    co_return result == kAck;
 }
 
 } // namespace corvantis

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/Task.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -28,14 +30,14 @@ public:
 
     MaintenanceCommands(const Settings &settings, SerialLink &link, QObject *parent = nullptr);
 
-    void FirmwareVersion();
+    Task<void> FirmwareVersion();
     // Type B only; under Type A these send nothing.
-    void FlashData();
-    void SetRs232Mode();
-    void SetIrMode();
+    Task<void> FlashData();
+    Task<void> SetRs232Mode();
+    Task<void> SetIrMode();
     // Connect or Disconnect of the RS-232 panel, positions as the lists give them (-1 when
     // nothing is selected). True when the command went out.
-    bool RsSwitch(bool connect, const QString &addressText, int outputPosition, int inputPosition);
+    Task<bool> RsSwitch(bool connect, QString addressText, int outputPosition, int inputPosition);
 
     bool rs232Checked() const { return m_rs232Checked; }
     bool irChecked() const { return m_irChecked; }
@@ -50,8 +52,8 @@ signals:
 
 private:
     // Writes the frame, waits, and returns what arrived; nothing when it could not be sent.
-    std::optional<QByteArray> request(const QByteArray &frame);
-    void setMode(const QByteArray &frame, bool rs232);
+    Task<std::optional<QByteArray>> request(QByteArray frame);
+    Task<void> setMode(QByteArray frame, bool rs232);
 
     const Settings &m_settings;
     SerialLink &m_link;

@@ -17,7 +17,7 @@ RoutingEngine::RoutingEngine(Configuration &config, LogicalMatrix &matrix,
     connect(&m_link, &SerialLink::statusUpdateRequested, this, &RoutingEngine::ReceiveStatusUpdate);
 }
 
-bool RoutingEngine::RouteOnRouter(clsRouter &router, int output, int input, int level)
+Task<bool> RoutingEngine::RouteOnRouter(clsRouter &router, int output, int input, int level)
 {
     if (!router.AudioBreakaway)
         level = kAllLevels;
@@ -31,46 +31,47 @@ bool RoutingEngine::RouteOnRouter(clsRouter &router, int output, int input, int 
     // route on the next tick.
     if (!m_link.StatusBuffer().isEmpty())
         ReceiveStatusUpdate();
-    if (SendRoute(router.FrameAddress(), output, input, level) != 0)
-        return true;
+    const int sent = co_await SendRoute(router.FrameAddress(), output, input, level);
+    if (sent != 0)
+        co_return true;
     const auto source = static_cast<std::int16_t>(input);
     if (level & kVideo)
         state->SetVideo(source);
     if (level & kAudio)
         state->SetAudio(source);
-    return false;
+    co_return false;
 }
 
-int RoutingEngine::SendRoute(int frameAddress, int output, int input, int level)
+Task<int> RoutingEngine::SendRoute(int frameAddress, int output, int input, int level)
 {
     if (!m_config.settings.ConfigLoaded) {
         m_link.SetErrMsg(
             QStringLiteral("Please select File/Setup Current Hardware Configuration first"));
-        return -1;
+        co_return -1;
     }
-    if (!sendRouteCommands(frameAddress, output, input))
-        return -1;
+    const bool accepted = co_await sendRouteCommands(frameAddress, output, input);
+    if (!accepted)
+        co_return -1;
     // Only what the routers accepted is recorded.
     if (m_recording.RecordMode() > 0)
         RecordRoute(frameAddress, output, input, level);
-    return 0;
+    co_return 0;
 }
 
-bool RoutingEngine::sendRouteCommands(int frameAddress, int output, int input)
+Task<bool> RoutingEngine::sendRouteCommands(int frameAddress, int output, int input)
 {
     const bool paired = m_config.settings.MatrixSize;
     const bool wait = m_config.settings.RouterTimeout > 0.0f;
-    const auto accepted = [this, wait](int address, int code, int p3, int p4) {
-        return m_link.SendCommand(address, code, p3, p4, wait) == kAck;
-    };
     if (input == kNoInput) {
         if (m_remoteClick)
-            return true;
+            co_return true;
         if (!FramingCarries(m_config.settings.CommType, CmdDisconnect)) {
             m_link.SetErrMsg(QStringLiteral("Type B routers cannot disconnect an output"));
-            return false;
+            co_return false;
         }
-        return accepted(frameAddress, CmdDisconnect, output, 0);
+        const int result =
+            co_await m_link.SendCommand(frameAddress, CmdDisconnect, output, 0, wait);
+        co_return result == kAck;
     }
 
     const clsRouter *router = m_config.routers.at(frameAddress);
@@ -80,35 +81,50 @@ bool RoutingEngine::sendRouteCommands(int frameAddress, int output, int input)
                           FramingCarries(m_config.settings.CommType, CmdPairRoute);
     // A change the router reported itself has happened whatever its partner or the pair
     // answer: only the route command is left out, and the state follows the router.
-    if (paired && !disconnectPartner(frameAddress, output, wait) && !m_remoteClick)
-        return false;
-    if (!m_remoteClick && !accepted(frameAddress, CmdRoute, output, input))
-        return false;
-    const bool pairAccepted = !followUp || accepted(frameAddress, CmdPairRoute, output, input);
-    return pairAccepted || m_remoteClick;
+    // Read before the first wait: the click's remote flag belongs to this route only.
+    const bool remote = m_remoteClick;
+    if (paired) {
+        const bool released = co_await disconnectPartner(frameAddress, output, wait);
+        if (!released && !remote)
+            co_return false;
+    }
+    if (!remote) {
+        const int routed = co_await m_link.SendCommand(frameAddress, CmdRoute, output, input, wait);
+        if (routed != kAck)
+            co_return false;
+    }
+    bool pairAccepted = true;
+    if (followUp) {
+        const int followed =
+            co_await m_link.SendCommand(frameAddress, CmdPairRoute, output, input, wait);
+        pairAccepted = followed == kAck;
+    }
+    co_return pairAccepted || remote;
 }
 
 // True when the partner no longer feeds the output (or never did): the route may go on.
-bool RoutingEngine::disconnectPartner(int frameAddress, int output, bool wait)
+Task<bool> RoutingEngine::disconnectPartner(int frameAddress, int output, bool wait)
 {
     const int partnerAddress = LogicalMatrix::PairPartner(frameAddress);
     const std::shared_ptr<clsRouter> partner = m_config.routers.share(partnerAddress);
     // An empty partner slot feeds nothing, so there is nothing to disconnect.
     if (!partner)
-        return true;
+        co_return true;
     const clsRouteState *known = partner->RouteStateIfAny(output);
     if (!known || known->Video() <= -1)
-        return true;
+        co_return true;
     if (!FramingCarries(m_config.settings.CommType, CmdDisconnect)) {
         m_link.SetErrMsg(
             QStringLiteral("The partner router feeds this output; Type B cannot release it"));
-        return false;
+        co_return false;
     }
     // Only an acknowledged disconnect frees the output; otherwise both routers could feed it.
-    if (m_link.SendCommand(partnerAddress, CmdDisconnect, output, 0, wait) != kAck)
-        return false;
+    const int released =
+        co_await m_link.SendCommand(partnerAddress, CmdDisconnect, output, 0, wait);
+    if (released != kAck)
+        co_return false;
     partner->RouteState(output)->SetVideo(-1);
-    return true;
+    co_return true;
 }
 
 void RoutingEngine::RecordRoute(int frameAddress, int output, int input, int level)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/Task.h"
+
 #include <QObject>
 
 namespace corvantis {
@@ -30,10 +32,10 @@ public:
     // True on failure, and then the route state is as it was. An output or input the router
     // does not have throws RuntimeError("Subscript out of range") before anything is sent,
     // for the caller to report with its own label.
-    bool RouteOnRouter(clsRouter &router, int output, int input, int level);
+    Task<bool> RouteOnRouter(clsRouter &router, int output, int input, int level);
     // 0 when every command went out and, where a reply is awaited, was accepted; -1
     // otherwise, with the reason on the error line. Only an accepted route is recorded.
-    int SendRoute(int frameAddress, int output, int input, int level);
+    Task<int> SendRoute(int frameAddress, int output, int input, int level);
     void RecordRoute(int frameAddress, int output, int input, int level);
     // Applies the pending status reply of the link to the route states, then statusApplied.
     void ReceiveStatusUpdate();
@@ -47,8 +49,8 @@ signals:
     void statusApplied();
 
 private:
-    bool sendRouteCommands(int frameAddress, int output, int input);
-    bool disconnectPartner(int frameAddress, int output, bool wait);
+    Task<bool> sendRouteCommands(int frameAddress, int output, int input);
+    Task<bool> disconnectPartner(int frameAddress, int output, bool wait);
 
     Configuration &m_config;
     LogicalMatrix &m_matrix;

@@ -9,10 +9,8 @@
 #include "util/GeneralFunctions.h"
 #include "util/clsDebug.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QScopedValueRollback>
-#include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
@@ -22,12 +20,29 @@ namespace {
 
 constexpr const char *kSendCommandLabel = "SendCommand";
 constexpr int kReceiveEvent = 2;
+// A transport bounds its own connecting; this only keeps a transport that never says it has
+// finished from holding the line for ever.
+constexpr std::chrono::seconds kOpeningLimit{10};
+
+// The debug log's indentation for one command, undone on every way out, also when the command
+// is abandoned at a wait.
+class CommandIndent {
+public:
+    CommandIndent() { DebugLog().IndentIncr(kSendCommandLabel); }
+    ~CommandIndent() { DebugLog().IndentDec(); }
+    CommandIndent(const CommandIndent &) = delete;
+    CommandIndent &operator=(const CommandIndent &) = delete;
+};
 
 } // namespace
 
 SerialLink::SerialLink(const Settings &settings, QObject *parent)
     : QObject(parent), m_settings(settings)
 {
+    m_wakeTimer.setTimerType(Qt::PreciseTimer);
+    m_wakeTimer.setSingleShot(true);
+    connect(&m_wakeTimer, &QTimer::timeout, this, &SerialLink::wakeDue);
+    connect(this, &SerialLink::portOpenChanged, this, &SerialLink::wakeDue);
 }
 
 SerialLink::~SerialLink()
@@ -83,16 +98,16 @@ std::unique_ptr<LinkTransport> makeTransport(const PortAddress &address)
 
 } // namespace
 
-bool SerialLink::OpenCommPort()
+Task<bool> SerialLink::OpenCommPort()
 {
     const QString text = PortAddressText();
     if (text.isEmpty())
-        return false;
-    // Connecting to a device server waits with events running; a command that comes in then
-    // must not replace the transport under that wait.
+        co_return false;
+    // Connecting to a device server takes time; a second opening must not replace the
+    // transport under the first.
     if (m_opening) {
-        DebugLog().Log("Port still opening");
-        return true;
+        co_await Until(*this, Clock::now() + kOpeningLimit, [this] { return !m_opening; });
+        co_return !isOpen();
     }
     const QScopedValueRollback opening(m_opening, true);
     CloseCommPort();
@@ -101,9 +116,9 @@ bool SerialLink::OpenCommPort()
     if (!m_address) {
         DebugLog().Log(refused.toStdString());
         if (m_settings.RouterTimeout == 0.0f)
-            return false;
+            co_return false;
         reportUnavailable(refused);
-        return true;
+        co_return true;
     }
     if (m_transport) {
         // Its signal may still be on the stack below us.
@@ -113,15 +128,23 @@ bool SerialLink::OpenCommPort()
     m_transport = makeTransport(*m_address);
     connect(m_transport.get(), &LinkTransport::readyRead, this, &SerialLink::onReadyRead);
     connect(m_transport.get(), &LinkTransport::errorOccurred, this, &SerialLink::onErrorOccurred);
-    if (m_transport->open()) {
-        emit portOpenChanged(true);
-        return false;
+    connect(m_transport.get(), &LinkTransport::openFinished, this, &SerialLink::wakeDue);
+    LinkTransport *transport = m_transport.get();
+    if (transport->open()) {
+        co_await Until(*this, Clock::now() + kOpeningLimit,
+                       [transport] { return !transport->isOpening(); });
+        if (transport->isOpening())
+            transport->close();
     }
-    DebugLog().Log("Comm Event", {m_transport->errorString().toStdString()});
+    if (transport->isOpen()) {
+        emit portOpenChanged(true);
+        co_return false;
+    }
+    DebugLog().Log("Comm Event", {transport->errorString().toStdString()});
     if (m_settings.RouterTimeout == 0.0f)
-        return false;
-    reportUnavailable(unavailableText(m_transport->errorString()));
-    return true;
+        co_return false;
+    reportUnavailable(unavailableText(transport->errorString()));
+    co_return true;
 }
 
 void SerialLink::CloseCommPort()
@@ -168,6 +191,7 @@ void SerialLink::onReadyRead()
 {
     m_replyReceived = true;
     DebugLog().Log("Comm Event", {std::to_string(kReceiveEvent)});
+    wakeDue();
 }
 
 void SerialLink::onErrorOccurred(int event, const QString &text)
@@ -231,63 +255,119 @@ std::chrono::milliseconds SerialLink::routerTimeout() const
     return std::chrono::milliseconds(std::lround(static_cast<double>(seconds) * 1000.0));
 }
 
-template <typename Condition> void SerialLink::waitUntil(Clock::time_point deadline, Condition done)
+SerialLink::Until::Until(SerialLink &link, Clock::time_point deadline, std::function<bool()> done)
+    : m_link(link), m_deadline(deadline), m_done(std::move(done))
 {
-    while (!done()) {
-        const auto now = Clock::now();
-        if (now > deadline)
-            return;
-        QEventLoop loop;
-        QTimer timer;
-        timer.setTimerType(Qt::PreciseTimer);
-        timer.setSingleShot(true);
-        connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-        if (m_transport)
-            connect(m_transport.get(), &LinkTransport::readyRead, &loop, &QEventLoop::quit);
-        connect(this, &SerialLink::portOpenChanged, &loop, &QEventLoop::quit);
-        timer.start(std::chrono::ceil<std::chrono::milliseconds>(deadline - now));
-        loop.exec();
-    }
 }
 
-void SerialLink::Delay(std::chrono::milliseconds duration)
+SerialLink::Until::~Until()
 {
-    if (duration <= std::chrono::milliseconds(0)) {
-        QCoreApplication::processEvents();
+    // An abandoned task leaves its wait here.
+    if (m_handle)
+        m_link.unpark(this);
+}
+
+bool SerialLink::Until::due(Clock::time_point now) const
+{
+    return m_done() || now >= m_deadline;
+}
+
+bool SerialLink::Until::await_ready() const
+{
+    return due(Clock::now());
+}
+
+void SerialLink::Until::await_suspend(std::coroutine_handle<> handle)
+{
+    m_handle = handle;
+    m_link.park(this);
+}
+
+void SerialLink::park(Until *wait)
+{
+    m_parked.push_back(wait);
+    rearm();
+}
+
+void SerialLink::unpark(Until *wait)
+{
+    std::erase(m_parked, wait);
+    wait->m_handle = {};
+}
+
+void SerialLink::wakeDue()
+{
+    // A task resumed here may start or end other waits; the outer call looks again.
+    if (m_waking) {
+        m_wakeAgain = true;
         return;
     }
-    waitUntil(Clock::now() + duration, [] { return false; });
+    const QScopedValueRollback waking(m_waking, true);
+    do {
+        m_wakeAgain = false;
+        const auto now = Clock::now();
+        const auto due = std::find_if(m_parked.begin(), m_parked.end(),
+                                      [now](const Until *wait) { return wait->due(now); });
+        if (due == m_parked.end())
+            break;
+        Until *wait = *due;
+        const std::coroutine_handle<> handle = wait->m_handle;
+        unpark(wait);
+        handle.resume();
+        m_wakeAgain = true;
+    } while (m_wakeAgain);
+    rearm();
 }
 
-void SerialLink::Delay(double seconds)
+void SerialLink::rearm()
 {
-    Delay(std::chrono::milliseconds(std::lround(seconds * 1000.0)));
+    if (m_parked.empty()) {
+        m_wakeTimer.stop();
+        return;
+    }
+    const auto next =
+        std::min_element(m_parked.begin(), m_parked.end(), [](const Until *a, const Until *b) {
+            return a->m_deadline < b->m_deadline;
+        });
+    m_wakeTimer.start(
+        std::max(std::chrono::milliseconds(0),
+                 std::chrono::ceil<std::chrono::milliseconds>((*next)->m_deadline - Clock::now())));
 }
 
-void SerialLink::WaitForReply(const QByteArray &frame)
+Task<void> SerialLink::waitUntil(Clock::time_point deadline, std::function<bool()> done)
+{
+    co_await Until(*this, deadline, std::move(done));
+}
+
+Task<void> SerialLink::Delay(std::chrono::milliseconds duration)
+{
+    co_await Until(*this, Clock::now() + duration, [] { return false; });
+}
+
+Task<void> SerialLink::WaitForReply(const QByteArray &frame)
 {
     const auto timeout = routerTimeout();
     const auto answered = [this] { return m_replyReceived || !isOpen(); };
-    waitUntil(Clock::now() + timeout, answered);
+    co_await waitUntil(Clock::now() + timeout, answered);
     for (int sent = 1; sent < kTransmissions && !answered(); ++sent) {
-        Delay(m_timings.resend);
+        co_await Delay(m_timings.resend);
         transmit(frame);
-        waitUntil(Clock::now() + timeout, answered);
+        co_await waitUntil(Clock::now() + timeout, answered);
     }
 }
 
-bool SerialLink::WaitForAck(int n)
+Task<bool> SerialLink::WaitForAck(int n)
 {
     const auto deadline = Clock::now() + std::max(n, 0) * routerTimeout();
-    waitUntil(deadline,
-              [this] { return m_semaphore.Count() != 0 || m_replyReceived || !isOpen(); });
+    co_await waitUntil(deadline,
+                       [this] { return m_semaphore.Count() != 0 || m_replyReceived || !isOpen(); });
     const QByteArray data = ReadInput();
     for (int i = CountAcks(std::string_view(data.constData(), data.size())); i > 0; --i)
         m_semaphore.Up();
     if (!m_semaphore.Down())
-        return false;
+        co_return false;
     m_replyReceived = false;
-    return true;
+    co_return true;
 }
 
 LineHold::LineHold(SerialLink &link) : m_link(&link)
@@ -316,11 +396,12 @@ std::optional<LineHold> SerialLink::HoldLine()
     return LineHold(*this);
 }
 
-bool SerialLink::EnsureOpen(const LineHold &)
+Task<bool> SerialLink::EnsureOpen(const LineHold &)
 {
     if (isOpen())
-        return true;
-    if (!OpenCommPort() && !isOpen()) {
+        co_return true;
+    const bool reported = co_await OpenCommPort();
+    if (!reported && !isOpen()) {
         // Opening said nothing (no port chosen, or a line that is not waited on), but nothing
         // can be sent: the operator must hear of it.
         if (PortAddressText().isEmpty())
@@ -329,11 +410,11 @@ bool SerialLink::EnsureOpen(const LineHold &)
             reportUnavailable(
                 unavailableText(m_transport ? m_transport->errorString() : QString()));
     }
-    return isOpen();
+    co_return isOpen();
 }
 
-SerialLink::ExchangeResult SerialLink::Exchange(const LineHold &, const QByteArray &frame,
-                                                ReplyWait wait)
+Task<SerialLink::ExchangeResult> SerialLink::Exchange(const LineHold &, const QByteArray &frame,
+                                                      ReplyWait wait)
 {
     ExchangeResult result;
     m_semaphore.Reset();
@@ -341,46 +422,48 @@ SerialLink::ExchangeResult SerialLink::Exchange(const LineHold &, const QByteArr
     m_replyReceived = false;
     result.sent = transmit(frame);
     if (!result.sent)
-        return result;
+        co_return result;
     switch (wait.kind) {
     case ReplyWait::Kind::None:
-        return result;
+        co_return result;
     case ReplyWait::Kind::Fixed:
-        Delay(wait.fixed);
+        co_await Delay(wait.fixed);
         break;
     }
     result.reply = ReadInput();
-    return result;
+    co_return result;
 }
 
-int SerialLink::SendCommand(int frameAddress, int code, int p3, int p4, bool waitReply)
+Task<int> SerialLink::SendCommand(int frameAddress, int code, int p3, int p4, bool waitReply)
 {
     auto hold = HoldLine();
     if (!hold)
-        return kNothingAccepted;
-    DebugLog().IndentIncr(kSendCommandLabel);
+        co_return kNothingAccepted;
     int result = kNothingAccepted;
-    try {
-        result = sendSteps(*hold, frameAddress, code, p3, p4, waitReply);
-    } catch (const std::exception &error) {
-        const QString text =
-            QStringLiteral("Send Command Error: ") + QString::fromUtf8(error.what());
-        SetErrMsg(text);
-        DebugLog().Log(text.toStdString());
+    {
+        const CommandIndent indent;
+        try {
+            result = co_await sendSteps(*hold, frameAddress, code, p3, p4, waitReply);
+        } catch (const std::exception &error) {
+            const QString text =
+                QStringLiteral("Send Command Error: ") + QString::fromUtf8(error.what());
+            SetErrMsg(text);
+            DebugLog().Log(text.toStdString());
+        }
     }
-    DebugLog().IndentDec();
-    hold.reset();
-    Delay(m_timings.closing);
-    return result;
+    // The gap belongs to the command: the line stays held, so nothing else goes out in it.
+    co_await Delay(m_timings.closing);
+    co_return result;
 }
 
-int SerialLink::sendSteps(const LineHold &hold, int frameAddress, int code, int p3, int p4,
-                          bool waitReply)
+Task<int> SerialLink::sendSteps(const LineHold &hold, int frameAddress, int code, int p3, int p4,
+                                bool waitReply)
 {
     const int commType = m_settings.CommType;
-    if (!EnsureOpen(hold)) {
+    const bool open = co_await EnsureOpen(hold);
+    if (!open) {
         DebugLog().Log("Comm not open");
-        return kPortUnavailable;
+        co_return kPortUnavailable;
     }
 
     m_replyReceived = false;
@@ -391,31 +474,33 @@ int SerialLink::sendSteps(const LineHold &hold, int frameAddress, int code, int 
         // A framing the line does not know, or a command it cannot carry: nothing is sent.
         DebugLog().Log("No frame for comm type", {std::to_string(commType)});
         SetErrMsg(QStringLiteral("Comm Type %1 cannot send this command").arg(commType));
-        return kNothingAccepted;
+        co_return kNothingAccepted;
     }
 
     if (commType == kTypeB && code == CmdStatus) {
-        const auto exchange = Exchange(hold, frame, ReplyWait::fixedDelay(m_timings.statusReply));
+        const auto exchange =
+            co_await Exchange(hold, frame, ReplyWait::fixedDelay(m_timings.statusReply));
         m_statusBuffer = exchange.reply;
-        return kNothingAccepted;
+        co_return kNothingAccepted;
     }
 
-    if (!Exchange(hold, frame, ReplyWait::none()).sent)
-        return kPortUnavailable;
+    const ExchangeResult sent = co_await Exchange(hold, frame, ReplyWait::none());
+    if (!sent.sent)
+        co_return kPortUnavailable;
     if (code == CmdStatus)
         emit statusUpdateRequested();
     if (!waitReply) {
-        Delay(m_timings.noWait);
+        co_await Delay(m_timings.noWait);
         // Counted as accepted, so a line without replies still shows what was routed.
         m_commOk = true;
-        return kAck;
+        co_return kAck;
     }
-    WaitForReply(frame);
+    co_await WaitForReply(frame);
     if (!isOpen()) {
         // The device went away during the wait; the line already says so.
         if (commType == kTypeB)
             m_commOk = false;
-        return kPortUnavailable;
+        co_return kPortUnavailable;
     }
     const QByteArray reply = ReadInput();
     const ReplyVerdict verdict =
@@ -425,7 +510,7 @@ int SerialLink::sendSteps(const LineHold &hold, int frameAddress, int code, int 
         m_commOk = *verdict.commOk;
     if (verdict.noReply)
         SetErrMsg(QStringLiteral("No reply from the router"));
-    return verdict.result;
+    co_return verdict.result;
 }
 
 void SerialLink::SetErrMsg(const QString &text)

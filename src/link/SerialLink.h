@@ -4,15 +4,19 @@
 #include "link/PortAddress.h"
 #include "link/SerialPortTransport.h"
 #include "link/clsSemaphore.h"
+#include "util/Task.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace corvantis {
 
@@ -42,9 +46,10 @@ private:
 };
 
 // The one serial line to the routers: opening the port on demand, the send-and-acknowledge
-// routine every general command goes through, the waits that keep the event loop running,
-// and the error line. Single-threaded: waits process events, so ticks and clicks can run in
-// the middle of a command; CommBusy is the guard against overlapping commands.
+// routine every general command goes through, its waits and the error line. Every wait
+// suspends the task that waits and returns to the event loop, which goes on serving everyone
+// else; nothing ever waits inside a caller. CommBusy is the guard against overlapping
+// conversations.
 class SerialLink : public QObject {
     Q_OBJECT
 
@@ -84,15 +89,16 @@ public:
     void setPortOverride(const QString &address) { m_portOverride = address; }
     const QString &portOverride() const { return m_portOverride; }
 
-    // True when opening failed and was reported.
-    bool OpenCommPort();
+    // True when opening failed and was reported. Connecting to a device server takes time;
+    // a second call meanwhile waits for the same opening.
+    Task<bool> OpenCommPort();
     void CloseCommPort();
     bool isOpen() const;
 
-    int SendCommand(int frameAddress, int code, int p3, int p4, bool waitReply);
+    // One general command: the line is held from the frame to the end of the gap after it.
+    Task<int> SendCommand(int frameAddress, int code, int p3, int p4, bool waitReply);
 
-    // The line for one conversation with the routers; empty (and logged) while another holds
-    // it, which on one thread can only be further down the stack.
+    // The line for one conversation with the routers; empty while another holds it.
     std::optional<LineHold> HoldLine();
 
     // How an exchange waits for its answer.
@@ -109,18 +115,38 @@ public:
     // One exchange on a held line: the acknowledgement counter reset, stale input dropped,
     // the frame written, the wait, and what came back read. Nothing is sent on a closed port
     // or for an empty frame.
-    ExchangeResult Exchange(const LineHold &hold, const QByteArray &frame, ReplyWait wait);
+    Task<ExchangeResult> Exchange(const LineHold &hold, const QByteArray &frame, ReplyWait wait);
     // Opens the port when it is closed; true when it is open afterwards. A port that cannot
     // be opened is on the error line then, whatever the time-out.
-    bool EnsureOpen(const LineHold &hold);
+    Task<bool> EnsureOpen(const LineHold &hold);
 
-    void Delay(std::chrono::milliseconds duration);
-    void Delay(double seconds);
+    // Awaitable: resumes the awaiting task once done() holds or the deadline has passed.
+    // Input from the routers, the port opening or closing, and the deadline wake it.
+    class Until {
+    public:
+        Until(SerialLink &link, Clock::time_point deadline, std::function<bool()> done);
+        ~Until();
+        Until(const Until &) = delete;
+        Until &operator=(const Until &) = delete;
+        bool await_ready() const;
+        void await_suspend(std::coroutine_handle<> handle);
+        void await_resume() const {}
+
+    private:
+        friend class SerialLink;
+        bool due(Clock::time_point now) const;
+        SerialLink &m_link;
+        Clock::time_point m_deadline;
+        std::function<bool()> m_done;
+        std::coroutine_handle<> m_handle;
+    };
+
+    Task<void> Delay(std::chrono::milliseconds duration);
     // Transmits the frame again until a reply arrives, at most kTransmissions times in all.
-    void WaitForReply(const QByteArray &frame);
+    Task<void> WaitForReply(const QByteArray &frame);
     // The acknowledgement wait of the EDID transfer: up to n x RouterTimeout for an ACK;
     // every ACK that arrived is counted, one is consumed.
-    bool WaitForAck(int n);
+    Task<bool> WaitForAck(int n);
 
     // Raw access for the timer's polls, the maintenance requests and the EDID transfer.
     // Writing to a closed port sends nothing and returns false.
@@ -177,10 +203,15 @@ private:
     void onErrorOccurred(int event, const QString &text);
     bool transmit(const QByteArray &frame);
     std::chrono::milliseconds routerTimeout() const;
-    int sendSteps(const LineHold &hold, int frameAddress, int code, int p3, int p4, bool waitReply);
-    // Processes events until the condition holds or the deadline has passed, sleeping in
-    // between.
-    template <typename Condition> void waitUntil(Clock::time_point deadline, Condition done);
+    Task<int> sendSteps(const LineHold &hold, int frameAddress, int code, int p3, int p4,
+                        bool waitReply);
+    Task<void> waitUntil(Clock::time_point deadline, std::function<bool()> done);
+    // Resumes every parked task whose wait is over, then sets the timer for the next deadline.
+    void wakeDue();
+    // Sets the timer for the earliest deadline of the parked waits.
+    void rearm();
+    void park(Until *wait);
+    void unpark(Until *wait);
     // The line's "is unavailable" message, naming the port as the operator knows it.
     QString unavailableText(const QString &reason) const;
     void reportUnavailable(const QString &text);
@@ -195,6 +226,10 @@ private:
     QString m_errorMessage;
     std::optional<Clock::time_point> m_errorExpiry;
     quint64 m_transmissions = 0;
+    std::vector<Until *> m_parked;
+    QTimer m_wakeTimer;
+    bool m_waking = false;
+    bool m_wakeAgain = false;
     bool m_opening = false;
     bool m_commBusy = false;
     bool m_commOk = false;

@@ -7,6 +7,9 @@
 #include "link/ReceiveHandling.h"
 #include "link/RoutingEngine.h"
 #include "link/SerialLink.h"
+#include "util/ReportFailure.h"
+
+#include <exception>
 
 namespace corvantis {
 
@@ -14,17 +17,6 @@ namespace {
 
 constexpr std::chrono::milliseconds kAlivePollWait{20};
 constexpr std::chrono::milliseconds kTypeAStatusWait{50};
-
-class TickGuard {
-public:
-    explicit TickGuard(bool &flag) : m_flag(flag) { m_flag = true; }
-    ~TickGuard() { m_flag = false; }
-    TickGuard(const TickGuard &) = delete;
-    TickGuard &operator=(const TickGuard &) = delete;
-
-private:
-    bool &m_flag;
-};
 
 } // namespace
 
@@ -51,6 +43,8 @@ void StatusPoller::start()
 void StatusPoller::stop()
 {
     m_timer.stop();
+    // A poll on the line is abandoned at its wait; its hold ends with it.
+    m_lineWork.reset();
 }
 
 QString StatusPoller::MatrixStateText(bool online)
@@ -60,10 +54,6 @@ QString StatusPoller::MatrixStateText(bool online)
 
 void StatusPoller::Tick()
 {
-    if (m_inTick)
-        return;
-    TickGuard guard(m_inTick);
-
     m_link.ExpireErrMsg();
 
     if (m_recording.RecordMode() != 0)
@@ -77,41 +67,51 @@ void StatusPoller::Tick()
         m_aliveVisible = aliveModel;
         emit aliveIndicatorVisible(aliveModel);
     }
-    if (aliveModel)
-        alivePoll();
-
-    if (m_link.isOpen() && !m_link.CommBusy())
-        receiveAndRequest();
+    if (LineWorkRunning())
+        return;
+    m_lineWork = lineSteps(aliveModel);
+    m_lineWork.start([this] {
+        try {
+            m_lineWork.result();
+        } catch (const std::exception &error) {
+            ReportFailure("Sub Timer1_Timer", error.what());
+        }
+    });
 }
 
-void StatusPoller::alivePoll()
+Task<void> StatusPoller::lineSteps(bool aliveModel)
+{
+    if (aliveModel)
+        co_await alivePoll();
+    if (m_link.isOpen() && !m_link.CommBusy())
+        co_await receiveAndRequest();
+}
+
+Task<void> StatusPoller::alivePoll()
 {
     if (++m_alivePollCounter >= kAlivePollWrap)
         m_alivePollCounter = kAlivePollDue;
     // A poll that could not run now is tried again when the counter comes round to 20.
     if (m_alivePollCounter != kAlivePollDue || !m_link.isOpen() || m_link.CommBusy())
-        return;
+        co_return;
     m_alivePollCounter = 0;
-    if (pollOnce()) {
+    const auto hold = m_link.HoldLine();
+    if (!hold)
+        co_return;
+    // The alive poll is the Type B status request to frame address 0, whatever the framing.
+    static const QByteArray poll = toFrame(BuildFrame(kTypeB, 0, CmdStatus, 0, 0));
+    const auto wait = SerialLink::ReplyWait::fixedDelay(kAlivePollWait);
+    const auto first = co_await m_link.Exchange(*hold, poll, wait);
+    if (!first.reply.isEmpty()) {
         if (m_matrixState == MatrixState::Offline)
             m_statusPollCounter = kBackOnline;
         setMatrixState(MatrixState::Online);
-        return;
+        co_return;
     }
-    m_link.Delay(kAlivePollWait);
-    if (!pollOnce())
+    co_await m_link.Delay(kAlivePollWait);
+    const auto second = co_await m_link.Exchange(*hold, poll, wait);
+    if (second.reply.isEmpty())
         setMatrixState(MatrixState::Offline);
-}
-
-bool StatusPoller::pollOnce()
-{
-    // The alive poll is the Type B status request to frame address 0, whatever the framing.
-    const auto hold = m_link.HoldLine();
-    if (!hold)
-        return false;
-    static const QByteArray poll = toFrame(BuildFrame(kTypeB, 0, CmdStatus, 0, 0));
-    return !m_link.Exchange(*hold, poll, SerialLink::ReplyWait::fixedDelay(kAlivePollWait))
-                .reply.isEmpty();
 }
 
 void StatusPoller::setMatrixState(MatrixState state)
@@ -122,7 +122,7 @@ void StatusPoller::setMatrixState(MatrixState state)
     emit matrixOnlineChanged(state == MatrixState::Online);
 }
 
-void StatusPoller::receiveAndRequest()
+Task<void> StatusPoller::receiveAndRequest()
 {
     if (m_link.ReplyReceived()) {
         const QByteArray data = m_link.ReadInput();
@@ -130,50 +130,47 @@ void StatusPoller::receiveAndRequest()
         m_link.DiscardInput();
         m_link.setReplyReceived(false);
         HandleReceived(data);
-        return;
+        co_return;
     }
     if (!m_statusPollEnabled || !RouterCatalog::traits(m_settings.CurrentRouterType).statusRequests)
-        return;
+        co_return;
     if (++m_statusPollCounter >= kStatusPollDue)
-        periodicRequest();
+        co_await periodicRequest();
 }
 
 void StatusPoller::HandleReceived(const QByteArray &data)
 {
     const auto cell =
         RemoteReportCell(std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
-    if (!cell)
-        return;
-    const bool wasRemote = m_engine.RemoteClick();
-    m_engine.setRemoteClick(true);
-    emit remoteCellClick(*cell);
-    m_engine.setRemoteClick(wasRemote);
+    if (cell)
+        emit remoteCellClick(*cell);
 }
 
-void StatusPoller::periodicRequest()
+Task<void> StatusPoller::periodicRequest()
 {
     if (m_settings.CommType == kTypeA) {
         m_statusPollCounter = 0;
         const auto hold = m_link.HoldLine();
         if (!hold)
-            return;
+            co_return;
         static const QByteArray request = toFrame(BuildFrame(kTypeA, 0, CmdStatus, 0, 0));
         // Only a sign of life; the three bytes are not a status to apply.
-        if (m_link.Exchange(*hold, request, SerialLink::ReplyWait::fixedDelay(kTypeAStatusWait))
-                .reply.isEmpty())
+        const auto exchange = co_await m_link.Exchange(
+            *hold, request, SerialLink::ReplyWait::fixedDelay(kTypeAStatusWait));
+        if (exchange.reply.isEmpty())
             m_link.SetErrMsg(QStringLiteral("No Router Communication"));
-        return;
+        co_return;
     }
     m_statusPollCounter = 0;
     if (m_settings.CommType == kTypeB)
-        m_link.SendCommand(0, CmdStatus, 15, 15, false);
+        co_await m_link.SendCommand(0, CmdStatus, 15, 15, false);
 }
 
-void StatusPoller::SendStartupRequest()
+Task<void> StatusPoller::SendStartupRequest()
 {
     if (!RouterCatalog::traits(m_settings.CurrentRouterType).startupStatusRequest())
-        return;
-    m_link.SendCommand(0, CmdStatus, 15, 15, false);
+        co_return;
+    co_await m_link.SendCommand(0, CmdStatus, 15, 15, false);
 }
 
 } // namespace corvantis

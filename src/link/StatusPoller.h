@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/Task.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -39,11 +41,13 @@ public:
     void stop();
     bool isActive() const { return m_timer.isActive(); }
 
-    // One tick, all five steps in order. A tick that comes due while another one waits on
-    // the line is skipped, so a tick is always one whole operation.
+    // One tick, all five steps in order. The steps on the line run on after the tick returns;
+    // while they do, later ticks leave the line alone, so each poll is one whole operation.
     void Tick();
     // The start-up status request; Type A models get none.
-    void SendStartupRequest();
+    Task<void> SendStartupRequest();
+    // True while a tick's steps on the line have not ended.
+    bool LineWorkRunning() const { return !m_lineWork.done(); }
     // "Update Matrix": the status request goes out at the next tick without received data.
     void UpdateMatrix() { m_statusPollCounter = kUpdateMatrix; }
     // Step 5.1 without the port: what a router sent on its own.
@@ -66,14 +70,15 @@ signals:
     void aliveIndicatorVisible(bool visible);
     // "Matrix Online" in green or "Matrix Offline" in red.
     void matrixOnlineChanged(bool online);
-    // Run the grid's cell click for this cell; RemoteClick is set while it runs.
+    // A router reported a change of its own: the grid cell it names is to be routed as a
+    // remote click.
     void remoteCellClick(int cell);
 
 private:
-    void alivePoll();
-    void receiveAndRequest();
-    void periodicRequest();
-    bool pollOnce();
+    Task<void> lineSteps(bool aliveModel);
+    Task<void> alivePoll();
+    Task<void> receiveAndRequest();
+    Task<void> periodicRequest();
     void setMatrixState(MatrixState state);
 
     const Settings &m_settings;
@@ -84,7 +89,7 @@ private:
     int m_alivePollCounter = 0;
     int m_statusPollCounter = kStatusPollStart;
     bool m_statusPollEnabled = true;
-    bool m_inTick = false;
+    Task<void> m_lineWork;
     std::optional<bool> m_aliveVisible;
     MatrixState m_matrixState = MatrixState::Unknown;
 };

@@ -1,80 +1,77 @@
 #include "link/TcpTransport.h"
 
-#include <QEventLoop>
-#include <QTimer>
-
 namespace corvantis {
 
 TcpTransport::TcpTransport(const QString &host, quint16 port, bool rfc2217, QObject *parent)
     : LinkTransport(parent), m_host(host), m_port(port), m_rfc2217(rfc2217), m_socket(this)
 {
+    m_connectLimit.setSingleShot(true);
+    m_connectLimit.setTimerType(Qt::PreciseTimer);
+    connect(&m_connectLimit, &QTimer::timeout, this, [this] {
+        // A server that never settles the binary option still gets the line at the bound.
+        if (m_codec && m_socket.state() == QAbstractSocket::ConnectedState)
+            finishOpening({});
+        else
+            finishOpening(QStringLiteral("no answer within 2 s"));
+    });
+    connect(&m_socket, &QTcpSocket::connected, this, &TcpTransport::onConnected);
     connect(&m_socket, &QTcpSocket::readyRead, this, &TcpTransport::onReadyRead);
     connect(&m_socket, &QTcpSocket::disconnected, this, &TcpTransport::onLost);
     connect(&m_socket, &QTcpSocket::errorOccurred, this, &TcpTransport::onLost);
 }
 
-template <typename Condition>
-bool TcpTransport::waitUntil(std::chrono::steady_clock::time_point deadline, Condition done)
-{
-    while (!done()) {
-        const auto now = std::chrono::steady_clock::now();
-        if (now >= deadline)
-            return false;
-        QEventLoop loop;
-        QTimer timer;
-        timer.setTimerType(Qt::PreciseTimer);
-        timer.setSingleShot(true);
-        connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-        connect(&m_socket, &QTcpSocket::stateChanged, &loop, &QEventLoop::quit);
-        connect(&m_socket, &QTcpSocket::readyRead, &loop, &QEventLoop::quit);
-        timer.start(std::chrono::ceil<std::chrono::milliseconds>(deadline - now));
-        loop.exec();
-    }
-    return true;
-}
-
 bool TcpTransport::open()
 {
-    if (m_open)
+    if (m_open || m_opening)
         return true;
     m_socket.abort();
     m_input.clear();
     m_error.clear();
     m_codec.reset();
-    const auto deadline = std::chrono::steady_clock::now() + kConnectLimit;
+    m_opening = true;
+    m_connectLimit.start(kConnectLimit);
     m_socket.connectToHost(m_host, m_port);
-    const bool connected = waitUntil(deadline, [this] {
-        return m_socket.state() == QAbstractSocket::ConnectedState ||
-               m_socket.state() == QAbstractSocket::UnconnectedState;
-    });
-    if (!connected || m_socket.state() != QAbstractSocket::ConnectedState) {
-        m_error = connected ? m_socket.errorString() : QStringLiteral("no answer within 2 s");
-        m_socket.abort();
-        return false;
-    }
+    return m_opening || m_open;
+}
+
+void TcpTransport::onConnected()
+{
+    if (!m_opening)
+        return;
     m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    if (m_rfc2217) {
-        m_codec.emplace();
-        m_socket.write(m_codec->start());
-        m_socket.flush();
-        // Line data sent before binary transmission is agreed could be altered on the way.
-        // A server that never answers still gets the line once the connect bound has passed.
-        waitUntil(deadline, [this] {
-            return m_codec->binarySettled() || m_socket.state() != QAbstractSocket::ConnectedState;
-        });
-        if (m_socket.state() != QAbstractSocket::ConnectedState) {
-            m_error = m_socket.errorString();
-            m_socket.abort();
-            return false;
-        }
+    if (!m_rfc2217) {
+        finishOpening({});
+        return;
     }
-    m_open = true;
-    m_lost = false;
-    return true;
+    // Line data sent before binary transmission is agreed could be altered on the way.
+    m_codec.emplace();
+    m_socket.write(m_codec->start());
+    m_socket.flush();
+}
+
+void TcpTransport::finishOpening(const QString &failure)
+{
+    if (!m_opening)
+        return;
+    m_opening = false;
+    m_connectLimit.stop();
+    if (failure.isEmpty()) {
+        m_open = true;
+        m_lost = false;
+    } else {
+        m_error = failure;
+        m_socket.abort();
+    }
+    emit openFinished();
 }
 
 void TcpTransport::close()
 {
+    if (m_opening) {
+        m_opening = false;
+        m_connectLimit.stop();
+        m_error = QStringLiteral("closed while connecting");
+    }
     m_open = false;
     m_lost = false;
     m_socket.abort();
@@ -116,12 +113,19 @@ bool TcpTransport::takeIn()
 
 void TcpTransport::onReadyRead()
 {
-    if (takeIn() && m_open)
+    const bool data = takeIn();
+    if (m_opening && m_codec && m_codec->binarySettled())
+        finishOpening({});
+    if (data && m_open)
         emit readyRead();
 }
 
 void TcpTransport::onLost()
 {
+    if (m_opening) {
+        finishOpening(m_socket.errorString());
+        return;
+    }
     if (!m_open || m_lost)
         return;
     m_lost = true;

@@ -4,6 +4,7 @@
 #include "link/Rfc2217Codec.h"
 
 #include <QTcpSocket>
+#include <QTimer>
 #include <chrono>
 #include <optional>
 
@@ -20,6 +21,7 @@ public:
     TcpTransport(const QString &host, quint16 port, bool rfc2217, QObject *parent = nullptr);
 
     bool open() override;
+    bool isOpening() const override { return m_opening; }
     void close() override;
     bool isOpen() const override;
     bool write(const QByteArray &bytes) override;
@@ -33,18 +35,20 @@ private:
     bool takeIn();
     void onReadyRead();
     void onLost();
-    // Processes events until the condition holds or the connect bound has passed.
-    template <typename Condition>
-    bool waitUntil(std::chrono::steady_clock::time_point deadline, Condition done);
+    void onConnected();
+    // Ends the opening: open, or given up with the reason.
+    void finishOpening(const QString &failure);
 
     QString m_host;
     quint16 m_port;
     bool m_rfc2217;
     QTcpSocket m_socket;
+    QTimer m_connectLimit;
     std::optional<Rfc2217Codec> m_codec;
     QByteArray m_input;
     QString m_error;
     bool m_open = false;
+    bool m_opening = false;
     // The loss is reported once; the owner closes.
     bool m_lost = false;
 };

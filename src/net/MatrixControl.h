@@ -47,15 +47,17 @@ public:
     // the other names: the "!" for a duplicate is added when the rename runs.
     virtual QString labelRefusal(const QString &text) const = 0;
 
-    // Both queue one action on the action path and return at once. The route runs on all
-    // levels, the crosspoints in the order given. When the action has finished, routingChanged
-    // names every output of the request, whether it changed or not, so a route the routers
-    // did not accept is reported as the state that holds. clientId is the requester
-    // (OutputLocks' owner id), for the log and for lock checks made when the action runs.
-    virtual void requestRoute(const QList<Route> &routes, int clientId) = 0;
+    // Both submit one action on the action path and return at once: true when it was
+    // accepted (started or queued), false when it was refused (too many waiting). The route
+    // runs on all levels, the crosspoints in the order given. However the action ends (done,
+    // failed, cancelled), routingChanged then names every output of the request, whether it
+    // changed or not, so a route the routers did not accept is reported as the state that
+    // holds. clientId is the requester (OutputLocks' owner id), for the log and for lock
+    // checks made when the action runs.
+    virtual bool requestRoute(const QList<Route> &routes, int clientId) = 0;
     // Renames as typing into the names panels does; labelsChanged then carries the names
     // as stored (with any "!" added).
-    virtual void requestRename(Side side, const QList<Label> &labels, int clientId) = 0;
+    virtual bool requestRename(Side side, const QList<Label> &labels, int clientId) = 0;
 
 signals:
     // From anywhere: the window, a macro, a network request, a router's front panel report,

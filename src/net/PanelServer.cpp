@@ -126,30 +126,36 @@ void PanelServer::handleBlock(PanelSession *session, const PanelBlock &block)
 {
     const int client = session->clientId();
     const PanelRequest request = PanelRequest::parse(block);
-    const QString refused = refusal(request, client);
+    QString refused = refusal(request, client);
+    // Accepted means on the action path: nothing is acknowledged and then dropped. What a
+    // request changes reaches the clients on a later turn, after the answer.
+    if (refused.isEmpty()) {
+        switch (request.kind) {
+        case PanelRequest::Kind::Route:
+            if (!m_matrix.requestRoute(request.routes, client))
+                refused = QStringLiteral("too many actions waiting");
+            break;
+        case PanelRequest::Kind::Rename:
+            if (!m_matrix.requestRename(request.side, request.labels, client))
+                refused = QStringLiteral("too many actions waiting");
+            break;
+        case PanelRequest::Kind::Lock:
+            // Taken before the answer: should the answer overflow the client's backlog, the
+            // closing session releases this lock with the others.
+            applyLocks(request, client);
+            break;
+        default:
+            break;
+        }
+    }
     if (!refused.isEmpty()) {
         qCInfo(lcPanel) << "panel client" << client << "NAK:" << refused;
         session->send(PanelText::nak());
         return;
     }
-    // The answer goes out before anything the request changes.
     session->send(PanelText::ack());
-    switch (request.kind) {
-    case PanelRequest::Kind::Query:
+    if (request.kind == PanelRequest::Kind::Query && session->isOpen())
         session->send(fullBlock(request.header, client));
-        break;
-    case PanelRequest::Kind::Route:
-        m_matrix.requestRoute(request.routes, client);
-        break;
-    case PanelRequest::Kind::Rename:
-        m_matrix.requestRename(request.side, request.labels, client);
-        break;
-    case PanelRequest::Kind::Lock:
-        applyLocks(request, client);
-        break;
-    default:
-        break;
-    }
 }
 
 QString PanelServer::refusal(const PanelRequest &request, int clientId) const

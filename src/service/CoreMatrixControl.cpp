@@ -90,36 +90,39 @@ QString CoreMatrixControl::labelRefusal(const QString &text) const
     return IsAcceptableName(text.toStdString()) ? QString() : QString::fromLatin1(kNameRefusal);
 }
 
-void CoreMatrixControl::requestRoute(const QList<Route> &routes, int clientId)
+bool CoreMatrixControl::requestRoute(const QList<Route> &routes, int clientId)
 {
-    m_core.RunOnLine(QStringLiteral("Network route"), [this, routes, clientId] {
-        QList<int> requested;
+    QList<int> requested;
+    for (const Route &route : routes)
+        requested << route.first;
+    const auto run = [this, routes, clientId]() -> Task<void> {
         for (const Route &route : routes) {
-            requested << route.first;
             // The core refuses an output the window locked since the request was accepted.
             const PhysicalCrosspoint c = m_core.LogicalCrosspoint(route.first, route.second);
-            m_core.RouteAt(c.router ? c.router->FrameAddress() : -1, c.output, c.input,
-                           AppCore::kAllLevels, clientId);
+            co_await m_core.RouteAt(c.router ? c.router->FrameAddress() : -1, c.output, c.input,
+                                    AppCore::kAllLevels, clientId);
         }
-        // Every requested output is told again, so a route the routers refused shows as the
-        // routing that holds.
-        announceRoutingChanges(requested);
-    });
+    };
+    // However it ended, every requested output is told again, so a route the routers refused
+    // or that was cancelled shows as the routing that holds.
+    return m_core.RunOnLine(
+        QStringLiteral("Network route"), run,
+        [this, requested](const ActionQueue::Completion &) { announceRoutingChanges(requested); });
 }
 
-void CoreMatrixControl::requestRename(Side side, const QList<Label> &labels, int)
+bool CoreMatrixControl::requestRename(Side side, const QList<Label> &labels, int)
 {
-    m_core.actions().Submit(
-        QStringLiteral("Network rename"), ActionQueue::Needs::Nothing, [this, side, labels] {
-            for (const Label &label : labels) {
-                const PhysicalPort owner = m_core.NameOwnerAt(coreSide(side), label.first);
-                if (owner.router && owner.port >= 0)
-                    AppCore::StoreName(*owner.router, coreSide(side), owner.port,
-                                       label.second.toStdString());
-            }
-            emit m_core.namesChanged();
-            emit namesStored();
-        });
+    return m_core.actions().Submit(
+               QStringLiteral("Network rename"), ActionQueue::Needs::Nothing, [this, side, labels] {
+                   for (const Label &label : labels) {
+                       const PhysicalPort owner = m_core.NameOwnerAt(coreSide(side), label.first);
+                       if (owner.router && owner.port >= 0)
+                           AppCore::StoreName(*owner.router, coreSide(side), owner.port,
+                                              label.second.toStdString());
+                   }
+                   emit m_core.namesChanged();
+                   emit namesStored();
+               }) != ActionQueue::Outcome::Refused;
 }
 
 void CoreMatrixControl::announceRoutingChanges(QList<int> alwaysAnnounce)

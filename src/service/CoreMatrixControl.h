@@ -22,8 +22,8 @@ public:
     int routedInput(int output) const override;
     bool canRoute(int output, int input) const override;
     QString labelRefusal(const QString &text) const override;
-    void requestRoute(const QList<Route> &routes, int clientId) override;
-    void requestRename(Side side, const QList<Label> &labels, int clientId) override;
+    bool requestRoute(const QList<Route> &routes, int clientId) override;
+    bool requestRename(Side side, const QList<Label> &labels, int clientId) override;
 
 signals:
     // Names changed through a request: the configuration is to be saved (headless).

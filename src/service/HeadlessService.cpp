@@ -32,7 +32,7 @@ bool HeadlessService::start(const QString &configPath)
     m_core.Rebuild();
     m_core.OpenCommPort();
     m_core.poller().start();
-    m_core.poller().SendStartupRequest();
+    m_core.SendStartupRequestWhenFree();
     return true;
 }
 
@@ -58,6 +58,8 @@ void HeadlessService::stop()
 {
     m_server.close();
     m_core.poller().stop();
+    // Whatever is queued or on the wire is abandoned: the routers keep what they accepted.
+    m_core.actions().CancelAll(QStringLiteral("the service is stopping"));
     m_core.SaveOnExit();
 }
 

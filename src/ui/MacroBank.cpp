@@ -54,8 +54,9 @@ void MacroBank::UpdateMacroButtons()
 void MacroBank::PlayMacro(int number)
 {
     // The whole macro is one action: its steps go out in order, nothing in between.
-    m_core.RunOnLine(QStringLiteral("Macro %1").arg(number),
-                     [this, number] { MacroPlayback::PlayMacro(m_core.config().macros, number); });
+    m_core.RunOnLine(QStringLiteral("Macro %1").arg(number), [this, number] {
+        return MacroPlayback::PlayMacro(m_core.config().macros, number);
+    });
 }
 
 QString MacroBank::configurationFile() const
@@ -129,10 +130,10 @@ void MacroBank::setBulkRouting(bool bulk)
     m_core.setBulkRouting(bulk);
 }
 
-void MacroBank::RouteStep(int frameAddress, int output, int input, int level)
+Task<void> MacroBank::RouteStep(int frameAddress, int output, int input, int level)
 {
     // An empty slot gives no router: the core beeps and shows "Unassigned crosspoint".
-    m_core.RouteAt(frameAddress, output, input, level);
+    co_await m_core.RouteAt(frameAddress, output, input, level);
 }
 
 } // namespace corvantis

@@ -48,7 +48,7 @@ private:
 
     void EnableButtons(bool enabled) override;
     void setBulkRouting(bool bulk) override;
-    void RouteStep(int frameAddress, int output, int input, int level) override;
+    Task<void> RouteStep(int frameAddress, int output, int input, int level) override;
 
     AppCore &m_core;
     MacroBar &m_bar;

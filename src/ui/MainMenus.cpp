@@ -75,16 +75,16 @@ MainMenus::MainMenus(AppCore &core, QMenuBar &bar, QObject *parent) : QObject(pa
     // A click toggles the mark; it is put back until the routers acknowledge the mode
     // (modeChecksChanged).
     connect(m_mnuRS, &QAction::triggered, this, [this, &maintenance] {
-        onLine("Sub mnuRS_Click", [&maintenance] { maintenance.SetRs232Mode(); });
+        onLine("Sub mnuRS_Click", [&maintenance] { return maintenance.SetRs232Mode(); });
         syncModeChecks();
     });
     connect(m_mnuIR, &QAction::triggered, this, [this, &maintenance] {
-        onLine("Sub mnuIR_Click", [&maintenance] { maintenance.SetIrMode(); });
+        onLine("Sub mnuIR_Click", [&maintenance] { return maintenance.SetIrMode(); });
         syncModeChecks();
     });
     connect(entry(data, QStringLiteral("&Flash Data"), "mnuFlashD"), &QAction::triggered, this,
             [this, &maintenance] {
-                onLine("Sub mnuFlashD_Click", [&maintenance] { maintenance.FlashData(); });
+                onLine("Sub mnuFlashD_Click", [&maintenance] { return maintenance.FlashData(); });
             });
     connect(&maintenance, &MaintenanceCommands::modeChecksChanged, this,
             [this](bool, bool) { syncModeChecks(); });
@@ -95,12 +95,12 @@ MainMenus::MainMenus(AppCore &core, QMenuBar &bar, QObject *parent) : QObject(pa
     connect(entry(help, QStringLiteral("&Firmware Version"), "mnuFirmwareVersion"),
             &QAction::triggered, this, [this, &maintenance] {
                 onLine("Sub mnuFirmwareVersion_Click",
-                       [&maintenance] { maintenance.FirmwareVersion(); });
+                       [&maintenance] { return maintenance.FirmwareVersion(); });
             });
     m_mnuAbout = entry(help, QStringLiteral("&About"), "mnuAbout");
 }
 
-void MainMenus::onLine(const char *title, std::function<void()> action)
+void MainMenus::onLine(const char *title, ActionQueue::Action action)
 {
     m_core.RunOnLine(QString::fromLatin1(title), std::move(action));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ActionQueue.h"
+
 #include <QObject>
 #include <functional>
 
@@ -36,7 +38,7 @@ signals:
 
 private:
     // A failure is reported under the title.
-    void onLine(const char *title, std::function<void()> action);
+    void onLine(const char *title, ActionQueue::Action action);
     void syncModeChecks();
     void importNames();
     void exportNames();

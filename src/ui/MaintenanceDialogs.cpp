@@ -5,33 +5,20 @@
 #include "ui/frmEdidDownload.h"
 #include "ui/frmPassword.h"
 
-#include <QPointer>
-
 namespace corvantis {
 
 void MaintenanceDialogs::Connect(frmConfig &setup, AppCore &core)
 {
-    // Each window talks to the routers, so it opens as an action on the core's path; the
-    // setup dialog may have closed by the time a queued one's turn comes.
+    // The windows only ask; what they send to the routers goes as actions on the core's path.
     QObject::connect(&setup, &frmConfig::changeRouterAddressRequested, &setup, [&setup, &core] {
-        core.RunOnLine(QStringLiteral("Change Router Address"), [dialog = QPointer(&setup), &core] {
-            if (!dialog)
-                return;
-            frmPassword prompt(core.settings(), core.link(), dialog);
-            prompt.exec();
-        });
+        frmPassword prompt(core, &setup);
+        prompt.exec();
     });
     QObject::connect(
         &setup, &frmConfig::uploadEdidRequested, &setup,
         [&setup, &core](int frameAddress, const QString &path, const QString &comPortName) {
-            core.RunOnLine(QStringLiteral("EDID Download"),
-                           [dialog = QPointer(&setup), &core, frameAddress, path, comPortName] {
-                               if (!dialog)
-                                   return;
-                               frmEdidDownload download(core.settings(), core.link(), frameAddress,
-                                                        path, comPortName, dialog);
-                               download.exec();
-                           });
+            frmEdidDownload download(core, frameAddress, path, comPortName, &setup);
+            download.exec();
         });
 }
 

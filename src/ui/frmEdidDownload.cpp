@@ -1,5 +1,6 @@
 #include "ui/frmEdidDownload.h"
 
+#include "core/AppCore.h"
 #include "ui/DialogLook.h"
 
 #include <QGridLayout>
@@ -12,10 +13,11 @@
 
 namespace corvantis {
 
-frmEdidDownload::frmEdidDownload(Settings &settings, SerialLink &link, int frameAddress,
-                                 const QString &path, const QString &comPortName, QWidget *parent)
-    : QDialog(parent), m_transfer(settings, link), m_frameAddress(frameAddress), m_path(path),
-      m_comPortName(comPortName)
+frmEdidDownload::frmEdidDownload(AppCore &core, int frameAddress, const QString &path,
+                                 const QString &comPortName, QWidget *parent)
+    : QDialog(parent), m_core(core),
+      m_transfer(std::make_shared<EdidTransfer>(core.settings(), core.link())),
+      m_frameAddress(frameAddress), m_path(path), m_comPortName(comPortName)
 {
     setObjectName(QStringLiteral("frmEdidDownload"));
     setWindowTitle(QStringLiteral("EDID Download Progress..."));
@@ -60,11 +62,11 @@ frmEdidDownload::frmEdidDownload(Settings &settings, SerialLink &link, int frame
     layout->setSizeConstraint(QLayout::SetFixedSize);
     DialogLook::Apply(this);
 
-    connect(&m_transfer, &EdidTransfer::statusChanged, this, &frmEdidDownload::showStatus);
-    connect(&m_transfer, &EdidTransfer::progressChanged, this, &frmEdidDownload::showProgress);
-    connect(&m_transfer, &EdidTransfer::okEnabledChanged, m_cmdOK, &QPushButton::setEnabled);
-    connect(&m_transfer, &EdidTransfer::cancelEnabledChanged, m_cmdCancel,
-            &QPushButton::setEnabled);
+    EdidTransfer *transfer = m_transfer.get();
+    connect(transfer, &EdidTransfer::statusChanged, this, &frmEdidDownload::showStatus);
+    connect(transfer, &EdidTransfer::progressChanged, this, &frmEdidDownload::showProgress);
+    connect(transfer, &EdidTransfer::okEnabledChanged, m_cmdOK, &QPushButton::setEnabled);
+    connect(transfer, &EdidTransfer::cancelEnabledChanged, m_cmdCancel, &QPushButton::setEnabled);
     connect(m_cmdOK, &QPushButton::clicked, this, &frmEdidDownload::accept);
     connect(m_cmdCancel, &QPushButton::clicked, this, &frmEdidDownload::reject);
 }
@@ -84,7 +86,14 @@ void frmEdidDownload::startDownload()
     // Closed before it came to start: nothing is sent.
     if (!isVisible())
         return;
-    m_transfer.Run(m_frameAddress, m_path, m_comPortName);
+    const auto download = [transfer = m_transfer, frame = m_frameAddress, path = m_path,
+                           port = m_comPortName]() -> Task<void> {
+        co_await transfer->Run(frame, path, port);
+    };
+    if (!m_core.RunOnLine(QStringLiteral("EDID Download"), download)) {
+        showStatus(QStringLiteral("Download Failed!"), EdidTransfer::kRed);
+        m_cmdOK->setEnabled(true);
+    }
 }
 
 void frmEdidDownload::reject()
@@ -92,7 +101,7 @@ void frmEdidDownload::reject()
     // While the router writes, the transfer must run to its end.
     if (!m_cmdCancel->isEnabled())
         return;
-    m_transfer.Cancel();
+    m_transfer->Cancel();
     QDialog::reject();
 }
 

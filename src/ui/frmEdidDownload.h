@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <memory>
 
 class QLabel;
 class QProgressBar;
@@ -11,20 +12,19 @@ class QPushButton;
 
 namespace corvantis {
 
-class SerialLink;
-struct Settings;
+class AppCore;
 
-// "EDID Download Progress...": runs one EDID download when it is first shown and presents
-// its status, progress and outcome. OK and Cancel both close it; Cancel stops a download
-// before its next block and is unavailable while the router writes.
+// "EDID Download Progress...": starts one EDID download as an action on the core's path when
+// it is first shown, and presents its status, progress and outcome. OK and Cancel both close it;
+// Cancel stops a download before its next block and is unavailable while the router writes.
 class frmEdidDownload : public QDialog {
     Q_OBJECT
 
 public:
-    frmEdidDownload(Settings &settings, SerialLink &link, int frameAddress, const QString &path,
+    frmEdidDownload(AppCore &core, int frameAddress, const QString &path,
                     const QString &comPortName, QWidget *parent = nullptr);
 
-    const EdidTransfer &transfer() const { return m_transfer; }
+    const EdidTransfer &transfer() const { return *m_transfer; }
 
 public slots:
     void reject() override;
@@ -37,7 +37,9 @@ private:
     void showStatus(const QString &text, int colour);
     void showProgress(int value, int maximum, const QString &percent);
 
-    EdidTransfer m_transfer;
+    AppCore &m_core;
+    // Shared with the action, which may still be on the line when the window has gone.
+    std::shared_ptr<EdidTransfer> m_transfer;
     int m_frameAddress;
     QString m_path;
     QString m_comPortName;

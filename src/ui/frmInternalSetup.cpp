@@ -1,5 +1,6 @@
 #include "ui/frmInternalSetup.h"
 
+#include "core/AppCore.h"
 #include "ui/DialogLook.h"
 
 #include <QComboBox>
@@ -7,6 +8,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -27,8 +29,7 @@ QComboBox *addressList(const QString &name, QWidget *parent)
 
 } // namespace
 
-frmInternalSetup::frmInternalSetup(const Settings &settings, SerialLink &link, QWidget *parent)
-    : QDialog(parent), m_change(settings, link)
+frmInternalSetup::frmInternalSetup(AppCore &core, QWidget *parent) : QDialog(parent), m_core(core)
 {
     setObjectName(QStringLiteral("frmInternalSetup"));
     setWindowTitle(QStringLiteral("Internal Setup"));
@@ -64,30 +65,36 @@ frmInternalSetup::frmInternalSetup(const Settings &settings, SerialLink &link, Q
     layout->setSizeConstraint(QLayout::SetFixedSize);
     DialogLook::Apply(this);
 
-    connect(m_cmdApply, &QPushButton::clicked, this, &frmInternalSetup::applyClicked);
-    connect(m_cmdOK, &QPushButton::clicked, this, &frmInternalSetup::okClicked);
+    connect(m_cmdApply, &QPushButton::clicked, this, [this] { apply(false); });
+    connect(m_cmdOK, &QPushButton::clicked, this, [this] { apply(true); });
     connect(m_cmdCancel, &QPushButton::clicked, this, &frmInternalSetup::reject);
 }
 
-void frmInternalSetup::applyClicked()
+void frmInternalSetup::apply(bool closeAfter)
 {
-    // The reply is awaited with events running: a second click meanwhile would find the link
-    // busy and report a failure that never happened.
+    // A second click while the router has not answered would only queue the same change.
     if (m_applying)
         return;
+    const int current = m_cboCurFrameAddress->currentIndex();
+    const int next = m_cboNewFrameAddress->currentIndex();
+    const auto change = [&core = m_core, current, next]() -> Task<void> {
+        AddressChange change(core.settings(), core.link());
+        co_await change.Apply(current, next);
+    };
+    const auto answered = [dialog = QPointer(this), closeAfter](const ActionQueue::Completion &) {
+        if (!dialog)
+            return;
+        dialog->m_applying = false;
+        dialog->setButtonsEnabled(true);
+        if (closeAfter)
+            dialog->accept();
+    };
     m_applying = true;
     setButtonsEnabled(false);
-    m_change.Apply(m_cboCurFrameAddress->currentIndex(), m_cboNewFrameAddress->currentIndex());
-    setButtonsEnabled(true);
-    m_applying = false;
-}
-
-void frmInternalSetup::okClicked()
-{
-    if (m_applying)
-        return;
-    applyClicked();
-    accept();
+    if (!m_core.RunOnLine(QStringLiteral("Change Router Address"), change, answered)) {
+        m_applying = false;
+        setButtonsEnabled(true);
+    }
 }
 
 void frmInternalSetup::reject()

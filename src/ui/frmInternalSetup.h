@@ -9,27 +9,26 @@ class QPushButton;
 
 namespace corvantis {
 
-class SerialLink;
-struct Settings;
+class AppCore;
 
 // "Internal Setup": picks a router's current frame address and its new one and sends the
-// change. Each Apply sends one command; OK applies and closes; Cancel closes.
+// change, each Apply as one action on the core's path. OK applies and closes once the router
+// has answered; Cancel closes.
 class frmInternalSetup : public QDialog {
     Q_OBJECT
 
 public:
-    frmInternalSetup(const Settings &settings, SerialLink &link, QWidget *parent = nullptr);
+    explicit frmInternalSetup(AppCore &core, QWidget *parent = nullptr);
 
 public slots:
     // A change in flight cannot be walked away from; the dialog closes once it has answered.
     void reject() override;
 
 private:
-    void applyClicked();
-    void okClicked();
+    void apply(bool closeAfter);
     void setButtonsEnabled(bool enabled);
 
-    AddressChange m_change;
+    AppCore &m_core;
     QComboBox *m_cboCurFrameAddress = nullptr;
     QComboBox *m_cboNewFrameAddress = nullptr;
     QPushButton *m_cmdApply = nullptr;

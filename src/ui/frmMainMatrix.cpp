@@ -142,8 +142,9 @@ void frmMainMatrix::connectPanels()
             [this](bool connect, const QString &address, int output, int input) {
                 m_core.RunOnLine(connect ? QStringLiteral("Sub btnRsGo_Click")
                                          : QStringLiteral("Sub btnRsNo_Click"),
-                                 [this, connect, address, output, input] {
-                                     m_core.maintenance().RsSwitch(connect, address, output, input);
+                                 [this, connect, address, output, input]() -> Task<void> {
+                                     co_await m_core.maintenance().RsSwitch(connect, address,
+                                                                            output, input);
                                  });
             });
     connect(m_macroBank, &MacroBank::buttonsEnabled, this, &frmMainMatrix::EnableButtons);
@@ -151,9 +152,6 @@ void frmMainMatrix::connectPanels()
     connect(m_macroBank, &MacroBank::replayStarting, m_crosspoints,
             &CrosspointPanel::showOutputsFromStart);
 
-    connect(&m_core.poller(), &StatusPoller::remoteCellClick, this, [this](int cell) {
-        guarded("Function imgMatrix_Click", [this, cell] { m_core.RouteCell(cell, true); });
-    });
     connect(&m_core, &AppCore::configurationReplaced, this, &frmMainMatrix::ReturnFromConfig);
     connect(&m_core, &AppCore::bulkRoutingChanged, this,
             [this](bool bulk) { EnableButtons(!bulk); });

@@ -14,8 +14,7 @@
 
 namespace corvantis {
 
-frmPassword::frmPassword(const Settings &settings, SerialLink &link, QWidget *parent)
-    : QDialog(parent), m_settings(settings), m_link(link)
+frmPassword::frmPassword(AppCore &core, QWidget *parent) : QDialog(parent), m_core(core)
 {
     setObjectName(QStringLiteral("frmPassword"));
     setWindowTitle(QStringLiteral("Protected Area"));
@@ -61,7 +60,7 @@ void frmPassword::okClicked()
         return;
     }
     m_txtPassword->clear();
-    frmInternalSetup setup(m_settings, m_link, this);
+    frmInternalSetup setup(m_core, this);
     setup.exec();
     accept();
 }

@@ -6,8 +6,7 @@ class QLineEdit;
 
 namespace corvantis {
 
-class SerialLink;
-struct Settings;
+class AppCore;
 
 // "Protected Area": the password in front of the router address change. A wrong password
 // keeps the prompt open with an empty box, as often as it is tried; the right one opens
@@ -16,13 +15,12 @@ class frmPassword : public QDialog {
     Q_OBJECT
 
 public:
-    frmPassword(const Settings &settings, SerialLink &link, QWidget *parent = nullptr);
+    explicit frmPassword(AppCore &core, QWidget *parent = nullptr);
 
 private:
     void okClicked();
 
-    const Settings &m_settings;
-    SerialLink &m_link;
+    AppCore &m_core;
     QLineEdit *m_txtPassword = nullptr;
 };
 

@@ -54,15 +54,17 @@ TEST(ActionPathTest, MacroAndUpdateMatrixDuringAWaitGoOutWholeAfterIt)
     CoreRig rig;
     ASSERT_TRUE(rig.opened);
     routeWhileSilent(rig, [&rig] {
-        rig.core.RunOnLine("Macro 1", [&rig] {
-            rig.core.RouteAt(0, 3, 4, AppCore::kAllLevels);
-            rig.core.RouteAt(0, 5, 6, AppCore::kAllLevels);
+        rig.core.RunOnLine("Macro 1", [&rig]() -> Task<void> {
+            co_await rig.core.RouteAt(0, 3, 4, AppCore::kAllLevels);
+            co_await rig.core.RouteAt(0, 5, 6, AppCore::kAllLevels);
         });
         rig.core.UpdateMatrix();
     });
     // Update Matrix makes the next ticks ask for every crosspoint.
-    rig.core.poller().Tick();
-    rig.core.poller().Tick();
+    for (int tick = 0; tick < 2; ++tick) {
+        rig.core.poller().Tick();
+        ASSERT_TRUE(rig.settle());
+    }
     const QList<QByteArray> expected{CoreRig::route(0, 0), CoreRig::route(3, 4),
                                      CoreRig::route(5, 6),
                                      LinkRig::frame(kTypeB, 0, CmdStatus, 15, 15)};
@@ -145,8 +147,9 @@ TEST(ActionPathTest, LockedOutputsAreRefusedOrSkippedAndSaidSo)
 
     rig.core.RouteCell(3 * 16 + 3); // input 3 to output 3
     rig.core.RouteInputToAll(7);
-    rig.core.RunOnLine("Network route", [&rig] {
-        EXPECT_TRUE(rig.core.RouteAt(0, 5, 1, AppCore::kAllLevels, kPanel));
+    rig.core.RunOnLine("Network route", [&rig]() -> Task<void> {
+        const bool routed = co_await rig.core.RouteAt(0, 5, 1, AppCore::kAllLevels, kPanel);
+        EXPECT_TRUE(routed);
     });
     ASSERT_TRUE(rig.settle());
 
@@ -160,4 +163,22 @@ TEST(ActionPathTest, LockedOutputsAreRefusedOrSkippedAndSaidSo)
     EXPECT_TRUE(rig.errorLines.contains("Locked outputs skipped: 4, 6"));
     EXPECT_EQ(rig.platform.beeps, 1);
     EXPECT_EQ(rig.core.config().routers.at(0)->RouteState(3)->Video(), -1);
+}
+
+// A router's own front-panel change is a fact: the core takes it without sending anything,
+// also for an output a panel has locked, with no window to pass it on.
+TEST(ActionPathTest, ARoutersOwnReportChangesTheStateWithoutAFrameWhateverTheLocks)
+{
+    CoreRig rig;
+    ASSERT_TRUE(rig.opened);
+    rig.core.locks().lock(2, 7);
+    // "U", 2, 3: the front panel routes input 2 to output 3 (both 1-based).
+    ASSERT_TRUE(rig.line.frontPanelRoute(0, 2, 1));
+    ASSERT_TRUE(waitFor([&] { return rig.core.link().bytesAvailable() >= 3; }));
+    rig.core.poller().Tick();
+    ASSERT_TRUE(rig.settle());
+    EXPECT_EQ(rig.core.config().routers.at(0)->RouteState(2)->Video(), 1);
+    EXPECT_FALSE(rig.core.engine().RemoteClick());
+    EXPECT_EQ(rig.core.link().transmissions(), 0u);
+    EXPECT_EQ(rig.platform.beeps, 0);
 }

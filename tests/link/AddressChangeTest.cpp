@@ -24,7 +24,7 @@ TEST(AddressChange, TypeAAcceptedChangeIsASuccess)
     ASSERT_TRUE(rig.openLine());
     AddressChange change(rig.config.settings, rig.link);
 
-    EXPECT_TRUE(change.Apply(0, 5));
+    EXPECT_TRUE(finish(change.Apply(0, 5)));
 
     EXPECT_EQ(rig.line.receivedFrames(),
               QList<QByteArray>{LinkRig::frame(kTypeA, 0, CmdSetFrameAddress, 5, 0)});
@@ -43,7 +43,7 @@ TEST_P(AddressChangeOnTheLine, UnansweredChangeReportsFailureUnderAKnownFraming)
     ASSERT_TRUE(rig.openLine());
     AddressChange change(rig.config.settings, rig.link);
 
-    EXPECT_FALSE(change.Apply(3, 4)); // nobody at 3
+    EXPECT_FALSE(finish(change.Apply(3, 4))); // nobody at 3
 
     EXPECT_EQ(rig.platform.messageTexts(),
               reported ? std::vector<std::string>{"Frame Address change failed."}
@@ -65,7 +65,7 @@ TEST(AddressChange, TypeBTwoByteAnswerIsASuccessAtTheAddressItNames)
     ASSERT_TRUE(device.open(rig.portLinkPath()));
     AddressChange change(rig.config.settings, rig.link);
 
-    EXPECT_TRUE(change.Apply(2, 9));
+    EXPECT_TRUE(finish(change.Apply(2, 9)));
 
     EXPECT_EQ(device.received(), LinkRig::frame(kTypeB, 2, CmdSetFrameAddress, 9, 0));
     ASSERT_EQ(rig.platform.messages.size(), 1u);

@@ -33,8 +33,8 @@ CoreRig::CoreRig(std::initializer_list<int> ports, bool openPort)
                              errorLines << text;
                      });
     opened = line.open(QString::fromStdString(ProgramDataFolder()) + "ports/com1") &&
-             (!openPort ||
-              (!core.link().OpenCommPort() && waitFor([this] { return line.isAttached(); })));
+             (!openPort || (!finish(core.link().OpenCommPort()) &&
+                            waitFor([this] { return line.isAttached(); })));
 }
 
 CoreRig::~CoreRig()
@@ -71,7 +71,9 @@ QList<QByteArray> CoreRig::distinctFrames() const
 
 bool CoreRig::settle()
 {
-    return waitFor([this] { return core.actions().Idle() && !core.link().CommBusy(); });
+    return waitFor([this] {
+        return core.actions().Idle() && !core.link().CommBusy() && !core.poller().LineWorkRunning();
+    });
 }
 
 } // namespace corvantis::test

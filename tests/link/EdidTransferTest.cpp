@@ -70,7 +70,7 @@ TEST(EdidTransfer, DownloadToTheVirtualLineSucceedsBlockByBlock)
     EdidTransfer transfer(rig.config.settings, rig.link);
     Recorder record(transfer, rig.link);
 
-    EXPECT_TRUE(transfer.Run(0, rig.writeFile("monitor.bin", sampleEdid()), "COM1"));
+    EXPECT_TRUE(finish(transfer.Run(0, rig.writeFile("monitor.bin", sampleEdid()), "COM1")));
 
     EXPECT_EQ(record.statuses, (QStringList{"Writing EDID", "Download Success!"}));
     EXPECT_EQ(record.lastColour, EdidTransfer::kGreen);
@@ -109,7 +109,8 @@ TEST(EdidTransfer, BunchedAcknowledgementsGoOnAndAMissingOneFails)
         Recorder record(transfer, rig.link);
         QSignalSpy ok(&transfer, &EdidTransfer::okEnabledChanged);
 
-        EXPECT_EQ(transfer.Run(0, rig.writeFile("e.bin", sampleEdid()), "COM1"), c.succeeds);
+        EXPECT_EQ(finish(transfer.Run(0, rig.writeFile("e.bin", sampleEdid()), "COM1")),
+                  c.succeeds);
 
         EXPECT_EQ(device.received().size(), kHeaderSize + c.blocksSent * kBlockFrameSize);
         EXPECT_EQ(record.lastColour, c.succeeds ? EdidTransfer::kGreen : EdidTransfer::kRed);
@@ -126,9 +127,9 @@ TEST(EdidTransfer, FileOfTheWrongLengthOrMissingSendsNothing)
     EdidTransfer transfer(rig.config.settings, rig.link);
     Recorder record(transfer, rig.link);
 
-    EXPECT_FALSE(transfer.Run(0, rig.writeFile("long.bin", sampleEdid(256)), "COM1"));
+    EXPECT_FALSE(finish(transfer.Run(0, rig.writeFile("long.bin", sampleEdid(256)), "COM1")));
     EXPECT_TRUE(rig.platform.messages.empty());
-    EXPECT_FALSE(transfer.Run(0, rig.dataDir.path() + "/absent.bin", "COM1"));
+    EXPECT_FALSE(finish(transfer.Run(0, rig.dataDir.path() + "/absent.bin", "COM1")));
 
     EXPECT_EQ(record.statuses, (QStringList{"Bad EDID file!", "File not found"}));
     EXPECT_EQ(record.lastColour, EdidTransfer::kRed);
@@ -147,7 +148,7 @@ TEST(EdidTransfer, TypeABorrowsTheSetupDialogsPortThenReopensTheConfiguredOne)
     ASSERT_TRUE(device.open(QString::fromStdString(ProgramDataFolder()) + "ports/com2"));
     EdidTransfer transfer(rig.config.settings, rig.link);
 
-    EXPECT_TRUE(transfer.Run(0, rig.writeFile("e.bin", sampleEdid()), "COM2"));
+    EXPECT_TRUE(finish(transfer.Run(0, rig.writeFile("e.bin", sampleEdid()), "COM2")));
 
     EXPECT_EQ(device.received().size(), kHeaderSize + 16 * kBlockFrameSize);
     EXPECT_EQ(rig.config.settings.CommPortName, "COM1");

@@ -68,7 +68,7 @@ bool LinkRig::openLine()
 bool LinkRig::openLineAndPort()
 {
     // The line hears the port only once it noticed that someone opened it.
-    return openLine() && !link.OpenCommPort() && link.isOpen() &&
+    return openLine() && !finish(link.OpenCommPort()) && link.isOpen() &&
            waitFor([this] { return line.isAttached(); });
 }
 

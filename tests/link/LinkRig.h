@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <chrono>
 #include <functional>
+#include <stdexcept>
 #include <vector>
 
 namespace corvantis::test {
@@ -85,5 +86,16 @@ inline RigOptions quickRig(int commType, float routerTimeout = 0.5f)
 // Processes events until the condition holds; false when the limit passed first.
 bool waitFor(const std::function<bool()> &condition,
              std::chrono::milliseconds limit = std::chrono::seconds(10));
+
+// Runs the task to its end with events processed; throws when it does not end in time.
+template <typename T>
+T finish(Task<T> task, std::chrono::milliseconds limit = std::chrono::seconds(30))
+{
+    bool ended = false;
+    task.start([&ended] { ended = true; });
+    if (!waitFor([&ended] { return ended; }, limit))
+        throw std::runtime_error("the task did not end");
+    return task.result();
+}
 
 } // namespace corvantis::test

@@ -27,7 +27,7 @@ TEST_P(FirmwareVersion, ShowsTheExpectedPartOrWhateverArrived)
     ASSERT_TRUE(device.open(rig.portLinkPath()));
     MaintenanceCommands commands(rig.config.settings, rig.link);
 
-    commands.FirmwareVersion();
+    finish(commands.FirmwareVersion());
 
     EXPECT_EQ(device.received(), param.commType == kTypeA
                                      ? QByteArrayLiteral("\xBE\xEF\x00\x00\x04\x55")
@@ -57,14 +57,14 @@ TEST(MaintenanceCommands, RsSwitchSendsItsFrameOnlyForAnAddressFrom0To15)
 
     for (const char *text : {"", "16", "-1", "2.5", "abc", "0x3"}) {
         rig.errorLines.clear();
-        EXPECT_FALSE(commands.RsSwitch(true, QString::fromLatin1(text), 0, 1)) << text;
+        EXPECT_FALSE(finish(commands.RsSwitch(true, QString::fromLatin1(text), 0, 1))) << text;
         EXPECT_EQ(rig.errorLines,
                   QStringList{"Router address must be a whole number from 0 to 15"});
     }
     EXPECT_EQ(rig.link.transmissions(), 0u);
 
-    EXPECT_TRUE(commands.RsSwitch(true, QStringLiteral("2"), 0, 1));
-    EXPECT_TRUE(commands.RsSwitch(false, QStringLiteral(" 15 "), -1, 3));
+    EXPECT_TRUE(finish(commands.RsSwitch(true, QStringLiteral("2"), 0, 1)));
+    EXPECT_TRUE(finish(commands.RsSwitch(false, QStringLiteral(" 15 "), -1, 3)));
 
     ASSERT_TRUE(waitFor([&] { return rig.line.framesReceived() == 2; }));
     EXPECT_EQ(rig.line.receivedFrames()[0].toHex(' '), "2f 2f 46 30 32 52 30 31 49 30 32 5c 0d");

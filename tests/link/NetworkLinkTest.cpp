@@ -23,7 +23,7 @@ struct ServedRig {
         address = mode == Mode::Raw ? server.rawAddress() : server.telnetAddress();
         rig.link.setPortOverride(address);
         // ser2net opens the device only when a client comes; the line hears it a moment later.
-        ready = !rig.link.OpenCommPort() && rig.link.isOpen() &&
+        ready = !finish(rig.link.OpenCommPort()) && rig.link.isOpen() &&
                 waitFor([this] { return rig.line.isAttached(); });
     }
 
@@ -42,7 +42,7 @@ TEST_P(ThroughSer2net, RouteArrivesByteExactAndOnce)
     ASSERT_TRUE(served.ready) << served.server.error().toStdString();
     auto &rig = served.rig;
 
-    EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 4, 2, true), 6);
+    EXPECT_EQ(finish(rig.link.SendCommand(0, CmdRoute, 4, 2, true)), 6);
     EXPECT_EQ(rig.line.receivedFrames(),
               QList<QByteArray>{LinkRig::frame(kTypeA, 0, CmdRoute, 4, 2)});
 }
@@ -57,7 +57,8 @@ TEST_P(ThroughSer2net, EdidWithAllOnesBytesArrivesByteExact)
         edid += static_cast<char>(0xFF - edid.size());
     EdidTransfer transfer(rig.config.settings, rig.link);
 
-    EXPECT_TRUE(transfer.Run(0, rig.writeFile("monitor.bin", edid), QStringLiteral("COM1")));
+    EXPECT_TRUE(
+        finish(transfer.Run(0, rig.writeFile("monitor.bin", edid), QStringLiteral("COM1"))));
 
     EXPECT_EQ(rig.line.edid(0), edid);
     EXPECT_EQ(rig.line.bytesDiscarded(), 0);
@@ -71,19 +72,19 @@ TEST_P(ThroughSer2net, ServerStoppedDuringAWaitIsReportedOnceAndTheNextRouteReco
     rig.line.setSilent(true);
     QTimer::singleShot(100, &rig.link, [&] { served.server.stop(); });
 
-    EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 4, 2, true), SerialLink::kPortUnavailable);
+    EXPECT_EQ(finish(rig.link.SendCommand(0, CmdRoute, 4, 2, true)), SerialLink::kPortUnavailable);
     // The wait ended with the connection, not after five time-outs.
     EXPECT_EQ(rig.link.transmissions(), 1u);
     EXPECT_FALSE(rig.link.isOpen());
     // Nothing keeps reporting the loss.
-    rig.link.Delay(0.3);
+    finish(rig.link.Delay(std::chrono::milliseconds(300)));
     ASSERT_EQ(rig.errorLines.size(), 1);
     EXPECT_TRUE(rig.errorLines[0].startsWith("Port " + served.address + " is unavailable"))
         << rig.errorLines[0].toStdString();
 
     rig.line.setSilent(false);
     ASSERT_TRUE(served.server.start()) << served.server.error().toStdString();
-    EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 5, 3, true), 6);
+    EXPECT_EQ(finish(rig.link.SendCommand(0, CmdRoute, 5, 3, true)), 6);
     EXPECT_EQ(rig.line.crosspoint(0, 5), 3);
 }
 
@@ -93,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(BothServerModes, ThroughSer2net,
                              return info.param == Mode::Raw ? "Raw" : "Rfc2217";
                          });
 
-TEST(VirtualLineOnTcp, CommandDuringAConnectIsRefusedAndTheConnectGoesOn)
+TEST(VirtualLineOnTcp, CommandDuringAConnectWaitsForItAndGoesOutOnTheOpenedLine)
 {
     // The raw listener never answers the Telnet negotiation, so connecting takes its full bound.
     LinkRig rig({.commType = kTypeA});
@@ -102,13 +103,14 @@ TEST(VirtualLineOnTcp, CommandDuringAConnectIsRefusedAndTheConnectGoesOn)
     rig.link.setPortOverride(QStringLiteral("rfc2217://127.0.0.1:%1").arg(rig.line.listenPort()));
     int inner = 0;
     QTimer::singleShot(100, &rig.link,
-                       [&] { inner = rig.link.SendCommand(0, CmdRoute, 1, 1, true); });
+                       [&] { inner = finish(rig.link.SendCommand(0, CmdRoute, 1, 1, true)); });
 
-    EXPECT_FALSE(rig.link.OpenCommPort());
+    EXPECT_FALSE(finish(rig.link.OpenCommPort()));
 
-    EXPECT_EQ(inner, SerialLink::kPortUnavailable);
+    ASSERT_TRUE(waitFor([&] { return inner != 0; }));
+    EXPECT_EQ(inner, 6);
     ASSERT_TRUE(rig.link.isOpen());
-    EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 4, 2, true), 6);
+    EXPECT_EQ(finish(rig.link.SendCommand(0, CmdRoute, 4, 2, true)), 6);
 }
 
 } // namespace

@@ -31,13 +31,13 @@ TEST(RoutingEngine, PairedRouteDisconnectsThePartnerFirst)
         ASSERT_TRUE(rig.openLine());
         QList<QByteArray> expected;
         if (partnerThere) {
-            ASSERT_EQ(rig.link.SendCommand(2, CmdRoute, 5, 4, true), 6);
+            ASSERT_EQ(finish(rig.link.SendCommand(2, CmdRoute, 5, 4, true)), 6);
             rig.router(2).RouteState(5)->SetVideo(4);
             rig.sent.clear();
             expected << LinkRig::frame(kTypeA, 2, CmdDisconnect, 5, 0);
         }
 
-        EXPECT_FALSE(rig.engine.RouteOnRouter(rig.router(3), 5, 2, 3));
+        EXPECT_FALSE(finish(rig.engine.RouteOnRouter(rig.router(3), 5, 2, 3)));
 
         expected << LinkRig::frame(kTypeA, 3, CmdRoute, 5, 2)
                  << LinkRig::frame(kTypeA, 3, CmdPairRoute, 5, 2);
@@ -58,7 +58,7 @@ TEST(RoutingEngine, UnacknowledgedPartnerDisconnectStopsTheRoute)
     ASSERT_TRUE(rig.openLine());
     rig.router(2).RouteState(5)->SetVideo(4);
 
-    EXPECT_TRUE(rig.engine.RouteOnRouter(rig.router(3), 5, 2, 3));
+    EXPECT_TRUE(finish(rig.engine.RouteOnRouter(rig.router(3), 5, 2, 3)));
 
     EXPECT_EQ(rig.sent, QList<QByteArray>(5, LinkRig::frame(kTypeA, 2, CmdDisconnect, 5, 0)));
     EXPECT_EQ((std::vector<int>{rig.router(2).RouteState(5)->Video(),
@@ -78,8 +78,8 @@ TEST(RoutingEngine, RemoteClickSendsOnlyWhatThePairStillNeeds)
         rig.router(1).RouteState(4)->SetVideo(7);
         rig.engine.setRemoteClick(true);
 
-        EXPECT_FALSE(rig.engine.RouteOnRouter(rig.router(0), 4, 2, 3));
-        EXPECT_FALSE(rig.engine.RouteOnRouter(rig.router(0), 6, -1, 3));
+        EXPECT_FALSE(finish(rig.engine.RouteOnRouter(rig.router(0), 4, 2, 3)));
+        EXPECT_FALSE(finish(rig.engine.RouteOnRouter(rig.router(0), 6, -1, 3)));
 
         // The router made the route itself; its partner is released and the pair told.
         QList<QByteArray> expected;
@@ -117,7 +117,7 @@ TEST(RoutingEngine, TypeBRefusesWhatItCannotSendAndChangesNothing)
         if (c.partnerHolds)
             rig.router(1).RouteState(4)->SetVideo(7);
 
-        const bool failed = rig.engine.RouteOnRouter(rig.router(0), 4, c.input, 3);
+        const bool failed = finish(rig.engine.RouteOnRouter(rig.router(0), 4, c.input, 3));
 
         EXPECT_EQ(failed, c.message != nullptr);
         EXPECT_EQ(rig.errorLines, c.message ? QStringList{c.message} : QStringList{});
@@ -139,7 +139,7 @@ TEST(RoutingEngine, UnansweredOrUnconfiguredRouteIsNeitherRecordedNorShown)
         rig.config.settings.ConfigLoaded = loaded;
         rig.recording.setRecordMode(1);
 
-        EXPECT_TRUE(rig.engine.RouteOnRouter(rig.router(0), 4, 2, 3));
+        EXPECT_TRUE(finish(rig.engine.RouteOnRouter(rig.router(0), 4, 2, 3)));
 
         EXPECT_EQ(rig.sent.size(), loaded ? 5 : 0);
         EXPECT_TRUE(rig.recording.steps().empty());
@@ -155,7 +155,8 @@ TEST(RoutingEngine, PortsTheRouterDoesNotHaveAreRefusedBeforeSending)
     LinkRig rig({.commType = kTypeA, .routerTimeout = 0.0f});
     ASSERT_TRUE(rig.openLine());
     for (const auto &[output, input] : {std::pair{16, 2}, {4, 16}, {4, -2}})
-        EXPECT_THROW(rig.engine.RouteOnRouter(rig.router(0), output, input, 3), RuntimeError);
+        EXPECT_THROW(finish(rig.engine.RouteOnRouter(rig.router(0), output, input, 3)),
+                     RuntimeError);
     EXPECT_TRUE(rig.sent.isEmpty());
 }
 

@@ -18,12 +18,12 @@ TEST_P(SerialLinkTest, AnsweredRouteGoesOutOnceAndAnUnansweredOneFiveTimesReport
     LinkRig rig({.commType = GetParam()});
     ASSERT_TRUE(rig.openLine());
 
-    EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 4, 2, true), 6);
+    EXPECT_EQ(finish(rig.link.SendCommand(0, CmdRoute, 4, 2, true)), 6);
     EXPECT_TRUE(rig.link.CommOK());
     EXPECT_TRUE(rig.errorLines.isEmpty());
 
     rig.line.setSilent(true);
-    EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 5, 2, true), 0);
+    EXPECT_EQ(finish(rig.link.SendCommand(0, CmdRoute, 5, 2, true)), 0);
     ASSERT_TRUE(waitFor([&] { return rig.line.framesReceived() == 6; }));
     EXPECT_EQ(rig.received(LinkRig::frame(GetParam(), 0, CmdRoute, 4, 2)), 1);
     EXPECT_EQ(rig.received(LinkRig::frame(GetParam(), 0, CmdRoute, 5, 2)), 5);
@@ -44,10 +44,10 @@ TEST(SerialLink, CallInsideAWaitingCommandTransmitsNothingAndLeavesTheCommandAlo
     int innerResult = -99;
     bool busyAfterInner = false;
     QTimer::singleShot(30, &rig.link, [&] {
-        innerResult = rig.link.SendCommand(0, CmdRoute, 9, 9, true);
+        innerResult = finish(rig.link.SendCommand(0, CmdRoute, 9, 9, true));
         busyAfterInner = rig.link.CommBusy();
     });
-    EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 1, 1, true), 0);
+    EXPECT_EQ(finish(rig.link.SendCommand(0, CmdRoute, 1, 1, true)), 0);
 
     EXPECT_EQ(innerResult, 0);
     EXPECT_TRUE(busyAfterInner);
@@ -61,8 +61,8 @@ TEST(SerialLink, PortThatCannotBeOpenedIsReportedWhateverTheTimeout)
     rig.line.setSilent(true);
     rig.makeDanglingPortLink();
 
-    EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 4, 2, true), -2);
-    EXPECT_TRUE(rig.engine.RouteOnRouter(rig.router(0), 4, 2, 3));
+    EXPECT_EQ(finish(rig.link.SendCommand(0, CmdRoute, 4, 2, true)), -2);
+    EXPECT_TRUE(finish(rig.engine.RouteOnRouter(rig.router(0), 4, 2, 3)));
     EXPECT_EQ(rig.router(0).RouteState(4)->Video(), -1);
     // The link leads to a device that is not there: the message says so and where it looked.
     const QString missing = "Comm Port 1 is unavailable: no device at " + rig.dataDir.path() +
@@ -75,11 +75,11 @@ TEST(SerialLink, PortThatCannotBeOpenedIsReportedWhateverTheTimeout)
     // accepted.
     rig.config.settings.RouterTimeout = 0.0f;
     rig.errorLines.clear();
-    EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 4, 2, false), -2);
+    EXPECT_EQ(finish(rig.link.SendCommand(0, CmdRoute, 4, 2, false)), -2);
     EXPECT_EQ(rig.errorLines, QStringList{missing});
     ASSERT_TRUE(rig.openLine());
     EXPECT_FALSE(rig.link.CommOK());
-    EXPECT_FALSE(rig.engine.RouteOnRouter(rig.router(0), 4, 2, 3));
+    EXPECT_FALSE(finish(rig.engine.RouteOnRouter(rig.router(0), 4, 2, 3)));
     EXPECT_TRUE(rig.link.CommOK());
     EXPECT_EQ(rig.router(0).RouteState(4)->Video(), 2);
     EXPECT_EQ(rig.link.transmissions(), 1u);
@@ -89,20 +89,20 @@ TEST(SerialLink, VanishedDeviceClosesThePortOnceAndTheNextCommandReopensIt)
 {
     LinkRig rig({.commType = kTypeA, .routerType = kAliveModel});
     ASSERT_TRUE(rig.openLine());
-    ASSERT_EQ(rig.link.SendCommand(0, CmdRoute, 4, 2, true), 6);
+    ASSERT_EQ(finish(rig.link.SendCommand(0, CmdRoute, 4, 2, true)), 6);
     QSignalSpy online(&rig.poller, &StatusPoller::matrixOnlineChanged);
 
     rig.line.close();
     ASSERT_TRUE(waitFor([&] { return !rig.link.isOpen(); }));
     // Give a storm of read errors every chance to show.
-    rig.link.Delay(0.3);
+    finish(rig.link.Delay(std::chrono::milliseconds(300)));
     ASSERT_EQ(rig.errorLines.size(), 1);
     EXPECT_TRUE(rig.errorLines[0].startsWith("Comm Port 1 is unavailable"));
     ASSERT_EQ(online.count(), 1);
     EXPECT_FALSE(online[0][0].toBool());
 
     ASSERT_TRUE(rig.openLine());
-    EXPECT_EQ(rig.link.SendCommand(0, CmdRoute, 5, 3, true), 6);
+    EXPECT_EQ(finish(rig.link.SendCommand(0, CmdRoute, 5, 3, true)), 6);
     EXPECT_EQ(rig.line.crosspoint(0, 5), 3);
     EXPECT_EQ(rig.errorLines.size(), 1);
 }

@@ -36,7 +36,7 @@ TEST(Soak, ThousandRoutesOverABadLineEndInStep)
         const int output = random.bounded(16);
         const int input = random.bounded(16);
         const int level = 1 + random.bounded(3);
-        if (rig.engine.RouteOnRouter(router, output, input, level))
+        if (finish(rig.engine.RouteOnRouter(router, output, input, level)))
             ++failures;
         ASSERT_FALSE(rig.link.CommBusy()) << "route " << i;
     }
@@ -56,8 +56,8 @@ TEST(Soak, ThousandRoutesOverABadLineEndInStep)
     // A clean line for the one status request that sets everything straight.
     rig.line.setNoise(false);
     rig.line.setDropPercent(0);
-    rig.link.Delay(0.3);
-    ASSERT_EQ(rig.link.SendCommand(0, CmdStatus, 15, 15, false), 0);
+    finish(rig.link.Delay(std::chrono::milliseconds(300)));
+    ASSERT_EQ(finish(rig.link.SendCommand(0, CmdStatus, 15, 15, false)), 0);
     ASSERT_EQ(rig.link.StatusBuffer().size(), 32);
     rig.engine.ReceiveStatusUpdate();
 

@@ -9,12 +9,19 @@ namespace {
 
 const QByteArray kAlivePoll("//F00U\x13\r");
 
+// One tick and what it does on the line, to its end.
+void tickToEnd(LinkRig &rig)
+{
+    rig.poller.Tick();
+    ASSERT_TRUE(waitFor([&rig] { return !rig.poller.LineWorkRunning(); }));
+}
+
 // Whether this tick polled: a poll writes to the line (once, or twice when the first try
 // found no answer in time).
 bool tickPolls(LinkRig &rig)
 {
     const auto before = rig.link.transmissions();
-    rig.poller.Tick();
+    tickToEnd(rig);
     return rig.link.transmissions() > before;
 }
 
@@ -24,7 +31,7 @@ TEST(StatusPoller, AlivePollAfterATypeBRouteComesOnTheThirtiethTick)
     ASSERT_TRUE(rig.openLineAndPort());
     rig.poller.setStatusPollEnabled(false);
     QSignalSpy indicator(&rig.poller, &StatusPoller::aliveIndicatorVisible);
-    ASSERT_EQ(rig.link.SendCommand(0, CmdRoute, 1, 1, true), 6);
+    ASSERT_EQ(finish(rig.link.SendCommand(0, CmdRoute, 1, 1, true)), 6);
     EXPECT_EQ(rig.poller.AlivePollCounter(), StatusPoller::kAfterRoute);
 
     for (int tick = 1; tick < 30; ++tick)
@@ -49,7 +56,7 @@ TEST(StatusPoller, SilentRouterGoesOfflineAfterTwoTriesAndBackOnlineWithAStatusR
     QSignalSpy online(&rig.poller, &StatusPoller::matrixOnlineChanged);
     rig.poller.setAlivePollCounter(19);
 
-    rig.poller.Tick();
+    tickToEnd(rig);
     ASSERT_TRUE(waitFor([&] { return rig.received(kAlivePoll) == 2; }));
     ASSERT_EQ(online.count(), 1);
     EXPECT_FALSE(online[0][0].toBool());
@@ -60,35 +67,11 @@ TEST(StatusPoller, SilentRouterGoesOfflineAfterTwoTriesAndBackOnlineWithAStatusR
     rig.line.setSilent(false);
     for (int round = 0; round < 5 && online.count() < 2; ++round) {
         rig.poller.setAlivePollCounter(19);
-        rig.poller.Tick();
+        tickToEnd(rig);
     }
     ASSERT_EQ(online.count(), 2);
     EXPECT_TRUE(online[1][0].toBool());
     EXPECT_EQ(rig.poller.StatusPollCounter(), StatusPoller::kBackOnline);
-}
-
-TEST(StatusPoller, RoutersReportClicksTheNamedCellWithoutSendingAnything)
-{
-    LinkRig rig({.commType = kTypeB});
-    ASSERT_TRUE(rig.openLineAndPort());
-    QList<std::pair<int, bool>> clicks; // cell, remote
-    QObject::connect(&rig.poller, &StatusPoller::remoteCellClick, &rig.poller, [&](int cell) {
-        clicks << std::pair(cell, rig.engine.RemoteClick());
-        // The grid's click: input row cell / 16 to output column cell % 16.
-        EXPECT_FALSE(rig.engine.RouteOnRouter(rig.router(0), cell % 16, cell / 16, 3));
-    });
-
-    // The router's front panel routes input 2 to output 3: "U", 2, 3.
-    ASSERT_TRUE(rig.line.frontPanelRoute(0, 2, 1));
-    ASSERT_TRUE(waitFor([&] { return rig.link.ReplyReceived(); }));
-    ASSERT_TRUE(waitFor([&] { return rig.link.bytesAvailable() >= 3; }));
-    rig.poller.Tick();
-
-    EXPECT_EQ(clicks, (QList<std::pair<int, bool>>{{18, true}}));
-    EXPECT_FALSE(rig.engine.RemoteClick());
-    EXPECT_FALSE(rig.link.ReplyReceived());
-    EXPECT_EQ(rig.router(0).RouteState(2)->Video(), 1);
-    EXPECT_EQ(rig.link.transmissions(), 0u);
 }
 
 TEST(StatusPoller, ReportsThatNameNoCellAreDropped)
@@ -117,22 +100,22 @@ TEST(StatusPoller, PeriodicTypeBRequestWaitsForAQuietLineAndIsAppliedOnTheNextTi
     // Data from the routers holds the counter back.
     for (int i = 0; i < 20; ++i) {
         rig.link.setReplyReceived(true);
-        rig.poller.Tick();
+        tickToEnd(rig);
     }
     EXPECT_EQ(rig.poller.StatusPollCounter(), StatusPoller::kStatusPollStart);
     rig.link.setReplyReceived(false);
 
     // Then the request comes ten ticks later.
     for (int tick = 0; tick < 9; ++tick)
-        rig.poller.Tick();
+        tickToEnd(rig);
     EXPECT_EQ(rig.link.transmissions(), 0u);
-    rig.poller.Tick();
+    tickToEnd(rig);
     EXPECT_EQ(rig.link.transmissions(), 1u);
     EXPECT_EQ(rig.poller.StatusPollCounter(), 0);
     EXPECT_EQ(rig.link.StatusBuffer().size(), 16);
     EXPECT_EQ(applied.count(), 0);
 
-    rig.poller.Tick();
+    tickToEnd(rig);
     EXPECT_EQ(applied.count(), 1);
     EXPECT_EQ(rig.router(0).RouteState(7)->Video(), 9);
 }
@@ -145,7 +128,7 @@ TEST(StatusPoller, TypeAPeriodicRequestIsASignOfLifeOnly)
     QSignalSpy applied(&rig.engine, &RoutingEngine::statusApplied);
     rig.poller.UpdateMatrix();
 
-    rig.poller.Tick();
+    tickToEnd(rig);
 
     EXPECT_EQ(rig.link.transmissions(), 1u);
     EXPECT_EQ(applied.count(), 0);

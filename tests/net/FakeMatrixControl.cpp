@@ -63,11 +63,12 @@ QString FakeMatrixControl::labelRefusal(const QString &text) const
     return text.contains(QLatin1Char(';')) ? QStringLiteral("a name cannot hold \";\"") : QString();
 }
 
-void FakeMatrixControl::requestRoute(const QList<Route> &routes, int clientId)
+bool FakeMatrixControl::requestRoute(const QList<Route> &routes, int clientId)
 {
     m_queue.append({clientId, routes});
     if (!m_actionTimer.isActive())
         m_actionTimer.start(routeTime);
+    return true;
 }
 
 void FakeMatrixControl::runNext()
@@ -86,7 +87,7 @@ void FakeMatrixControl::runNext()
 }
 
 // The names panels' "!" rule is the core's; the service test checks it.
-void FakeMatrixControl::requestRename(Side side, const QList<Label> &labels, int)
+bool FakeMatrixControl::requestRename(Side side, const QList<Label> &labels, int)
 {
     QTimer::singleShot(0, this, [this, side, labels] {
         QList<int> changed;
@@ -97,6 +98,7 @@ void FakeMatrixControl::requestRename(Side side, const QList<Label> &labels, int
         emit labelsChanged(side == Side::Input ? changed : QList<int>(),
                            side == Side::Output ? changed : QList<int>());
     });
+    return true;
 }
 
 void FakeMatrixControl::reportRoute(int output, int input)

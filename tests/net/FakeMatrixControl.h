@@ -36,8 +36,8 @@ public:
     int routedInput(int output) const override;
     bool canRoute(int output, int input) const override;
     QString labelRefusal(const QString &text) const override;
-    void requestRoute(const QList<Route> &routes, int clientId) override;
-    void requestRename(Side side, const QList<Label> &labels, int clientId) override;
+    bool requestRoute(const QList<Route> &routes, int clientId) override;
+    bool requestRename(Side side, const QList<Label> &labels, int clientId) override;
 
     // A change the routers reported by themselves.
     void reportRoute(int output, int input);

@@ -123,12 +123,13 @@ public:
 protected:
     void EnableButtons(bool on) override { calls.push_back(on ? "enable" : "disable"); }
     void setBulkRouting(bool on) override { calls.push_back(on ? "bulk" : "unbulk"); }
-    void RouteStep(int frame, int output, int input, int level) override
+    Task<void> RouteStep(int frame, int output, int input, int level) override
     {
         calls.push_back(std::to_string(frame) + "/" + std::to_string(output) + "/" +
                         std::to_string(input) + "/" + std::to_string(level));
         if (frame == 15)
             throw RuntimeError(kSubscriptOutOfRange);
+        co_return;
     }
 };
 
@@ -139,7 +140,10 @@ TEST_F(MacroBankLogicTest, PlaybackGoesOnAfterAFailingStepAndAlwaysRestoresTheBu
     m_store.SetMacro(4, Steps{MacroStep::Pack(0, 4, 2, 3), MacroStep::Pack(15, 0, 255, 1),
                               MacroStep::Pack(1, 127, 127, 2)});
     LoggingPlayback playback;
-    playback.PlayMacro(m_store, 4);
+    // Steps that never wait: the whole macro runs within start().
+    Task<void> play = playback.PlayMacro(m_store, 4);
+    play.start([] {});
+    ASSERT_TRUE(play.done());
     EXPECT_EQ(playback.calls, (std::vector<std::string>{"disable", "bulk", "0/4/2/3", "15/0/-1/1",
                                                         "1/127/127/2", "enable", "unbulk"}));
     EXPECT_EQ(m_platform.messageTexts(), std::vector<std::string>{"Error: Subscript out of range"});
