@@ -99,6 +99,7 @@ void startDemo(WindowRig &rig)
     rig.window->imgLayerSel_Click(0);
     click(12, 14);
     rig.window->imgLayerSel_Click(2);
+    rig.finishActions();
     rig.core->link().SetErrMsg(QString());
     if (QWidget *focused = QApplication::focusWidget())
         focused->clearFocus();

@@ -136,6 +136,14 @@ public:
         core->poller().setStatusPollCounter(0);
     }
 
+    // Every action the clicks started has ended and no poll is on the line.
+    void finishActions()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(core->actions().Idle() && !core->link().CommBusy() &&
+                                     !core->poller().LineWorkRunning(),
+                                 10000);
+    }
+
     // Calls step with the modal dialog of that name whenever it is up, until step says done.
     void onModal(const QString &name, std::function<bool(QWidget *)> step)
     {

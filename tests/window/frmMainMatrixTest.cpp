@@ -191,10 +191,12 @@ void frmMainMatrixTest::cellClickRoutesAndUnassignedOrLockedCellsSaySo()
 
     const QRect cell = rig.grid().cellRect(WindowRig::cell(2, 5));
     QTest::mouseClick(&rig.grid(), Qt::LeftButton, {}, cell.center());
+    rig.finishActions();
     QCOMPARE(rig.commands(), QList<QByteArray>{WindowRig::frame(kTypeB, 0, CmdRoute, 5, 2)});
     QCOMPARE(rig.picture(2, 5), 3);
     // Another input on the same output moves the marker.
     rig.window->imgMatrix_Click(WindowRig::cell(9, 5));
+    rig.finishActions();
     QCOMPARE(rig.picture(2, 5), 0);
     QCOMPARE(rig.picture(9, 5), 3);
 
@@ -202,6 +204,7 @@ void frmMainMatrixTest::cellClickRoutesAndUnassignedOrLockedCellsSaySo()
     rig.child<QScrollBar>("HScroll")->setValue(8);
     rig.line.clearCounters();
     rig.window->imgMatrix_Click(WindowRig::cell(3, 9));
+    rig.finishActions();
     QCOMPARE(rig.child<QLabel>("txtErrMsg")->text(), QString("Unassigned crosspoint"));
     QVERIFY(rig.commands().isEmpty());
     QCOMPARE(rig.picture(3, 9), 0);
@@ -211,6 +214,7 @@ void frmMainMatrixTest::cellClickRoutesAndUnassignedOrLockedCellsSaySo()
     QCOMPARE(rig.child<QWidget>("imgMOut_0")->toolTip(),
              QString("Output 9 is locked by network panel 4; right-click to unlock"));
     rig.window->imgMatrix_Click(WindowRig::cell(3, 0));
+    rig.finishActions();
     QCOMPARE(rig.child<QLabel>("txtErrMsg")->text(),
              QString("Output 9 is locked by network panel 4"));
     QVERIFY(rig.commands().isEmpty());
@@ -234,6 +238,7 @@ void frmMainMatrixTest::controlClickRoutesEveryOutputAndSurvivesAFailingHandler(
         failing.controlDown = true;
         // Logical output 17 has no router: its beep fails in the middle of the bulk route.
         QTest::mouseClick(rig.child<QWidget>("imgMIn_2"), Qt::LeftButton);
+        rig.finishActions();
         QCOMPARE(failing.messageTexts(),
                  std::vector<std::string>{"Error: the sound device failed"});
         QList<QByteArray> expected;
@@ -248,6 +253,7 @@ void frmMainMatrixTest::controlClickRoutesEveryOutputAndSurvivesAFailingHandler(
         failing.failBeep = false;
         failing.controlDown = false;
         rig.window->imgMatrix_Click(WindowRig::cell(1, 0));
+        rig.finishActions();
         QCOMPARE(rig.picture(1, 0), 3);
     }
     setPlatform(&rig.platform);
@@ -269,9 +275,9 @@ void frmMainMatrixTest::closeDuringABulkRouteWaitsForItThenSavesWithoutAQuestion
     rig.window->imgMIn_Click(0);
 
     // The close waited for the route in progress; no further output was routed.
+    QTRY_VERIFY(!rig.window->isVisible());
     QVERIFY(!closedAtOnce);
     QCOMPARE(rig.commands().size(), 3);
-    QTRY_VERIFY(!rig.window->isVisible());
     QVERIFY(!rig.core->link().isOpen() && !rig.core->poller().isActive());
     QVERIFY(rig.platform.messages.empty());
     QFile saved(rig.configPath());
@@ -288,6 +294,7 @@ void frmMainMatrixTest::levelKeysAndSelectorsChooseWhatAClickRoutes()
     };
     QVERIFY(selected(2));
     rig.window->imgMatrix_Click(WindowRig::cell(4, 3));
+    rig.finishActions();
 
     // The key chooses the level and still reaches the box that has the focus.
     auto *box = rig.child<QLineEdit>("txtIn_4");
@@ -304,6 +311,7 @@ void frmMainMatrixTest::levelKeysAndSelectorsChooseWhatAClickRoutes()
 
     rig.line.clearCounters();
     rig.window->imgMatrix_Click(WindowRig::cell(7, 3));
+    rig.finishActions();
     QCOMPARE(rig.commands(), QList<QByteArray>{WindowRig::frame(kTypeB, 0, CmdRoute, 3, 7)});
     QCOMPARE(rig.picture(7, 3), 1);
     QCOMPARE(rig.picture(4, 3), 2);
@@ -380,12 +388,15 @@ void frmMainMatrixTest::switchingPanelAndModeEntriesReachTheRouter()
     auto *rs = rig.window->findChild<QAction *>("mnuRS");
     auto *ir = rig.window->findChild<QAction *>("mnuIR");
     rs->trigger();
+    rig.finishActions();
     QVERIFY(rs->isChecked() && !ir->isChecked());
     ir->trigger();
+    rig.finishActions();
     QVERIFY(!rs->isChecked() && ir->isChecked());
     QCOMPARE(rig.received("//RS\r"), 1);
     rig.line.setSilent(true);
     rs->trigger();
+    rig.finishActions();
     QVERIFY(!rs->isChecked() && ir->isChecked());
 }
 
@@ -403,6 +414,7 @@ void frmMainMatrixTest::recordedMacroIsSavedReloadedAndReplayed()
     QVERIFY(rig.child<QLabel>("lblRecord")->isVisible());
     rig.window->imgMatrix_Click(WindowRig::cell(2, 4));
     rig.window->imgMatrix_Click(WindowRig::cell(5, 0));
+    rig.finishActions();
     QTest::mouseClick(record, Qt::LeftButton);
     QCOMPARE(record->text(), QStringLiteral("Cancel Macro"));
     rig.platform.inputAnswers.push_back("Stage");
@@ -414,11 +426,14 @@ void frmMainMatrixTest::recordedMacroIsSavedReloadedAndReplayed()
     macros.ClearMacros();
     rig.platform.fileAnswers.push_back(rig.configPath().toStdString());
     rig.window->mnuLoadConfig_Click();
+    rig.finishActions();
     QCOMPARE(macro(2)->text(), QStringLiteral("3: Stage"));
 
     rig.window->imgMatrix_Click(WindowRig::cell(9, 4));
+    rig.finishActions();
     rig.line.clearCounters();
     QTest::mouseClick(macro(2), Qt::LeftButton);
+    rig.finishActions();
     QCOMPARE(rig.line.receivedFrames(),
              (QList<QByteArray>{WindowRig::frame(kTypeA, 0, CmdRoute, 4, 2),
                                 WindowRig::frame(kTypeA, 0, CmdRoute, 0, 5)}));
