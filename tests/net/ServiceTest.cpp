@@ -53,19 +53,23 @@ TEST(ServiceTest, ARouteFromAPanelGoesOnTheWireAndEveryPanelSeesOnlyWhatWasAccep
     EXPECT_EQ(first.routing.value(3), 5);
 }
 
-TEST(ServiceTest, NamesFromAPanelAreSaved)
+TEST(ServiceTest, NamesFromAPanelAreSavedAndALineBreakInOneIsRefused)
 {
     ServiceRig rig;
     ASSERT_TRUE(rig.started);
     PanelClient panel;
     ASSERT_TRUE(panel.open(rig.service.server().serverPort()));
+    panel.send("INPUT LABELS:\n1 Camera 2\rPort Address: socket://192.0.2.66:4000\n\n");
     panel.send("INPUT LABELS:\n2 Camera\n3 Camera\n\n");
     ASSERT_TRUE(panel.waitFor([&] { return panel.inputLabels.value(3) == "Camera!"; }));
+    EXPECT_EQ(panel.naks, 1);
 
     Configuration saved;
     ConfigLoad(rig.path, false, saved);
     ASSERT_NE(saved.routers.at(0), nullptr);
+    EXPECT_EQ(saved.routers.at(0)->RouterInName(1), clsRouter::DefaultInName(1));
     EXPECT_EQ(saved.routers.at(0)->RouterInName(3), "Camera!");
+    EXPECT_EQ(saved.settings.CommPortAddress, "");
 }
 
 } // namespace
