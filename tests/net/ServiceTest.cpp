@@ -4,6 +4,7 @@
 #include "PanelClient.h"
 #include "service/HeadlessService.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace corvantis;
@@ -70,6 +71,29 @@ TEST(ServiceTest, NamesFromAPanelAreSavedAndALineBreakInOneIsRefused)
     EXPECT_EQ(saved.routers.at(0)->RouterInName(1), clsRouter::DefaultInName(1));
     EXPECT_EQ(saved.routers.at(0)->RouterInName(3), "Camera!");
     EXPECT_EQ(saved.settings.CommPortAddress, "");
+}
+
+// Beside the window a panel's name is kept as a typed one is, until the window saves.
+TEST(ServiceTest, NamesFromAPanelBesideTheWindowNeitherSaveNorAsk)
+{
+    for (const bool fromFile : {true, false}) {
+        CoreRig rig({16}, false);
+        std::string path = rig.dataDir.filePath("line.rcf").toStdString();
+        ConfigSave(path, true, rig.core.config());
+        if (!fromFile)
+            rig.core.settings().ConfigFilePath.clear();
+        const std::string before = ConfigText(rig.core.config());
+        HeadlessService panels(rig.core);
+        ASSERT_TRUE(panels.listen(QStringLiteral("127.0.0.1"), 0));
+        PanelClient panel;
+        ASSERT_TRUE(panel.open(panels.server().serverPort()));
+        panel.send("OUTPUT LABELS:\n4 Desk\n\n");
+        ASSERT_TRUE(panel.waitFor([&] { return panel.outputLabels.value(4) == "Desk"; }));
+        EXPECT_TRUE(rig.platform.unexpected.empty()) << fromFile;
+        QFile file(QString::fromStdString(path));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll().toStdString(), before) << fromFile;
+    }
 }
 
 } // namespace
