@@ -36,6 +36,8 @@ TEST(ServiceTest, ARouteFromAPanelGoesOnTheWireAndEveryPanelSeesOnlyWhatWasAccep
     ASSERT_TRUE(first.open(rig.service.server().serverPort()));
     ASSERT_TRUE(second.open(rig.service.server().serverPort()));
     EXPECT_EQ(first.outputLabels.size(), 16);
+    EXPECT_TRUE(
+        first.received.contains("Model name: Palomir 16x16\nFriendly name: Palomir 16x16\n"));
 
     first.send("VIDEO OUTPUT ROUTING:\n3 5\n\n");
     ASSERT_TRUE(second.waitFor([&] { return second.routing.value(3, -1) == 5; }));
