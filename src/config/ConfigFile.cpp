@@ -446,12 +446,15 @@ void ConfigSave(std::string &path, bool quiet, Configuration &config)
     try {
         if (!settings.ConfigFilePath.empty())
             path = settings.ConfigFilePath;
-        if (!quiet || path.empty())
+        // Only a name typed into the dialog gets the extension: a file loaded under another
+        // name is saved back to itself.
+        if (!quiet || path.empty()) {
             path = platform().saveFileDialog(kDialogTitle, kDialogFilter, FolderOf(path),
                                              FileNameOf(path));
-        if (!path.empty()) {
-            if (!endsWithRcf(path))
+            if (!path.empty() && !endsWithRcf(path))
                 path += ".rcf";
+        }
+        if (!path.empty()) {
             const auto target = replacementTarget(path);
             keepOriginal(config.keptOriginal, target);
             writeReplacing(target, path, ConfigText(config));

@@ -9,7 +9,6 @@
 #include "util/RuntimeError.h"
 #include "util/Version.h"
 
-#include <algorithm>
 #include <exception>
 #include <string_view>
 
@@ -196,14 +195,10 @@ std::optional<std::string> MacroBankLogic::NameRefusal(const MacroStore &store, 
     const auto trimmed = Trim(name);
     if (trimmed == MacroStore::kUnassigned)
         return kNotDescriptive;
+    if (HasControlCharacter(trimmed))
+        return kNoLineBreaks;
     if (!IsAcceptableName(trimmed))
         return kNoSemicolons;
-    // A line break would end the macro's line in the file and make the rest another line.
-    if (std::any_of(trimmed.begin(), trimmed.end(), [](char c) {
-            const auto byte = static_cast<unsigned char>(c);
-            return byte < 0x20 || byte == 0x7F;
-        }))
-        return kNoLineBreaks;
     for (int other = 0; other < MacroStore::kCount; ++other) {
         if (other != number && store.MacroName(other) == trimmed)
             return kInUse;

@@ -9,6 +9,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <algorithm>
+#include <utility>
 
 namespace corvantis {
 
@@ -42,7 +43,6 @@ PanelServer::PanelServer(MatrixControl &matrix, OutputLocks &locks, QObject *par
     m_changeTimer.setSingleShot(true);
     m_changeTimer.setInterval(0);
     connect(&m_changeTimer, &QTimer::timeout, this, &PanelServer::sendChanges);
-    connect(m_server, &QTcpServer::newConnection, this, &PanelServer::acceptPending);
     connect(&m_matrix, &MatrixControl::routingChanged, this,
             [this](const QList<int> &outputs) { markChanged(m_changedRouting, outputs); });
     connect(&m_matrix, &MatrixControl::labelsChanged, this,
@@ -62,8 +62,25 @@ PanelServer::~PanelServer()
 
 bool PanelServer::listen(const QHostAddress &address, quint16 port)
 {
-    if (!m_server->listen(address, port))
+    // The new socket first: a refused address changes nothing, and a move drops no client.
+    auto *next = new QTcpServer(this);
+    bool taken = next->listen(address, port);
+    if (!taken && port != 0 && m_server->isListening() && m_server->serverPort() == port) {
+        // The same port may clash with the socket being replaced (the wildcard address against
+        // one of its own): that one steps aside, and comes back when the move fails.
+        const QHostAddress before = m_server->serverAddress();
+        m_server->close();
+        taken = next->listen(address, port);
+        if (!taken && !m_server->listen(before, port))
+            qCWarning(lcPanel) << "panel server lost" << before.toString() << port;
+    }
+    if (!taken) {
+        m_errorString = next->errorString();
+        delete next;
         return false;
+    }
+    connect(next, &QTcpServer::newConnection, this, &PanelServer::acceptPending);
+    delete std::exchange(m_server, next);
     qCInfo(lcPanel) << "panel server listening on" << address.toString() << m_server->serverPort();
     return true;
 }
@@ -88,7 +105,7 @@ quint16 PanelServer::serverPort() const
 
 QString PanelServer::errorString() const
 {
-    return m_server->errorString();
+    return m_errorString;
 }
 
 void PanelServer::acceptPending()

@@ -33,7 +33,9 @@ public:
     ~PanelServer() override;
 
     // The protocol has no authentication: any other address than the loopback lets everyone
-    // who reaches it route. False (errorString says why) when the address cannot be taken.
+    // who reaches it route. While listening elsewhere the server moves to the new address and
+    // keeps its clients. False (errorString says why; nothing changed) when the address
+    // cannot be taken.
     bool listen(const QHostAddress &address = QHostAddress(QHostAddress::LocalHost),
                 quint16 port = kDefaultPort);
     // Stops listening and drops every client.
@@ -69,6 +71,7 @@ private:
     MatrixControl &m_matrix;
     OutputLocks &m_locks;
     QTcpServer *m_server;
+    QString m_errorString;
     QList<PanelSession *> m_sessions;
     int m_nextClientId = 1;
     QTimer m_changeTimer;

@@ -1,6 +1,5 @@
 #include "service/CoreMatrixControl.h"
 
-#include "config/RouterCatalog.h"
 #include "core/AppCore.h"
 #include "model/NameRule.h"
 
@@ -43,12 +42,11 @@ int CoreMatrixControl::inputCount() const
 MatrixControl::DeviceFacts CoreMatrixControl::deviceFacts() const
 {
     DeviceFacts facts;
-    const auto model = RouterCatalog::model(m_core.settings().CurrentRouterType);
-    facts.modelName =
-        model ? QString::fromUtf8(model->modelName.data(), qsizetype(model->modelName.size()))
-              : QStringLiteral("Corvantis");
-    facts.friendlyName = QString::fromStdString(
+    // A panel sees the routers as one: named as the window names them, by family and the
+    // combined size, not by the catalog model of whichever router the file lists last.
+    facts.modelName = QString::fromStdString(
         AppCore::RouterLabel(m_core.FamilyLabel(), inputCount() - 1, outputCount() - 1));
+    facts.friendlyName = facts.modelName;
     // Stable for one line: the configuration it is run from.
     facts.uniqueId =
         QString::number(qHash(QString::fromStdString(m_core.settings().ConfigFilePath)), 16)

@@ -11,8 +11,6 @@ namespace corvantis {
 HeadlessService::HeadlessService(AppCore &core, QObject *parent)
     : QObject(parent), m_core(core), m_control(core), m_server(m_control, core.locks())
 {
-    // A name a panel changed must survive a power cut, not only a clean stop.
-    connect(&m_control, &CoreMatrixControl::namesStored, this, &HeadlessService::saveNames);
 }
 
 bool HeadlessService::start(const QString &configPath)
@@ -24,6 +22,9 @@ bool HeadlessService::start(const QString &configPath)
         return false;
     }
     m_core.setConfigFromFile(true);
+    // No operator will save later, and a name a panel changed must survive a power cut. Beside
+    // the window (no start) panel names wait for the window's save, as typed ones do.
+    connect(&m_control, &CoreMatrixControl::namesStored, this, &HeadlessService::saveNames);
     // Without a window the error line goes to standard error, one line each.
     connect(&m_core.link(), &SerialLink::errorMessageChanged, this, [](const QString &text) {
         if (!text.isEmpty())

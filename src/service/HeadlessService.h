@@ -19,8 +19,9 @@ class HeadlessService : public QObject {
 public:
     explicit HeadlessService(AppCore &core, QObject *parent = nullptr);
 
-    // Headless: loads the file and starts the line and the tick; false (with the reason on
-    // standard error) when the file did not load.
+    // Headless: loads the file and starts the line and the tick; from then on a panel's names
+    // are saved to that file at once. False (with the reason on standard error) when the file
+    // did not load.
     bool start(const QString &configPath);
     // Serves control panels; false (with the reason on standard error) when the address
     // cannot be taken.

@@ -56,15 +56,9 @@ QString PanelListening::apply(const Choice &choice, bool store)
     const bool unchanged = choice.enabled && m_current.enabled && m_server.isListening() &&
                            choice.address == m_current.address;
     if (choice.enabled && !unchanged) {
-        m_server.close();
-        if (!m_server.listen(QHostAddress(host), port)) {
-            const QString why = QStringLiteral("Cannot serve control panels on %1: %2")
-                                    .arg(choice.address, m_server.errorString());
-            // The address in use before is taken again, so a refused one changes nothing.
-            if (m_current.enabled && parseAddress(m_current.address, host, port))
-                m_server.listen(QHostAddress(host), port);
-            return why;
-        }
+        if (!m_server.listen(QHostAddress(host), port))
+            return QStringLiteral("Cannot serve control panels on %1: %2")
+                .arg(choice.address, m_server.errorString());
         DebugLog().Log("Panel server listening", {choice.address.toStdString()});
     } else if (!choice.enabled && m_server.isListening()) {
         m_server.close();

@@ -84,15 +84,16 @@ TEST(NameTransferTest, EachRefusedLineIsReportedWithItsNumberAndTheRestApplies)
     NamesRig rig;
     rig.write("names.csv", "direction,number,name\ninput,1,Camera 1\ninput,2,Cam;era\n"
                            "output,3,Desk\nsideways,4,Nowhere\noutput,129,Far\ninput,1,Again\n"
-                           "output,5,\"open\noutput,4,Desk\n");
+                           "output,5,\"open\noutput,4,Desk\ninput,3,Bell\a\n");
     rig.import("names.csv");
     EXPECT_EQ(rig.lastBox(), "Imported names.csv: 3 names changed.\n"
-                             "5 lines refused:\n"
-                             "Line 3: \";\" is not allowed in a name\n"
+                             "6 lines refused:\n"
+                             "Line 3: \";\" and control characters are not allowed in a name\n"
                              "Line 5: unknown direction \"sideways\" (input or output)\n"
                              "Line 6: number \"129\" is not a whole number from 1 to 128\n"
                              "Line 7: input 1 is named on an earlier line\n"
-                             "Line 8: unterminated quote");
+                             "Line 8: unterminated quote\n"
+                             "Line 10: \";\" and control characters are not allowed in a name");
     // Two outputs of one router cannot share a name: the second gets the "!".
     EXPECT_EQ((std::vector{rig.name(Side::Input, 1), rig.name(Side::Input, 2),
                            rig.name(Side::Output, 3), rig.name(Side::Output, 4)}),

@@ -1,8 +1,9 @@
-// The window's choice to serve panels: a refused address changes nothing, the choice is kept
-// for the next start only when it took effect.
+// The window's choice to serve panels: a refused address changes nothing, a new one keeps the
+// connected panels, and the choice is kept for the next start only when it took effect.
 #include "service/PanelListening.h"
 
 #include "FakeMatrixControl.h"
+#include "PanelClient.h"
 #include "core/OutputLocks.h"
 #include "net/PanelServer.h"
 
@@ -14,7 +15,18 @@
 using namespace corvantis;
 using namespace corvantis::test;
 
-TEST(PanelListeningTest, ARefusedAddressKeepsTheServerAndTheStoredChoiceAsTheyWere)
+namespace {
+
+QString freeAddress()
+{
+    QTcpServer probe;
+    EXPECT_TRUE(probe.listen(QHostAddress::LocalHost));
+    return QStringLiteral("127.0.0.1:%1").arg(probe.serverPort());
+}
+
+} // namespace
+
+TEST(PanelListeningTest, ARefusedAddressOrAMoveKeepsThePanelsAndOnlyATakenChoiceIsStored)
 {
     QTemporaryDir settingsDir;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
@@ -22,14 +34,21 @@ TEST(PanelListeningTest, ARefusedAddressKeepsTheServerAndTheStoredChoiceAsTheyWe
     OutputLocks locks;
     PanelServer server(matrix, locks);
     PanelListening listening(server);
+    const auto servedAt = [&server] {
+        return QStringLiteral("127.0.0.1:%1").arg(server.serverPort());
+    };
 
-    QTcpServer probe;
-    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
-    const QString free = QStringLiteral("127.0.0.1:%1").arg(probe.serverPort());
-    probe.close();
+    const QString free = freeAddress();
     ASSERT_EQ(listening.apply({true, free}), QString());
     EXPECT_TRUE(server.isListening());
     EXPECT_EQ(PanelListening::stored(), (PanelListening::Choice{true, free}));
+    PanelClient panel;
+    ASSERT_TRUE(panel.open(server.serverPort()));
+    const auto answered = [&panel] {
+        const int before = panel.acks;
+        panel.send("PING:\n\n");
+        return panel.waitFor([&] { return panel.acks > before; });
+    };
 
     QTcpServer holder;
     ASSERT_TRUE(holder.listen(QHostAddress::LocalHost));
@@ -37,11 +56,24 @@ TEST(PanelListeningTest, ARefusedAddressKeepsTheServerAndTheStoredChoiceAsTheyWe
     for (const QString &refused : {taken, QStringLiteral("nowhere:99"), QStringLiteral("9990")}) {
         EXPECT_FALSE(listening.apply({true, refused}).isEmpty()) << qPrintable(refused);
         EXPECT_TRUE(server.isListening()) << qPrintable(refused);
-        EXPECT_EQ(QStringLiteral("127.0.0.1:%1").arg(server.serverPort()), free);
+        EXPECT_EQ(servedAt(), free);
         EXPECT_EQ(PanelListening::stored(), (PanelListening::Choice{true, free}));
     }
+    EXPECT_TRUE(answered());
 
-    ASSERT_EQ(listening.apply({false, free}), QString());
+    // The old address is let go; the same port taken again moves the socket in place.
+    const QString moved = freeAddress();
+    ASSERT_EQ(listening.apply({true, moved}), QString());
+    EXPECT_EQ(servedAt(), moved);
+    EXPECT_TRUE(QTcpServer().listen(QHostAddress::LocalHost, free.section(':', 1).toUShort()));
+    EXPECT_TRUE(server.listen(QHostAddress::LocalHost, server.serverPort()));
+    EXPECT_EQ(servedAt(), moved);
+    PanelClient late;
+    EXPECT_TRUE(late.open(server.serverPort()));
+    EXPECT_TRUE(answered());
+    EXPECT_EQ(server.clientCount(), 2);
+
+    ASSERT_EQ(listening.apply({false, moved}), QString());
     EXPECT_FALSE(server.isListening());
     EXPECT_FALSE(PanelListening::stored().enabled);
 }

@@ -249,10 +249,11 @@ TEST_F(ConfigFileTest, FailedSaveLeavesTheOldFileAndPathAlone)
     EXPECT_EQ(fileCount(), 1);
 }
 
-TEST_F(ConfigFileTest, SavePathGetsTheExtensionAndTheKnownFileWins)
+TEST_F(ConfigFileTest, TheDialogsAnswerGetsTheExtensionAndTheKnownFileWinsWhateverItsName)
 {
-    auto path = pathOf("plain");
-    ConfigSave(path, true, m_config);
+    m_platform.fileAnswers.push_back(pathOf("plain"));
+    std::string path;
+    ConfigSave(path, false, m_config);
     EXPECT_EQ(path, pathOf("plain.rcf"));
     EXPECT_TRUE(fs::exists(path));
 
@@ -261,6 +262,13 @@ TEST_F(ConfigFileTest, SavePathGetsTheExtensionAndTheKnownFileWins)
     ConfigSave(given, true, m_config);
     EXPECT_EQ(given, pathOf("plain.rcf"));
     EXPECT_FALSE(fs::exists(pathOf("elsewhere.rcf")));
+
+    auto loaded = write("line.conf", kHeader);
+    ConfigLoad(loaded, false, m_config);
+    ConfigSave(given, true, m_config);
+    EXPECT_EQ(given, loaded);
+    EXPECT_NE(read(loaded), kHeader);
+    EXPECT_EQ(fileCount(), 2);
 }
 
 TEST_F(ConfigFileTest, FileThatDidNotLoadCompletelyIsKeptBeforeItIsFirstSavedOver)

@@ -44,19 +44,21 @@ TEST_F(RouterTest, CopyKeepsNamesAndRouteStates)
               (std::pair<std::int16_t, std::int16_t>(7, 3)));
 }
 
-TEST_F(RouterTest, NameWithSemicolonIsRefusedWithoutRaisingWasError)
+TEST_F(RouterTest, NameWithSemicolonOrControlCharacterIsRefusedWithoutRaisingWasError)
 {
     router.SetRouterInName(1, "a;b");
     router.SetRouterOutName(1, ";");
+    router.SetRouterInName(2, "1 Cam\rPort Address: socket://192.0.2.66:4000");
+    router.SetRouterOutName(3, "Desk\x7F");
     router.SetRouterOutName(2, "");
     router.SetRouterInName(16, "beyond");
-    EXPECT_EQ(
-        (std::vector{router.RouterInName(1), router.RouterOutName(1), router.RouterOutName(2)}),
-        (std::vector<std::string>{"In 02", "Out 02", ""}));
+    EXPECT_EQ((std::vector{router.RouterInName(1), router.RouterOutName(1), router.RouterInName(2),
+                           router.RouterOutName(3), router.RouterOutName(2)}),
+              (std::vector<std::string>{"In 02", "Out 02", "In 03", "Out 04", ""}));
     EXPECT_FALSE(router.wasError());
-    EXPECT_EQ(platform.messageTexts(),
-              (std::vector<std::string>{"Invalid input name: cannot have semicolons (;)",
-                                        "Invalid Output name: cannot have semicolons (;)"}));
+    const std::string in = "Invalid input name: cannot have semicolons (;)";
+    const std::string out = "Invalid Output name: cannot have semicolons (;)";
+    EXPECT_EQ(platform.messageTexts(), (std::vector<std::string>{in, out, in, out}));
 }
 
 TEST_F(RouterTest, StringValFillsMissingNamesTrimsRoundsHalfToEvenAndRefusesOverflow)
