@@ -46,7 +46,7 @@ bool openLine(LineThread &thread, int commType, bool silent, Program &program)
         line.addRouter({0, 16, 16, 0});
         opened = line.open(path);
     });
-    if (!opened || program.link.OpenCommPort())
+    if (!opened || finish(program.link.OpenCommPort()))
         return false;
     for (int i = 0; i < 200; ++i) {
         bool attached = false;
@@ -105,7 +105,8 @@ bool roundTrip(int commType, bool pacing)
     std::vector<double> excess;
     for (int i = 0; i < 30; ++i) {
         const auto start = Clock::now();
-        const int result = program.link.SendCommand(0, CmdRoute, i % 16, (i * 7) % 16, true);
+        const int result =
+            finish(program.link.SendCommand(0, CmdRoute, i % 16, (i * 7) % 16, true));
         const auto took = Clock::now() - start;
         if (result != kAck) {
             std::printf("route %d not accepted (%d)\n", i, result);
@@ -132,7 +133,7 @@ void delayOvershoot()
     std::vector<double> late;
     for (int i = 0; i < 20; ++i) {
         const auto start = Clock::now();
-        program.link.Delay(200ms);
+        finish(program.link.Delay(200ms));
         late.push_back(
             std::chrono::duration<double, std::milli>(Clock::now() - start - 200ms).count());
     }
@@ -148,7 +149,7 @@ bool unansweredRoute()
     if (!openLine(thread, kTypeA, true, program))
         return false;
     const auto before = CpuSample::now();
-    const int result = program.link.SendCommand(0, CmdRoute, 4, 2, true);
+    const int result = finish(program.link.SendCommand(0, CmdRoute, 4, 2, true));
     const auto after = CpuSample::now();
     std::printf("unanswered route: result %d after %llu transmissions\n", result,
                 static_cast<unsigned long long>(program.link.transmissions()));

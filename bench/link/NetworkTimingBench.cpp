@@ -124,7 +124,7 @@ void disconnect(Program &program, LineThread &thread)
 bool connect(Program &program, LineThread &thread, const QString &address)
 {
     program.link.setPortOverride(address);
-    if (program.link.OpenCommPort())
+    if (finish(program.link.OpenCommPort()))
         return false;
     for (int i = 0; i < 200; ++i) {
         bool attached = false;
@@ -143,7 +143,7 @@ double routeMedianMs(Program &program)
     const auto closing = program.link.timings().closing;
     for (int i = 0; i < kRoutes; ++i) {
         const auto start = Clock::now();
-        if (program.link.SendCommand(0, CmdRoute, i % 16, (i * 7) % 16, true) != kAck)
+        if (finish(program.link.SendCommand(0, CmdRoute, i % 16, (i * 7) % 16, true)) != kAck)
             return -1.0;
         times.push_back(
             std::chrono::duration<double, std::milli>(Clock::now() - start - closing).count());

@@ -30,10 +30,10 @@ namespace {
 class TimedMatrix : public test::FakeMatrixControl {
 public:
     using FakeMatrixControl::FakeMatrixControl;
-    void requestRoute(const QList<Route> &routes, int clientId) override
+    bool requestRoute(const QList<Route> &routes, int clientId) override
     {
         queued = Clock::now();
-        FakeMatrixControl::requestRoute(routes, clientId);
+        return FakeMatrixControl::requestRoute(routes, clientId);
     }
     Clock::time_point queued;
 };

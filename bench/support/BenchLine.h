@@ -77,4 +77,18 @@ inline void processEventsFor(std::chrono::milliseconds duration)
     loop.exec();
 }
 
+// Runs a task of the link to its end, serving events meanwhile.
+template <typename T> T finish(Task<T> task)
+{
+    QEventLoop loop;
+    bool ended = false;
+    task.start([&] {
+        ended = true;
+        loop.quit();
+    });
+    if (!ended)
+        loop.exec();
+    return task.result();
+}
+
 } // namespace corvantis::bench
