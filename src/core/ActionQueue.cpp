@@ -29,7 +29,9 @@ void tell(const ActionQueue::Done &done, const ActionQueue::Completion &completi
 ActionQueue::ActionQueue(SerialLink &link, QObject *parent) : QObject(parent), m_link(link)
 {
     connect(&m_link, &SerialLink::lineFree, this, &ActionQueue::scheduleDrain);
-    connect(&m_link, &SerialLink::portLost, this, &ActionQueue::cancelLineActions);
+    // The actions that need the line can never run once it went away.
+    connect(&m_link, &SerialLink::portLost, this,
+            [this] { CancelWaiting(Needs::Line, QStringLiteral("The line is gone")); });
 }
 
 ActionQueue::~ActionQueue()
@@ -155,19 +157,18 @@ int ActionQueue::cancelWaiting(const std::function<bool(const Pending &)> &which
     return static_cast<int>(cancelled.size());
 }
 
-void ActionQueue::cancelLineActions()
+int ActionQueue::CancelWaiting(Needs needs, const QString &why)
 {
-    const QString reason = QStringLiteral("the line is gone");
     const int cancelled =
-        cancelWaiting([](const Pending &p) { return p.needs == Needs::Line; }, reason);
+        cancelWaiting([needs](const Pending &p) { return p.needs == needs; }, why);
     if (cancelled == 0)
-        return;
-    const QString text =
-        QStringLiteral("The line is gone: %1 waiting actions cancelled").arg(cancelled);
+        return 0;
+    const QString text = QStringLiteral("%1: %2 waiting actions cancelled").arg(why).arg(cancelled);
     m_link.SetErrMsg(text);
     DebugLog().Log(text.toStdString());
     if (Idle())
         emit idleChanged(true);
+    return cancelled;
 }
 
 void ActionQueue::CancelAll(const QString &reason)

@@ -59,6 +59,9 @@ public:
     // Abandons the running action at its wait and drops every waiting one; each is told it was
     // cancelled, and one line says how many.
     void CancelAll(const QString &reason);
+    // Drops the waiting actions that need what is named; each is told, and the error line and
+    // the log say how many ("<why>: 3 waiting actions cancelled").
+    int CancelWaiting(Needs needs, const QString &why);
 
     bool Running() const
     {
@@ -96,9 +99,6 @@ private:
     void finished();
     void scheduleDrain();
     void drain();
-    // The line went away: the actions that need it can never run, and are cancelled with one
-    // message.
-    void cancelLineActions();
     int cancelWaiting(const std::function<bool(const Pending &)> &which, const QString &reason);
 
     SerialLink &m_link;

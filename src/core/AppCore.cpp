@@ -44,8 +44,13 @@ template <typename Lookup> bool makeUnique(std::string &name, int index, Lookup 
 
 AppCore::AppCore(QObject *parent) : QObject(parent)
 {
-    // An import's undo names ports of the routers it changed.
-    connect(this, &AppCore::configurationReplaced, this, [this] { setImportUndo({}); });
+    connect(this, &AppCore::configurationReplaced, this, [this] {
+        // An import's undo names ports of the routers it changed.
+        setImportUndo({});
+        // What waits for the line was asked of the routers that were replaced.
+        m_actions.CancelWaiting(ActionQueue::Needs::Line,
+                                QStringLiteral("The configuration was replaced"));
+    });
     // A router's own report is a fact, whichever front end is up.
     connect(&m_poller, &StatusPoller::remoteCellClick, this,
             [this](int cell) { RouteCell(cell, true); });

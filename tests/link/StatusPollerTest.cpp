@@ -136,5 +136,24 @@ TEST(StatusPoller, TypeAPeriodicRequestIsASignOfLifeOnly)
     EXPECT_EQ(rig.poller.StatusPollCounter(), 0);
 }
 
+// The pause after a command belongs to it: a poll that comes due then waits.
+TEST(StatusPoller, NothingElseGoesOutInTheGapAfterACommand)
+{
+    LinkRig rig({.commType = kTypeB, .routerType = kAliveModel, .pacing = false});
+    ASSERT_TRUE(rig.openLineAndPort());
+    rig.poller.setStatusPollEnabled(false);
+    Task<int> route = rig.link.SendCommand(0, CmdRoute, 1, 1, true);
+    quint64 sentByTheEnd = 0;
+    route.start([&] { sentByTheEnd = rig.link.transmissions(); });
+    // Answered at once: well inside the gap.
+    ASSERT_TRUE(waitFor([&] { return rig.line.framesReceived() == 1; }));
+    waitFor([] { return false; }, std::chrono::milliseconds(30));
+    ASSERT_FALSE(route.done());
+    rig.poller.setAlivePollCounter(StatusPoller::kAlivePollDue - 1);
+    rig.poller.Tick();
+    ASSERT_TRUE(waitFor([&] { return route.done(); }));
+    EXPECT_EQ(sentByTheEnd, 1u);
+}
+
 } // namespace
 } // namespace corvantis::test

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 
 using namespace corvantis;
 using namespace corvantis::test;
@@ -96,6 +97,165 @@ TEST(ServiceTest, NamesFromAPanelBesideTheWindowNeitherSaveNorAsk)
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         EXPECT_EQ(file.readAll().toStdString(), before) << fromFile;
     }
+}
+
+QByteArray routeBlock(int output, int input)
+{
+    return QStringLiteral("VIDEO OUTPUT ROUTING:\n%1 %2\n\n").arg(output).arg(input).toUtf8();
+}
+
+// The routing a panel holds is the line's, output by output.
+QMap<int, int> lineRouting(const CoreRig &rig)
+{
+    QMap<int, int> routing;
+    for (int o = 0; o < 16; ++o)
+        if (rig.line.crosspoint(0, o) >= 0)
+            routing[o] = rig.line.crosspoint(0, o);
+    return routing;
+}
+
+// Every answer comes as the block is read, not after the routes before it: sixteen blocks
+// in one write are all answered while the first route still waits for a silent router.
+TEST(ServiceTest, SixteenBlocksInOneWriteAreAnsweredWhileTheFirstRouteWaits)
+{
+    ServiceRig rig;
+    ASSERT_TRUE(rig.started);
+    PanelClient panel;
+    ASSERT_TRUE(panel.open(rig.service.server().serverPort()));
+    ASSERT_TRUE(rig.settle());
+    rig.line.setSilent(true);
+    QByteArray burst;
+    for (int o = 0; o < 16; ++o)
+        burst += routeBlock(o, 15 - o);
+    panel.send(burst);
+    ASSERT_TRUE(panel.waitFor([&] { return panel.acks == 16; }));
+    for (int o = 1; o < 16; ++o)
+        EXPECT_FALSE(rig.line.receivedFrames().contains(CoreRig::route(o, 15 - o))) << o;
+
+    rig.line.setSilent(false);
+    ASSERT_TRUE(rig.settle());
+    EXPECT_TRUE(panel.waitFor([&] { return panel.routing == lineRouting(rig); }));
+}
+
+// A client that goes away while its route waits: the route ends, the others hear how.
+TEST(ServiceTest, AClientLeavingDuringItsRouteHarmsNothing)
+{
+    ServiceRig rig;
+    ASSERT_TRUE(rig.started);
+    PanelClient watcher;
+    ASSERT_TRUE(watcher.open(rig.service.server().serverPort()));
+    for (const bool halfClose : {false, true}) {
+        PanelClient leaving;
+        ASSERT_TRUE(leaving.open(rig.service.server().serverPort()));
+        const int input = halfClose ? 7 : 6;
+        leaving.send(routeBlock(2, input));
+        ASSERT_TRUE(leaving.socket().waitForBytesWritten(2000));
+        if (halfClose)
+            ::shutdown(int(leaving.socket().socketDescriptor()), SHUT_WR);
+        else
+            leaving.socket().abort();
+        ASSERT_TRUE(watcher.waitFor([&] { return watcher.routing.value(2) == input; }));
+    }
+    EXPECT_EQ(rig.line.crosspoint(0, 2), 7);
+}
+
+// More requests than may wait: each beyond the limit is refused, and every one accepted is done.
+TEST(ServiceTest, AFullQueueIsRefusedAndEveryAcceptedRequestIsDone)
+{
+    ServiceRig rig;
+    ASSERT_TRUE(rig.started);
+    PanelClient panel;
+    ASSERT_TRUE(panel.open(rig.service.server().serverPort()));
+    ASSERT_TRUE(rig.settle());
+    rig.line.setSilent(true);
+    QByteArray requests = routeBlock(0, 1);
+    for (int n = 0; n < 300; ++n)
+        requests += QStringLiteral("INPUT LABELS:\n%1 Name %2\n\n").arg(n % 16).arg(n).toUtf8();
+    panel.send(requests);
+    ASSERT_TRUE(panel.waitFor([&] { return panel.acks + panel.naks == 301; }));
+    EXPECT_EQ(panel.naks, 301 - 1 - ActionQueue::kMaxWaiting);
+    rig.line.setSilent(false);
+    ASSERT_TRUE(rig.settle());
+    // The last accepted rename of each input is the one kept.
+    const int lastAccepted = ActionQueue::kMaxWaiting - 1;
+    EXPECT_EQ(rig.name(AppCore::Side::Input, lastAccepted % 16 + 1),
+              "Name " + std::to_string(lastAccepted));
+}
+
+// Routes that waited when the line went away are cancelled; their clients hear what holds.
+TEST(ServiceTest, RoutesCancelledByALostLineEndWithTheRoutingThatHolds)
+{
+    ServiceRig rig;
+    ASSERT_TRUE(rig.started);
+    PanelClient panel;
+    ASSERT_TRUE(panel.open(rig.service.server().serverPort()));
+    panel.send(routeBlock(4, 4) + routeBlock(5, 5));
+    ASSERT_TRUE(panel.waitFor([&] { return panel.routing.value(5) == 5; }));
+    rig.line.setSilent(true);
+    panel.send(routeBlock(3, 1) + routeBlock(4, 9) + routeBlock(5, 9));
+    ASSERT_TRUE(panel.waitFor([&] { return panel.acks == 5; }));
+    const qsizetype before = panel.received.size();
+    rig.line.close();
+    const auto toldAgain = [&] {
+        const QByteArray after = panel.received.mid(before);
+        return after.contains("VIDEO OUTPUT ROUTING:\n") && after.contains("\n4 4\n") &&
+               after.contains("\n5 5\n");
+    };
+    EXPECT_TRUE(panel.waitFor(toldAgain));
+    EXPECT_TRUE(rig.errorLines.contains("The line is gone: 2 waiting actions cancelled"));
+    EXPECT_EQ(panel.routing, (QMap<int, int>{{4, 4}, {5, 5}}));
+}
+
+// Clients that burst, leave mid-route, half-close, never read while holding locks and overfill
+// the queue, all at once: the service lives, no lock outlives its client, and every client
+// that stayed holds the routing the routers hold.
+TEST(ServiceTest, HostileClientsLeaveTheServiceAliveAndTheTruthShared)
+{
+    ServiceRig rig;
+    ASSERT_TRUE(rig.started);
+    const quint16 port = rig.service.server().serverPort();
+    PanelClient steady;
+    ASSERT_TRUE(steady.open(port));
+
+    PanelClient deaf;
+    ASSERT_TRUE(deaf.open(port));
+    deaf.send("VIDEO OUTPUT LOCKS:\n9 O\n\n");
+    ASSERT_TRUE(steady.waitFor([&] { return steady.locks.value(9) == "L"; }));
+    // It stops reading: the system's buffers fill and then the server's backlog.
+    deaf.socket().setReadBufferSize(1);
+    QObject::disconnect(&deaf.socket(), nullptr, &deaf, nullptr);
+
+    std::vector<std::unique_ptr<PanelClient>> leavers;
+    for (int round = 0; round < 6; ++round) {
+        auto client = std::make_unique<PanelClient>();
+        ASSERT_TRUE(client->open(port));
+        QByteArray burst;
+        for (int o = 0; o < 16; ++o)
+            burst += routeBlock((o + round) % 16, (o * 3 + round) % 16);
+        client->send(burst);
+        ASSERT_TRUE(client->socket().waitForBytesWritten(2000));
+        if (round % 3 == 0)
+            client->socket().abort();
+        else if (round % 3 == 1)
+            ::shutdown(int(client->socket().socketDescriptor()), SHUT_WR);
+        leavers.push_back(std::move(client));
+    }
+    QByteArray flood;
+    for (int n = 0; n < 300; ++n)
+        flood += "INPUT LABELS:\n\nOUTPUT LABELS:\n\nVIDEO OUTPUT LOCKS:\n9 O\n\n";
+    for (int n = 0; n < 400 && deaf.connected(); ++n) {
+        deaf.send(flood);
+        deaf.waitFor([] { return false; }, 5);
+    }
+    ASSERT_TRUE(deaf.waitFor([&] { return !deaf.connected(); }, 20000));
+    ASSERT_TRUE(rig.settle());
+
+    PanelClient late;
+    ASSERT_TRUE(late.open(port));
+    EXPECT_EQ(late.locks.value(9), "U");
+    EXPECT_TRUE(steady.waitFor([&] { return steady.routing == lineRouting(rig); }));
+    EXPECT_EQ(late.routing, lineRouting(rig));
+    EXPECT_EQ(steady.naks, 0);
 }
 
 } // namespace
