@@ -47,6 +47,9 @@ SerialLink::SerialLink(const Settings &settings, QObject *parent)
 
 SerialLink::~SerialLink()
 {
+    // No task may resume into a link that is going away; their owners end them first.
+    m_wakeTimer.stop();
+    disconnect(this, &SerialLink::portOpenChanged, this, &SerialLink::wakeDue);
     CloseCommPort();
 }
 
