@@ -50,10 +50,13 @@ AppCore::AppCore(QObject *parent) : QObject(parent)
         // What waits for the line was asked of the routers that were replaced.
         m_actions.CancelWaiting(ActionQueue::Needs::Line,
                                 QStringLiteral("The configuration was replaced"));
+        m_truth.clear();
     });
     // A router's own report is a fact, whichever front end is up.
     connect(&m_poller, &StatusPoller::remoteCellClick, this,
             [this](int cell) { RouteCell(cell, true); });
+    // A status reply tells what every router holds: no earlier failure stands against it.
+    connect(&m_engine, &RoutingEngine::statusApplied, &m_truth, &CrosspointTruth::routersConfirmed);
 }
 
 AppCore::~AppCore()
@@ -259,23 +262,115 @@ Task<bool> AppCore::RouteCrosspoint(clsRouter *router, int physicalOutput, int p
     co_return !co_await m_engine.RouteOnRouter(*router, physicalOutput, physicalInput, level);
 }
 
-Task<bool> AppCore::RouteAt(int frameAddress, int physicalOutput, int physicalInput, int level,
-                            int owner)
+Task<AppCore::RouteOutcome> AppCore::routeOne(RouteRequest route, int owner)
 {
-    clsRouter *router = m_config.routers.at(frameAddress);
-    if (router && physicalOutput >= 0 && owner != kAnyOwner &&
-        refusedByLock(LogicalOutputOf(*router, physicalOutput), owner))
-        co_return false;
+    clsRouter *router = m_config.routers.at(route.frameAddress);
+    if (router && route.output >= 0 && owner != kAnyOwner &&
+        refusedByLock(LogicalOutputOf(*router, route.output), owner))
+        co_return RouteOutcome::Skipped;
     bool routed = false;
     try {
-        routed = co_await RouteCrosspoint(router, physicalOutput, physicalInput, level);
+        routed = co_await RouteCrosspoint(router, route.output, route.input, route.level);
     } catch (...) {
         // Whoever shows the routing hears of it also when the route failed.
         emit routeStatesChanged();
         throw;
     }
     emit routeStatesChanged();
-    co_return routed;
+    if (truthLevels(route) == 0)
+        co_return RouteOutcome::Skipped;
+    co_return routed ? RouteOutcome::Confirmed : RouteOutcome::Failed;
+}
+
+int AppCore::truthLevels(const RouteRequest &route) const
+{
+    const clsRouter *router = m_config.routers.at(route.frameAddress);
+    if (!router || route.output < 0 || route.output > router->OutputCount() ||
+        route.input < RoutingEngine::kNoInput)
+        return 0;
+    return router->AudioBreakaway ? route.level : kAllLevels;
+}
+
+void AppCore::settleRoute(const RouteRequest &route, RouteOutcome outcome)
+{
+    const int levels = truthLevels(route);
+    if (levels == 0)
+        return;
+    switch (outcome) {
+    case RouteOutcome::Confirmed:
+        m_truth.routeConfirmed(route.frameAddress, route.output, levels);
+        break;
+    case RouteOutcome::Failed:
+        // The route put its reason on the error line as it failed.
+        m_truth.routeFailed(route.frameAddress, route.output, levels, m_link.errorMessage());
+        break;
+    case RouteOutcome::Skipped:
+        m_truth.routeDropped(route.frameAddress, route.output, levels);
+        break;
+    }
+}
+
+Task<bool> AppCore::RouteAt(int frameAddress, int physicalOutput, int physicalInput, int level,
+                            int owner)
+{
+    const RouteRequest route{frameAddress, physicalOutput, physicalInput, level};
+    if (const int levels = truthLevels(route))
+        m_truth.routeQueued(frameAddress, physicalOutput, physicalInput, levels);
+    RouteOutcome outcome = RouteOutcome::Skipped;
+    try {
+        outcome = co_await routeOne(route, owner);
+    } catch (...) {
+        settleRoute(route, RouteOutcome::Skipped);
+        throw;
+    }
+    settleRoute(route, outcome);
+    co_return outcome == RouteOutcome::Confirmed;
+}
+
+bool AppCore::SubmitRoutes(const QString &label, QList<RouteRequest> routes, RouteOptions options,
+                           ActionQueue::Done done)
+{
+    for (const RouteRequest &route : routes)
+        if (const int levels = truthLevels(route))
+            m_truth.routeQueued(route.frameAddress, route.output, route.input, levels);
+    // How far the action came: what it did not reach is dropped however it ended.
+    auto reached = std::make_shared<qsizetype>(0);
+    const auto dropRest = [this, routes, reached] {
+        for (qsizetype i = *reached; i < routes.size(); ++i)
+            settleRoute(routes[i], RouteOutcome::Skipped);
+        *reached = routes.size();
+    };
+    const auto run = [this, routes, options, reached]() -> Task<void> {
+        const bool wasRemote = m_engine.RemoteClick();
+        m_engine.setRemoteClick(options.remote);
+        if (options.bulk)
+            setBulkRouting(true);
+        try {
+            for (; *reached < routes.size() && !m_stopRequested; ++*reached) {
+                const RouteRequest &route = routes[*reached];
+                const RouteOutcome outcome = co_await routeOne(route, options.owner);
+                settleRoute(route, outcome);
+            }
+        } catch (...) {
+            m_engine.setRemoteClick(wasRemote);
+            if (options.bulk)
+                setBulkRouting(false);
+            throw;
+        }
+        m_engine.setRemoteClick(wasRemote);
+        if (options.bulk)
+            setBulkRouting(false);
+    };
+    const auto ended = [dropRest, done](const ActionQueue::Completion &completion) {
+        dropRest();
+        if (done)
+            done(completion);
+    };
+    if (m_actions.Submit(label, ActionQueue::Needs::Line, run, ended) !=
+        ActionQueue::Outcome::Refused)
+        return true;
+    dropRest();
+    return false;
 }
 
 int AppCore::LogicalOutputOf(const clsRouter &router, int physicalOutput) const
@@ -326,42 +421,25 @@ void AppCore::RouteCell(int cell, bool remote)
     // The router is looked up again when the action runs: a configuration loaded meanwhile
     // may have replaced it.
     const int frame = crosspoint.router ? crosspoint.router->FrameAddress() : -1;
-    const int level = m_currentLayer;
-    m_actions.Submit(QStringLiteral("Function imgMatrix_Click"), ActionQueue::Needs::Line,
-                     [this, frame, crosspoint, level, remote]() -> Task<void> {
-                         const bool wasRemote = m_engine.RemoteClick();
-                         m_engine.setRemoteClick(remote);
-                         const int owner = remote ? kAnyOwner : OutputLocks::kThisComputer;
-                         try {
-                             co_await RouteAt(frame, crosspoint.output, crosspoint.input, level,
-                                              owner);
-                         } catch (...) {
-                             m_engine.setRemoteClick(wasRemote);
-                             throw;
-                         }
-                         m_engine.setRemoteClick(wasRemote);
-                     });
+    RouteOptions options;
+    options.remote = remote;
+    if (remote)
+        options.owner = kAnyOwner;
+    SubmitRoutes(QStringLiteral("Function imgMatrix_Click"),
+                 {{frame, crosspoint.output, crosspoint.input, m_currentLayer}}, options);
 }
 
 void AppCore::RouteInputToAll(int viewRow)
 {
-    const int level = m_currentLayer;
-    m_actions.Submit(QStringLiteral("Function imgMIn_Click"), ActionQueue::Needs::Line,
-                     [this, viewRow, level]() -> Task<void> {
-                         setBulkRouting(true);
-                         try {
-                             const int maxOutput = m_matrix.MaxOutput();
-                             for (int o = 0; o <= maxOutput && !m_stopRequested; ++o) {
-                                 const PhysicalCrosspoint c = BulkCrosspoint(o, viewRow);
-                                 co_await RouteAt(c.router ? c.router->FrameAddress() : -1,
-                                                  c.output, c.input, level);
-                             }
-                         } catch (...) {
-                             setBulkRouting(false);
-                             throw;
-                         }
-                         setBulkRouting(false);
-                     });
+    QList<RouteRequest> routes;
+    for (int o = 0; o <= m_matrix.MaxOutput(); ++o) {
+        const PhysicalCrosspoint c = BulkCrosspoint(o, viewRow);
+        routes.append(
+            {c.router ? c.router->FrameAddress() : -1, c.output, c.input, m_currentLayer});
+    }
+    RouteOptions options;
+    options.bulk = true;
+    SubmitRoutes(QStringLiteral("Function imgMIn_Click"), std::move(routes), options);
 }
 
 void AppCore::UpdateMatrix()

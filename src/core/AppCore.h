@@ -3,6 +3,7 @@
 #include "config/ConfigFile.h"
 #include "config/MacroRecording.h"
 #include "core/ActionQueue.h"
+#include "core/CrosspointTruth.h"
 #include "core/NameTransfer.h"
 #include "core/OutputLocks.h"
 #include "link/MaintenanceCommands.h"
@@ -11,6 +12,7 @@
 #include "link/StatusPoller.h"
 #include "model/LogicalMatrix.h"
 
+#include <QList>
 #include <QObject>
 #include <QStringList>
 #include <functional>
@@ -40,6 +42,22 @@ public:
     static constexpr int kAllLevels = RoutingEngine::kAllLevels;
 
     enum class Side { Input, Output };
+
+    // A route on physical ports of one router; input -1 disconnects.
+    struct RouteRequest {
+        int frameAddress = -1;
+        int output = -1;
+        int input = -1;
+        int level = kAllLevels;
+    };
+    struct RouteOptions {
+        // Whose request: locks held by others refuse it (kAnyOwner passes every lock).
+        int owner = OutputLocks::kThisComputer;
+        // A router reported the change itself: nothing is sent that it already did.
+        bool remote = false;
+        // Many outputs at once: the window greys its buttons, locked outputs are named at the end.
+        bool bulk = false;
+    };
 
     struct ScrollRange {
         bool visible = false;
@@ -86,6 +104,8 @@ public:
     // Shared by the window, its macros and the network panels.
     OutputLocks &locks() { return m_locks; }
     const OutputLocks &locks() const { return m_locks; }
+    const CrosspointTruth &truth() const { return m_truth; }
+    CrosspointTruth &truth() { return m_truth; }
 
     // The fields the main window sets as it loads: nothing loaded, all levels, no remote
     // click, no pending status, the polling counters at their start, macros cleared, record
@@ -170,12 +190,17 @@ public:
     void RouteCell(int cell, bool remote = false);
     // The input of a view row to every output, the outputs counted from the start.
     void RouteInputToAll(int viewRow);
-    // One step of a macro or a network request, inside a running action. An output locked
+    // One step of a macro, inside a running action; pending while it runs. An output locked
     // against owner is not routed: a single route says so on the error line, bulk routing
     // names every skipped output when it ends. kAnyOwner passes every lock.
     static constexpr int kAnyOwner = -1;
     Task<bool> RouteAt(int frameAddress, int physicalOutput, int physicalInput, int level,
                        int owner = OutputLocks::kThisComputer);
+    // Routes as one action, in order: each is pending from now until the routers confirmed it,
+    // it failed (with the reason), or it was dropped (cancelled, skipped for a lock). False when
+    // the action was refused; done is told how the action ended.
+    bool SubmitRoutes(const QString &label, QList<RouteRequest> routes, RouteOptions options,
+                      ActionQueue::Done done = {});
     // The logical output (0-based) of a router's physical output.
     int LogicalOutputOf(const clsRouter &router, int physicalOutput) const;
     // The window's lock and unlock of a logical output; unlocking releases any holder.
@@ -227,6 +252,11 @@ signals:
     void canUndoImportChanged(bool canUndo);
 
 private:
+    enum class RouteOutcome { Confirmed, Failed, Skipped };
+    Task<RouteOutcome> routeOne(RouteRequest route, int owner);
+    // The levels a route changes on its router, or 0 when it names no output of a router.
+    int truthLevels(const RouteRequest &route) const;
+    void settleRoute(const RouteRequest &route, RouteOutcome outcome);
     void commitName(Side side, PhysicalPort owner, std::string name);
     // True when the output is locked against owner; says so or keeps it for the bulk summary.
     bool refusedByLock(int logicalOutput, int owner);
@@ -241,6 +271,7 @@ private:
     SerialLink m_link{m_config.settings};
     ActionQueue m_actions{m_link};
     OutputLocks m_locks;
+    CrosspointTruth m_truth;
     // Outputs a running bulk route skipped because they were locked, 1-based.
     QStringList m_lockedSkipped;
     std::vector<NameTransfer::Replaced> m_importUndo;

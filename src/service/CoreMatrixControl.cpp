@@ -91,20 +91,20 @@ QString CoreMatrixControl::labelRefusal(const QString &text) const
 bool CoreMatrixControl::requestRoute(const QList<Route> &routes, int clientId)
 {
     QList<int> requested;
-    for (const Route &route : routes)
+    QList<AppCore::RouteRequest> physical;
+    for (const Route &route : routes) {
         requested << route.first;
-    const auto run = [this, routes, clientId]() -> Task<void> {
-        for (const Route &route : routes) {
-            // The core refuses an output the window locked since the request was accepted.
-            const PhysicalCrosspoint c = m_core.LogicalCrosspoint(route.first, route.second);
-            co_await m_core.RouteAt(c.router ? c.router->FrameAddress() : -1, c.output, c.input,
-                                    AppCore::kAllLevels, clientId);
-        }
-    };
+        const PhysicalCrosspoint c = m_core.LogicalCrosspoint(route.first, route.second);
+        physical.append(
+            {c.router ? c.router->FrameAddress() : -1, c.output, c.input, AppCore::kAllLevels});
+    }
+    // The core refuses an output the window locked since the request was accepted.
+    AppCore::RouteOptions options;
+    options.owner = clientId;
     // However it ended, every requested output is told again, so a route the routers refused
     // or that was cancelled shows as the routing that holds.
-    return m_core.RunOnLine(
-        QStringLiteral("Network route"), run,
+    return m_core.SubmitRoutes(
+        QStringLiteral("Network route"), std::move(physical), options,
         [this, requested](const ActionQueue::Completion &) { announceRoutingChanges(requested); });
 }
 

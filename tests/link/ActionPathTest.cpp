@@ -182,3 +182,33 @@ TEST(ActionPathTest, ARoutersOwnReportChangesTheStateWithoutAFrameWhateverTheLoc
     EXPECT_EQ(rig.core.link().transmissions(), 0u);
     EXPECT_EQ(rig.platform.beeps, 0);
 }
+
+// Every route is pending from the click until it ends: confirmed by the router, or failed with
+// the reason until a status reply tells what holds.
+TEST(ActionPathTest, EveryRouteIsPendingUntilConfirmedOrFailedWithItsReason)
+{
+    CoreRig rig;
+    ASSERT_TRUE(rig.opened);
+    const auto cell = [&rig](int output) { return rig.core.truth().at(0, output, 1); };
+    using State = CrosspointTruth::State;
+    rig.line.setSilent(true);
+    rig.core.RouteCell(2 * 16 + 1); // input 2 to output 1, unanswered
+    rig.core.RouteCell(3 * 16 + 4); // input 3 to output 4, behind it
+    EXPECT_EQ(std::pair(cell(1).state, cell(1).pendingInput), std::pair(State::Pending, 2));
+    EXPECT_EQ(std::pair(cell(4).state, cell(4).pendingInput), std::pair(State::Pending, 3));
+
+    ASSERT_TRUE(waitFor([&] { return cell(1).state == State::Failed; }));
+    rig.line.setSilent(false);
+    ASSERT_TRUE(rig.settle());
+    EXPECT_EQ(cell(1).reason, "No reply from the router");
+    EXPECT_TRUE(cell(1).failedAt.isValid());
+    EXPECT_EQ(cell(4).state, State::Confirmed);
+    EXPECT_EQ(rig.core.config().routers.at(0)->RouteState(4)->Video(), 3);
+
+    rig.core.UpdateMatrix();
+    for (int tick = 0; tick < 5 && cell(1).state != State::Confirmed; ++tick) {
+        rig.core.poller().Tick();
+        ASSERT_TRUE(rig.settle());
+    }
+    EXPECT_EQ(cell(1).state, State::Confirmed);
+}
