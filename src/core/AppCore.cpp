@@ -195,6 +195,9 @@ AppCore::ColumnMarks AppCore::Marks(const clsRouter &router, int physicalOutput,
         marks.split = state->AudioSplit;
         marks.videoRow = router.MapInput(state->Video()) - offsets.input;
         marks.audioRow = router.MapInput(state->Audio()) - offsets.input;
+        addTruth(marks, router.FrameAddress(), physicalOutput, [&](int input) {
+            return router.MapInput(static_cast<std::int16_t>(input)) - offsets.input;
+        });
         return marks;
     }
     int frame = router.FrameAddress();
@@ -209,7 +212,27 @@ AppCore::ColumnMarks AppCore::Marks(const clsRouter &router, int physicalOutput,
     marks.split = state->AudioSplit;
     marks.videoRow = state->Video() * 2 + (frame & 1) - offsets.input;
     marks.audioRow = state->Audio() * 2 + (frame & 1) - offsets.input;
+    // A route may be pending on either router of the pair.
+    const int even = router.FrameAddress();
+    for (const int pairFrame : {even, LogicalMatrix::PairPartner(even)}) {
+        addTruth(marks, pairFrame, physicalOutput,
+                 [&](int input) { return input * 2 + (pairFrame & 1) - offsets.input; });
+        if (marks.video.state == CrosspointTruth::State::Pending ||
+            marks.audio.state == CrosspointTruth::State::Pending || pairFrame == frame)
+            break;
+    }
     return marks;
+}
+
+template <typename RowOf>
+void AppCore::addTruth(ColumnMarks &marks, int frameAddress, int physicalOutput, RowOf rowOf) const
+{
+    marks.video = m_truth.at(frameAddress, physicalOutput, kVideo);
+    marks.audio = m_truth.at(frameAddress, physicalOutput, kAudio);
+    if (marks.video.state == CrosspointTruth::State::Pending && marks.video.pendingInput >= 0)
+        marks.pendingVideoRow = rowOf(marks.video.pendingInput);
+    if (marks.audio.state == CrosspointTruth::State::Pending && marks.audio.pendingInput >= 0)
+        marks.pendingAudioRow = rowOf(marks.audio.pendingInput);
 }
 
 PhysicalCrosspoint AppCore::CellCrosspoint(int cell) const

@@ -76,11 +76,16 @@ public:
         bool switchingPanel = false;
     };
 
-    // Where a column's markers go, in view rows (outside 0 to 15 when not in view).
+    // Where a column's markers go, in view rows (outside 0 to 15 when not in view), and how
+    // far each level can be trusted; a pending route's input has a row of its own.
     struct ColumnMarks {
         int videoRow = -1;
         int audioRow = -1;
         bool split = false;
+        CrosspointTruth::Cell video;
+        CrosspointTruth::Cell audio;
+        int pendingVideoRow = -1;
+        int pendingAudioRow = -1;
     };
 
     explicit AppCore(QObject *parent = nullptr);
@@ -253,6 +258,8 @@ signals:
 
 private:
     enum class RouteOutcome { Confirmed, Failed, Skipped };
+    template <typename RowOf>
+    void addTruth(ColumnMarks &marks, int frameAddress, int physicalOutput, RowOf rowOf) const;
     Task<RouteOutcome> routeOne(RouteRequest route, int owner);
     // The levels a route changes on its router, or 0 when it names no output of a router.
     int truthLevels(const RouteRequest &route) const;

@@ -25,6 +25,8 @@ CrosspointGrid::CrosspointGrid(int cellSize, QWidget *parent)
     CrosspointGridAccessible::install();
     m_videoRow.fill(-1);
     m_audioRow.fill(-1);
+    m_pendingVideoRow.fill(-1);
+    m_pendingAudioRow.fill(-1);
     m_visible.fill(true);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
@@ -77,30 +79,67 @@ void CrosspointGrid::ClearColumn(int column)
 {
     if (column < 0 || column >= kSize)
         return;
-    auto &video = m_videoRow[static_cast<std::size_t>(column)];
-    auto &audio = m_audioRow[static_cast<std::size_t>(column)];
-    if (video > -1)
-        setPicture(video * kSize + column, VectorPictures::kEmpty);
-    video = -1;
-    if (audio > -1)
-        setPicture(audio * kSize + column, VectorPictures::kEmpty);
-    audio = -1;
+    const auto c = static_cast<std::size_t>(column);
+    for (int *row : {&m_videoRow[c], &m_audioRow[c]}) {
+        if (*row > -1) {
+            setPicture(*row * kSize + column, VectorPictures::kEmpty);
+            setTruthMark(column, *row, VectorPictures::kConfirmed);
+        }
+        *row = -1;
+    }
+    for (int *row : {&m_pendingVideoRow[c], &m_pendingAudioRow[c]}) {
+        if (*row > -1)
+            setTruthMark(column, *row, VectorPictures::kConfirmed);
+        *row = -1;
+    }
 }
 
-void CrosspointGrid::ShowColumn(int column, int videoRow, int audioRow, bool split)
+void CrosspointGrid::ShowColumn(int column, int videoRow, int audioRow, bool split,
+                                const ColumnTruth &truth)
 {
     if (column < 0 || column >= kSize)
         return;
     ClearColumn(column);
-    if (videoRow >= 0 && videoRow < kSize) {
+    const auto c = static_cast<std::size_t>(column);
+    const auto inGrid = [](int row) { return row >= 0 && row < kSize; };
+    // What holds keeps its marker while a route is pending; the asked-for input gets the ring.
+    const auto holding = [](int mark) {
+        return mark == VectorPictures::kPending ? int(VectorPictures::kConfirmed) : mark;
+    };
+    if (inGrid(videoRow)) {
         setPicture(videoRow * kSize + column,
                    split ? VectorPictures::kVideo : VectorPictures::kAllLevels);
-        m_videoRow[static_cast<std::size_t>(column)] = videoRow;
+        setTruthMark(column, videoRow, holding(truth.video));
+        m_videoRow[c] = videoRow;
     }
-    if (split && audioRow >= 0 && audioRow < kSize) {
+    if (split && inGrid(audioRow)) {
         setPicture(audioRow * kSize + column, VectorPictures::kAudio);
-        m_audioRow[static_cast<std::size_t>(column)] = audioRow;
+        setTruthMark(column, audioRow, holding(truth.audio));
+        m_audioRow[c] = audioRow;
     }
+    if (inGrid(truth.pendingVideoRow)) {
+        setTruthMark(column, truth.pendingVideoRow, VectorPictures::kPending);
+        m_pendingVideoRow[c] = truth.pendingVideoRow;
+    }
+    if (inGrid(truth.pendingAudioRow)) {
+        setTruthMark(column, truth.pendingAudioRow, VectorPictures::kPending);
+        m_pendingAudioRow[c] = truth.pendingAudioRow;
+    }
+}
+
+int CrosspointGrid::truthMark(int cell) const
+{
+    return inside(cell) ? m_truth[static_cast<std::size_t>(cell)] : -1;
+}
+
+void CrosspointGrid::setTruthMark(int column, int row, int mark)
+{
+    const int cell = row * kSize + column;
+    auto &stored = m_truth[static_cast<std::size_t>(cell)];
+    if (stored == mark)
+        return;
+    stored = static_cast<std::uint8_t>(mark);
+    updateCell(cell);
 }
 
 void CrosspointGrid::setFocusCell(int cell)
@@ -199,6 +238,7 @@ void CrosspointGrid::paintEvent(QPaintEvent *event)
             painter.fillRect(QRect(column * s, row * s, s + 1, 1), Theme::kGridMajorLine);
         VectorPictures::paintCell(painter, QRectF(inner),
                                   m_pictures[static_cast<std::size_t>(cell)]);
+        VectorPictures::paintTruth(painter, QRectF(inner), m_truth[static_cast<std::size_t>(cell)]);
         if (cell == m_focusCell && hasFocus()) {
             painter.save();
             painter.setRenderHint(QPainter::Antialiasing);

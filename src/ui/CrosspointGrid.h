@@ -29,10 +29,25 @@ public:
     bool isCellVisible(int cell) const;
     void setCellVisible(int cell, bool visible);
 
+    // How far the markers of a column can be trusted (VectorPictures::TruthMark per level),
+    // and the rows a pending route asks for.
+    struct ColumnTruth {
+        int video = 0;
+        int audio = 0;
+        int pendingVideoRow = -1;
+        int pendingAudioRow = -1;
+    };
+
     // The markers of one column: the old ones are removed, then the video (or combined)
     // marker and, when split, the audio marker are drawn where their rows lie inside the
     // grid. The audio marker is drawn last, so it wins a shared cell.
-    void ShowColumn(int column, int videoRow, int audioRow, bool split);
+    void ShowColumn(int column, int videoRow, int audioRow, bool split, const ColumnTruth &truth);
+    void ShowColumn(int column, int videoRow, int audioRow, bool split)
+    {
+        ShowColumn(column, videoRow, audioRow, split, ColumnTruth());
+    }
+    // The cell's VectorPictures::TruthMark; -1 outside the grid.
+    int truthMark(int cell) const;
     // Removes the column's markers only.
     void ClearColumn(int column);
 
@@ -68,6 +83,7 @@ private:
     static bool inside(int cell) { return cell >= 0 && cell < kCells; }
     void setHoverCell(int cell);
     void updateCell(int cell);
+    void setTruthMark(int column, int row, int mark);
     void moveFocus(int rows, int columns);
 
     int m_cellSize;
@@ -75,6 +91,9 @@ private:
     std::array<bool, kCells> m_visible{};
     std::array<int, kSize> m_videoRow{};
     std::array<int, kSize> m_audioRow{};
+    std::array<std::uint8_t, kCells> m_truth{};
+    std::array<int, kSize> m_pendingVideoRow{};
+    std::array<int, kSize> m_pendingAudioRow{};
     std::function<QString(int)> m_describer;
     int m_hoverCell = -1;
     int m_pressedCell = -1;

@@ -6,6 +6,7 @@
 #include "ui/PictureButton.h"
 #include "ui/ReportFailure.h"
 #include "ui/Theme.h"
+#include "ui/VectorPictures.h"
 #include "util/RuntimeError.h"
 
 #include <QCursor>
@@ -102,6 +103,7 @@ CrosspointPanel::CrosspointPanel(AppCore &core, QWidget *parent) : QWidget(paren
     buildPictureSources();
     connect(&core.engine(), &RoutingEngine::statusApplied, this, &CrosspointPanel::redraw);
     connect(&core, &AppCore::routeStatesChanged, this, &CrosspointPanel::redraw);
+    connect(&core.truth(), &CrosspointTruth::changed, this, &CrosspointPanel::redraw);
     connect(&core, &AppCore::namesChanged, this, &CrosspointPanel::showNumbers);
 }
 
@@ -259,10 +261,30 @@ void CrosspointPanel::showColumn(int viewColumn, const PhysicalPort &owner)
         if (!owner.router || owner.port < 0)
             return;
         const AppCore::ColumnMarks marks = m_core.Marks(*owner.router, owner.port);
-        m_grid->ShowColumn(viewColumn, marks.videoRow, marks.audioRow, marks.split);
+        CrosspointGrid::ColumnTruth truth;
+        truth.video = truthMark(marks.video.state);
+        truth.audio = truthMark(marks.audio.state);
+        truth.pendingVideoRow = marks.pendingVideoRow;
+        truth.pendingAudioRow = marks.split ? marks.pendingAudioRow : -1;
+        m_grid->ShowColumn(viewColumn, marks.videoRow, marks.audioRow, marks.split, truth);
     } catch (const std::exception &error) {
         reportFailure("Function UpdateMatrixDisplayCol", error);
     }
+}
+
+int CrosspointPanel::truthMark(CrosspointTruth::State state)
+{
+    switch (state) {
+    case CrosspointTruth::State::Pending:
+        return VectorPictures::kPending;
+    case CrosspointTruth::State::Failed:
+        return VectorPictures::kFailed;
+    case CrosspointTruth::State::Stale:
+        return VectorPictures::kStale;
+    case CrosspointTruth::State::Confirmed:
+        break;
+    }
+    return VectorPictures::kConfirmed;
 }
 
 void CrosspointPanel::setControlsEnabled(bool enabled)
@@ -302,10 +324,36 @@ QString CrosspointPanel::describeCell(int cell) const
     const auto name = [this](AppCore::Side side, int index) {
         return m_nameShown ? m_nameShown(side, index) : QString();
     };
-    return QStringLiteral("Input %1 %2 \u2192 output %3 %4\n%5; click to route %6")
+    return QStringLiteral("Input %1 %2 \u2192 output %3 %4\n%5%6; click to route %7")
         .arg(m_txtMIn[static_cast<std::size_t>(r)]->text(), name(AppCore::Side::Input, r),
              m_lblMOut[static_cast<std::size_t>(c)]->text(), name(AppCore::Side::Output, c),
-             CrosspointGrid::pictureText(m_grid->picture(cell)), levelName());
+             CrosspointGrid::pictureText(m_grid->picture(cell)), truthText(cell), levelName());
+}
+
+QString CrosspointPanel::truthText(int cell) const
+{
+    switch (m_grid->truthMark(cell)) {
+    case VectorPictures::kPending:
+        return QStringLiteral(" (pending: asked for, not yet confirmed)");
+    case VectorPictures::kStale:
+        return QStringLiteral(" (stale: its router does not answer; last confirmed)");
+    case VectorPictures::kFailed:
+        break;
+    default:
+        return {};
+    }
+    try {
+        const PhysicalPort owner = m_core.ColumnOwner(cell % kViewSize);
+        if (!owner.router)
+            return {};
+        const AppCore::ColumnMarks marks = m_core.Marks(*owner.router, owner.port);
+        const bool audio = marks.split && cell / kViewSize == marks.audioRow;
+        const CrosspointTruth::Cell &truth = audio ? marks.audio : marks.video;
+        return QStringLiteral(" (failed at %1: %2)")
+            .arg(truth.failedAt.toString(QStringLiteral("HH:mm:ss")), truth.reason);
+    } catch (const std::exception &) {
+        return QStringLiteral(" (failed)");
+    }
 }
 
 } // namespace corvantis

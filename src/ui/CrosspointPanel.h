@@ -59,6 +59,9 @@ private:
     void buildOutputHeadings(QGridLayout &grid);
     void buildPictureSources();
     void showColumn(int viewColumn, const PhysicalPort &owner);
+    static int truthMark(CrosspointTruth::State state);
+    // What the cell's truth mark means, with the reason and time of a failure.
+    QString truthText(int cell) const;
     QString describeCell(int cell) const;
     QString levelName() const;
     void offerLock(int viewColumn);

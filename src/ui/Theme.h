@@ -28,6 +28,10 @@ public:
     static const QColor kAudio;
     static const QColor kAllLevels;
     static const QColor kError;
+    // How far a crosspoint is trusted: asked for, not accepted, not known any more.
+    static const QColor kPending;
+    static const QColor kFailed;
+    static const QColor kStale;
     // The model caption's shadow, the blinking record label, a port that was found.
     static const QColor kShadow;
     static const QColor kRecording;

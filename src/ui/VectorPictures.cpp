@@ -53,6 +53,53 @@ QString VectorPictures::levelText(int index)
     }
 }
 
+void VectorPictures::paintTruth(QPainter &painter, const QRectF &cell, int mark)
+{
+    if (mark == kConfirmed)
+        return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPointF centre = cell.center();
+    const qreal side = std::min(cell.width(), cell.height());
+    const qreal pen = std::max(1.0, side * 0.07);
+    painter.setClipRect(cell);
+    switch (mark) {
+    case kPending: {
+        // An open ring, dashed: asked for, not yet done.
+        QPen ring(Theme::kPending, pen, Qt::CustomDashLine, Qt::FlatCap);
+        ring.setDashPattern({2.0, 1.5});
+        painter.setPen(ring);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(centre, side * 0.32, side * 0.32);
+        break;
+    }
+    case kFailed: {
+        // A dark-edged triangle in the corner: the last route here was not accepted.
+        const qreal t = side * 0.5;
+        const QPointF corner = cell.topRight();
+        const QPolygonF triangle{corner, corner + QPointF(-t, 0), corner + QPointF(0, t)};
+        painter.setPen(QPen(QColor(0x20, 0x20, 0x20), std::max(1.0, side * 0.04)));
+        painter.setBrush(Theme::kFailed);
+        painter.drawPolygon(triangle);
+        break;
+    }
+    case kStale: {
+        // Washed out and hatched: last confirmed, nobody knows now.
+        QColor wash = Theme::kGrid;
+        wash.setAlpha(170);
+        painter.fillRect(cell, wash);
+        painter.setPen(QPen(Theme::kStale, std::max(1.0, side * 0.04)));
+        for (qreal x = -side; x < side; x += side / 4)
+            painter.drawLine(QPointF(cell.left() + x, cell.bottom()),
+                             QPointF(cell.left() + x + side, cell.top()));
+        break;
+    }
+    default:
+        break;
+    }
+    painter.restore();
+}
+
 void VectorPictures::paintCell(QPainter &painter, const QRectF &cell, int picture)
 {
     painter.save();

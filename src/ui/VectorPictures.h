@@ -19,7 +19,14 @@ public:
         bool pressed = false;
     };
 
+    // How far a cell's marker can be trusted. A pending cell shows the input asked for, beside
+    // the marker of the input that still holds; the others mark the holding input. Each is a
+    // shape of its own, so they are told apart without colour too.
+    enum TruthMark { kConfirmed = 0, kPending = 1, kFailed = 2, kStale = 3 };
+
     static void paintCell(QPainter &painter, const QRectF &cell, int picture);
+    // Drawn over the cell's picture.
+    static void paintTruth(QPainter &painter, const QRectF &cell, int mark);
     // The selector tab of an input row (arrow to the right) or an output column (arrow down).
     static void paintSelector(QPainter &painter, const QRectF &rect, bool pointsDown,
                               ButtonState state);

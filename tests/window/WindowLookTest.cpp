@@ -1,5 +1,7 @@
 #include "WindowRig.h"
+#include "ui/CrosspointGrid.h"
 #include "ui/Theme.h"
+#include "ui/VectorPictures.h"
 #include "ui/frmConfig.h"
 
 #include <QAbstractButton>
@@ -29,6 +31,7 @@ private slots:
     void layoutIsClean_data();
     void layoutIsClean();
     void layoutIsCleanAtDoubleScale();
+    void crosspointStatesDifferWithoutColour();
 };
 
 namespace {
@@ -234,6 +237,41 @@ void WindowLookTest::layoutIsCleanAtDoubleScale()
     QVERIFY(run.waitForFinished(120000));
     QVERIFY2(run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0,
              run.readAll().constData());
+}
+
+// Confirmed, pending, failed and stale are told apart by shape and lightness, not only by hue:
+// in grey the four marked cells differ from each other.
+void WindowLookTest::crosspointStatesDifferWithoutColour()
+{
+    CrosspointGrid grid(24);
+    grid.resize(grid.sizeHint());
+    const std::array marks{VectorPictures::kConfirmed, VectorPictures::kPending,
+                           VectorPictures::kFailed, VectorPictures::kStale};
+    for (int column = 0; column < int(marks.size()); ++column) {
+        CrosspointGrid::ColumnTruth truth;
+        truth.video = marks[std::size_t(column)];
+        // The route asked for lies two rows below the input that still holds.
+        truth.pendingVideoRow = marks[std::size_t(column)] == VectorPictures::kPending ? 4 : -1;
+        grid.ShowColumn(column, 2, 2, false, truth);
+    }
+    const QImage image = render(grid, 2).convertToFormat(QImage::Format_Grayscale8);
+    save(render(grid, 2).copy(0, 0, 4 * 24 * 2, 6 * 24 * 2), "crosspoint-states.png");
+    const auto cell = [&](int row, int column) {
+        const QRect r = grid.cellRect(row * 16 + column);
+        return image.copy(QRect(r.topLeft() * 2, r.size() * 2));
+    };
+    const std::array cells{cell(2, 0), cell(4, 1), cell(2, 2), cell(2, 3)};
+    for (std::size_t a = 0; a < cells.size(); ++a)
+        for (std::size_t b = a + 1; b < cells.size(); ++b) {
+            qint64 difference = 0;
+            for (int y = 0; y < cells[a].height(); ++y)
+                for (int x = 0; x < cells[a].width(); ++x)
+                    difference += qAbs(qGray(cells[a].pixel(x, y)) - qGray(cells[b].pixel(x, y)));
+            const qint64 mean = difference / (cells[a].width() * cells[a].height());
+            QVERIFY2(
+                mean >= 8,
+                qPrintable(QStringLiteral("marks %1 and %2 look alike in grey").arg(a).arg(b)));
+        }
 }
 
 QTEST_MAIN(WindowLookTest)
