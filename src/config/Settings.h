@@ -22,6 +22,8 @@ struct Settings {
     bool MatrixSize = false;
     // Type code that selects model-specific behaviour of the window, timer and menus.
     std::int16_t CurrentRouterType = 0;
+    // The alive poll takes every router in turn; off, it asks frame address 0 alone.
+    bool PollRound = true;
     bool ConfigLoaded = false;
     std::string ConfigFilePath;
 };

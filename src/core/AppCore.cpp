@@ -51,12 +51,49 @@ AppCore::AppCore(QObject *parent) : QObject(parent)
         m_actions.CancelWaiting(ActionQueue::Needs::Line,
                                 QStringLiteral("The configuration was replaced"));
         m_truth.clear();
+        m_health.reset(configuredRouters());
     });
     // A router's own report is a fact, whichever front end is up.
     connect(&m_poller, &StatusPoller::remoteCellClick, this,
             [this](int cell) { RouteCell(cell, true); });
     // A status reply tells what every router holds: no earlier failure stands against it.
     connect(&m_engine, &RoutingEngine::statusApplied, &m_truth, &CrosspointTruth::routersConfirmed);
+    connectHealth();
+}
+
+void AppCore::connectHealth()
+{
+    connect(&m_link, &SerialLink::routerAnswered, &m_health, &RouterHealth::answered);
+    connect(&m_link, &SerialLink::routerUnanswered, &m_health, &RouterHealth::unanswered);
+    connect(&m_link, &SerialLink::commandResent, &m_health, &RouterHealth::resent);
+    connect(&m_link, &SerialLink::portLost, &m_health, &RouterHealth::lineLost);
+    connect(&m_poller, &StatusPoller::routerPolled, &m_health, &RouterHealth::polled);
+    connect(&m_engine, &RoutingEngine::statusApplied, &m_health, &RouterHealth::statusRead);
+    connect(&m_health, &RouterHealth::changed, this,
+            [this](int frame) { m_truth.setRouterStale(frame, m_health.stale(frame)); });
+    // A router back from silence is asked for everything before it is trusted again; without
+    // status requests its next answers are all there is to go on.
+    connect(&m_health, &RouterHealth::resyncNeeded, this, [this] {
+        if (RouterCatalog::traits(m_config.settings.CurrentRouterType).statusRequests)
+            m_poller.UpdateMatrix();
+        else
+            m_health.statusRead();
+    });
+    m_poller.setPollRound([this] {
+        if (!m_config.settings.PollRound)
+            return std::vector<int>{0};
+        const std::vector<int> routers = configuredRouters();
+        return routers.empty() ? std::vector<int>{0} : routers;
+    });
+}
+
+std::vector<int> AppCore::configuredRouters() const
+{
+    std::vector<int> frames;
+    for (int frame = 0; frame < RouterTable::kSlots; ++frame)
+        if (m_config.routers.at(frame))
+            frames.push_back(frame);
+    return frames;
 }
 
 AppCore::~AppCore()

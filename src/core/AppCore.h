@@ -4,6 +4,7 @@
 #include "config/MacroRecording.h"
 #include "core/ActionQueue.h"
 #include "core/CrosspointTruth.h"
+#include "core/RouterHealth.h"
 #include "core/NameTransfer.h"
 #include "core/OutputLocks.h"
 #include "link/MaintenanceCommands.h"
@@ -110,6 +111,7 @@ public:
     OutputLocks &locks() { return m_locks; }
     const OutputLocks &locks() const { return m_locks; }
     const CrosspointTruth &truth() const { return m_truth; }
+    const RouterHealth &health() const { return m_health; }
     CrosspointTruth &truth() { return m_truth; }
 
     // The fields the main window sets as it loads: nothing loaded, all levels, no remote
@@ -268,6 +270,8 @@ private:
     // True when the output is locked against owner; says so or keeps it for the bulk summary.
     bool refusedByLock(int logicalOutput, int owner);
     QString lockedText(int logicalOutput) const;
+    void connectHealth();
+    std::vector<int> configuredRouters() const;
     void setImportUndo(std::vector<NameTransfer::Replaced> replaced);
     PhysicalPort inputNameOwner(int viewRow) const;
     PhysicalPort outputNameOwner(int viewColumn) const;
@@ -279,6 +283,7 @@ private:
     ActionQueue m_actions{m_link};
     OutputLocks m_locks;
     CrosspointTruth m_truth;
+    RouterHealth m_health;
     // Outputs a running bulk route skipped because they were locked, 1-based.
     QStringList m_lockedSkipped;
     std::vector<NameTransfer::Replaced> m_importUndo;

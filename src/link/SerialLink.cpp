@@ -347,14 +347,15 @@ Task<void> SerialLink::Delay(std::chrono::milliseconds duration)
     co_await Until(*this, Clock::now() + duration, [] { return false; });
 }
 
-Task<void> SerialLink::WaitForReply(const QByteArray &frame)
+Task<void> SerialLink::WaitForReply(const QByteArray &frame, int frameAddress)
 {
     const auto timeout = routerTimeout();
     const auto answered = [this] { return m_replyReceived || !isOpen(); };
     co_await waitUntil(Clock::now() + timeout, answered);
     for (int sent = 1; sent < kTransmissions && !answered(); ++sent) {
         co_await Delay(m_timings.resend);
-        transmit(frame);
+        if (transmit(frame) && frameAddress >= 0)
+            emit commandResent(frameAddress);
         co_await waitUntil(Clock::now() + timeout, answered);
     }
 }
@@ -498,7 +499,7 @@ Task<int> SerialLink::sendSteps(const LineHold &hold, int frameAddress, int code
         m_commOk = true;
         co_return kAck;
     }
-    co_await WaitForReply(frame);
+    co_await WaitForReply(frame, frameAddress);
     if (!isOpen()) {
         // The device went away during the wait; the line already says so.
         if (commType == kTypeB)
@@ -511,8 +512,12 @@ Task<int> SerialLink::sendSteps(const LineHold &hold, int frameAddress, int code
                    std::string_view(frame.constData(), frame.size()));
     if (verdict.commOk)
         m_commOk = *verdict.commOk;
-    if (verdict.noReply)
+    if (verdict.noReply) {
         SetErrMsg(QStringLiteral("No reply from the router"));
+        emit routerUnanswered(frameAddress);
+    } else {
+        emit routerAnswered(frameAddress);
+    }
     co_return verdict.result;
 }
 

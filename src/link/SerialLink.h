@@ -143,7 +143,7 @@ public:
 
     Task<void> Delay(std::chrono::milliseconds duration);
     // Transmits the frame again until a reply arrives, at most kTransmissions times in all.
-    Task<void> WaitForReply(const QByteArray &frame);
+    Task<void> WaitForReply(const QByteArray &frame, int frameAddress = -1);
     // The acknowledgement wait of the EDID transfer: up to n x RouterTimeout for an ACK;
     // every ACK that arrived is counted, one is consumed.
     Task<bool> WaitForAck(int n);
@@ -195,6 +195,11 @@ signals:
     void portLost();
     // A hold ended: whatever waited for the line may go now.
     void lineFree();
+    // What the router at a frame address did with a command that awaited its reply: answered,
+    // or stayed silent through every transmission. Resends are counted as they go out.
+    void routerAnswered(int frameAddress);
+    void routerUnanswered(int frameAddress);
+    void commandResent(int frameAddress);
 
 private:
     friend class LineHold;

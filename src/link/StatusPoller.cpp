@@ -98,20 +98,29 @@ Task<void> StatusPoller::alivePoll()
     const auto hold = m_link.HoldLine();
     if (!hold)
         co_return;
-    // The alive poll is the Type B status request to frame address 0, whatever the framing.
-    static const QByteArray poll = toFrame(BuildFrame(kTypeB, 0, CmdStatus, 0, 0));
+    // The routers take their turns one poll at a time, so the line's load stays one poll.
+    const std::vector<int> round = m_round ? m_round() : std::vector<int>{0};
+    const int frameAddress = round.empty() ? 0 : round[m_turn++ % round.size()];
+    // The alive poll is the Type B status request, whatever the framing.
+    const QByteArray poll = toFrame(BuildFrame(kTypeB, frameAddress, CmdStatus, 0, 0));
     const auto wait = SerialLink::ReplyWait::fixedDelay(kAlivePollWait);
+    // The lamp keeps telling of the first router, as it always did; the others have health.
+    const bool lampTurn = round.empty() || frameAddress == round.front();
     const auto first = co_await m_link.Exchange(*hold, poll, wait);
     if (!first.reply.isEmpty()) {
-        if (m_matrixState == MatrixState::Offline)
-            m_statusPollCounter = kBackOnline;
-        setMatrixState(MatrixState::Online);
+        if (lampTurn) {
+            if (m_matrixState == MatrixState::Offline)
+                m_statusPollCounter = kBackOnline;
+            setMatrixState(MatrixState::Online);
+        }
+        emit routerPolled(frameAddress, true);
         co_return;
     }
     co_await m_link.Delay(kAlivePollWait);
     const auto second = co_await m_link.Exchange(*hold, poll, wait);
-    if (second.reply.isEmpty())
+    if (second.reply.isEmpty() && lampTurn)
         setMatrixState(MatrixState::Offline);
+    emit routerPolled(frameAddress, !second.reply.isEmpty());
 }
 
 void StatusPoller::setMatrixState(MatrixState state)

@@ -6,7 +6,9 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <functional>
 #include <optional>
+#include <vector>
 
 namespace corvantis {
 
@@ -60,6 +62,9 @@ public:
     bool StatusPollEnabled() const { return m_statusPollEnabled; }
     void setStatusPollEnabled(bool enabled) { m_statusPollEnabled = enabled; }
     MatrixState matrixState() const { return m_matrixState; }
+    // The frame addresses the alive poll asks in turn, one per poll; frame address 0 alone
+    // unless set.
+    void setPollRound(std::function<std::vector<int>()> round) { m_round = std::move(round); }
 
     static QString MatrixStateText(bool online);
 
@@ -73,6 +78,8 @@ signals:
     // A router reported a change of its own: the grid cell it names is to be routed as a
     // remote click.
     void remoteCellClick(int cell);
+    // The router at the frame address had its turn of the alive poll and answered or not.
+    void routerPolled(int frameAddress, bool answered);
 
 private:
     Task<void> lineSteps(bool aliveModel);
@@ -92,6 +99,8 @@ private:
     Task<void> m_lineWork;
     std::optional<bool> m_aliveVisible;
     MatrixState m_matrixState = MatrixState::Unknown;
+    std::function<std::vector<int>()> m_round;
+    std::size_t m_turn = 0;
 };
 
 } // namespace corvantis
