@@ -100,12 +100,18 @@ TEST(NameTransferTest, EachRefusedLineIsReportedWithItsNumberAndTheRestApplies)
               (std::vector<std::string>{"Camera 1", clsRouter::DefaultInName(1), "Desk", "Desk!"}));
 }
 
-TEST(NameTransferTest, NamesMovedBetweenPortsAreNotTakenForDuplicates)
+TEST(NameTransferTest, OnlyAnotherPortsNameGetsTheMarkAndNamesMovedBetweenPortsAreNotDuplicates)
 {
     NamesRig rig;
-    const PhysicalPort first = rig.core.NameOwnerAt(Side::Output, 0);
-    AppCore::StoreName(*first.router, Side::Output, 0, "A");
-    AppCore::StoreName(*first.router, Side::Output, 1, "B");
+    clsRouter &first = *rig.core.NameOwnerAt(Side::Output, 0).router;
+    // A port given its own name keeps it; a name another port holds, below or above, gets "!".
+    const struct {
+        int port;
+        const char *name, *stored;
+    } stores[] = {
+        {0, "A", "A"}, {1, "B", "B"}, {1, "B", "B"}, {2, "A", "A!"}, {2, "Out 04", "Out 04!"}};
+    for (const auto &s : stores)
+        EXPECT_EQ(AppCore::StoreName(first, Side::Output, s.port, s.name), s.stored) << s.port;
     rig.write("swap.csv", "direction,number,name\r\noutput,1,B\r\noutput,2,A\r\n");
     rig.import("swap.csv");
     EXPECT_EQ(rig.name(Side::Output, 1), "B");

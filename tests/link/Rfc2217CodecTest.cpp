@@ -42,5 +42,28 @@ TEST(Rfc2217Codec, ServerAgreeingToSerialControlGetsTheLineSettingsAndOtherOptio
     EXPECT_EQ(reply, bytes({kIac, Rfc2217Codec::kWont, 1, kIac, Rfc2217Codec::kDont, 1}));
 }
 
+// A router's reply or an EDID block may hold 0xFF: on the connection it is doubled, and the
+// server's doubled 0xFF is one data byte wherever the connection splits what it sends.
+TEST(Rfc2217Codec, LineDataHoldingFfIsDoubledOnTheConnectionAndArrivesOnce)
+{
+    const struct {
+        QByteArray data, wire;
+    } cases[] = {
+        {bytes({0x45, kIac, 0x0D}), bytes({0x45, kIac, kIac, 0x0D})},
+        {bytes({kIac, kIac, 1}), bytes({kIac, kIac, kIac, kIac, 1})},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(Rfc2217Codec::escape(c.data), c.wire);
+        for (qsizetype split = 0; split <= c.wire.size(); ++split) {
+            Rfc2217Codec codec;
+            QByteArray reply;
+            QByteArray data = codec.decode(c.wire.left(split), reply);
+            data += codec.decode(c.wire.mid(split), reply);
+            EXPECT_EQ(data, c.data) << "split at " << split;
+            EXPECT_TRUE(reply.isEmpty());
+        }
+    }
+}
+
 } // namespace
 } // namespace corvantis::test

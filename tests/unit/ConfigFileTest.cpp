@@ -120,8 +120,9 @@ TEST_F(ConfigFileTest, LoadedValuesAreSavedBackTheSameWay)
         {v102 + "60\r\n", "\nRouter Timeout: 60\r\n"},
         {v102 + "60.5\r\n", "\nRouter Timeout: 0.2\r\n"},
         {v102 + "1,5\r\n", "\nRouter Timeout: 1.5\r\n"},
-        // Older files wrote 0 where they meant the default.
+        // Files before 1.1.11 wrote 0 where they meant the default.
         {"Version: 1.0110\r\nRouter Timeout: 0\r\n", "\nRouter Timeout: 0.2\r\n"},
+        {"Version: 1.0111\r\nRouter Timeout: 0\r\n", "\nRouter Timeout: 0\r\n"},
     };
     for (const auto &c : cases) {
         m_config.settings.RouterTimeout = 9;

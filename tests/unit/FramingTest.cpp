@@ -55,6 +55,13 @@ INSTANTIATE_TEST_SUITE_P(
         FrameCase{"A_RsConnectBare", kTypeA, 2, CmdRsConnect, 1, 2, "BE EF 02 53"},
         FrameCase{"A_RsDisconnectBare", kTypeA, 0, CmdRsDisconnect, 1, 2, "BE EF 00 51"},
         FrameCase{"B_Route", kTypeB, 1, CmdRoute, 4, 2, "2F 2F 46 30 31 4D 30 35 49 30 33 45 0D"},
+        // A number field holds 0 to 99; another number leaves it empty.
+        FrameCase{"B_RoutePort99", kTypeB, 1, CmdRoute, 98, 98,
+                  "2F 2F 46 30 31 4D 39 39 49 39 39 43 0D"},
+        FrameCase{"B_RoutePort100HasNoDigits", kTypeB, 1, CmdRoute, 99, 98,
+                  "2F 2F 46 30 31 4D 49 39 39 43 0D"},
+        FrameCase{"B_NegativeHasNoDigits", kTypeB, 0, CmdSetFrameAddress, -1, 0,
+                  "2F 2F 46 30 30 46 00 0D"},
         FrameCase{"B_Status", kTypeB, 0, CmdStatus, 0, 0, "2F 2F 46 30 30 55 13 0D"},
         FrameCase{"B_RsConnect", kTypeB, 2, CmdRsConnect, 1, 2,
                   "2F 2F 46 30 32 52 30 31 49 30 32 5C 0D"},

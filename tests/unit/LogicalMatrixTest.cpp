@@ -71,10 +71,15 @@ TEST_F(LogicalMatrixTest, UnclaimedLogicalPortsBelongToNobody)
 
 TEST_F(LogicalMatrixTest, PairedLayoutWorkedExampleAndEveryCellRoundTrips)
 {
-    addSlots(16);
+    // Only complete pairs add outputs: a router without its partner adds none.
+    for (const auto &[count, maxOutput] : {std::pair{2, 15}, {3, 15}, {4, 31}, {16, 127}}) {
+        routers.clearAll();
+        addSlots(count);
+        matrix.BuildLogicalMatrix(true);
+        EXPECT_EQ(std::pair(matrix.MaxInput(), matrix.MaxOutput()), std::pair(31, maxOutput));
+    }
     routers[3]->AudioBreakaway = true;
     matrix.BuildLogicalMatrix(true);
-    EXPECT_EQ(std::pair(matrix.MaxInput(), matrix.MaxOutput()), std::pair(31, 127));
     EXPECT_FALSE(matrix.AnyAudioBreakaway());
 
     const ViewOffsets offsets{0, 32};

@@ -61,7 +61,7 @@ TEST_F(RouterTest, NameWithSemicolonOrControlCharacterIsRefusedWithoutRaisingWas
     EXPECT_EQ(platform.messageTexts(), (std::vector<std::string>{in, out, in, out}));
 }
 
-TEST_F(RouterTest, StringValFillsMissingNamesTrimsRoundsHalfToEvenAndRefusesOverflow)
+TEST_F(RouterTest, StringValFillsMissingNamesTrimsAndRoundsHalfToEven)
 {
     router.SetStringVal(" 2.5 ; 1.5; 2; 1; x; 0; 1;  Left  ;Mid");
     EXPECT_TRUE(router.isValid());
@@ -72,13 +72,34 @@ TEST_F(RouterTest, StringValFillsMissingNamesTrimsRoundsHalfToEvenAndRefusesOver
     EXPECT_EQ((std::vector{router.RouterInName(0), router.RouterInName(1), router.RouterInName(2),
                            router.RouterOutName(1)}),
               (std::vector<std::string>{"Left", "Mid", "", ""}));
+}
 
-    // A number that does not fit is reported under the parser's label and also invalidates
-    // the line, so the loader does not keep a router whose field was lost.
-    clsRouter other;
-    other.SetStringVal("99999; 1; 3; 3; 0; 0; 0;");
-    EXPECT_FALSE(other.isValid());
-    EXPECT_EQ(other.RouterType(), -1);
-    EXPECT_EQ(other.FrameAddress(), 1);
-    EXPECT_EQ(platform.messageTexts(), std::vector<std::string>{"Error: Overflow"});
+// Every port must land on a logical number from 0 to 126. A refused field keeps its old value,
+// parsing goes on, and the line is invalid so the loader does not keep a router missing a field.
+TEST_F(RouterTest, StringValRefusesCountsAndOffsetsThatLeaveTheMatrix)
+{
+    const std::string in = "MatIn out of range", out = "MatOut out of range";
+    const struct {
+        const char *text;
+        const char *kept;
+        std::vector<std::string> messages; // none: valid
+    } cases[] = {
+        {"3; 0; 15; 15; 111; 111; 0;", "3; 0; 15; 15; 111; 111; 0;", {}},
+        {"3; 0; 15; 15; 112; 112; 0;", "3; 0; 15; 15; 0; 0; 0;", {in, out}},
+        {"3; 0; 15; 15; -1; -1; 0;", "3; 0; 15; 15; 0; 0; 0;", {in, out}},
+        {"3; 0; 126; 126; 0; 0; -1;", "3; 0; 126; 126; 0; 0; -1;", {}},
+        {"3; 0; 127; 127; 0; 0; 0;",
+         "3; 0; 15; 15; 0; 0; 0;",
+         {"Input count out of range", "Output count out of range"}},
+        // A number that does not fit is reported under the parser's label.
+        {"99999; 1; 3; 3; 0; 0; 0;", "-1; 1; 3; 3; 0; 0; 0;", {"Error: Overflow"}},
+    };
+    for (const auto &c : cases) {
+        platform.clear();
+        clsRouter read;
+        read.SetStringVal(c.text);
+        EXPECT_EQ(read.isValid(), c.messages.empty()) << c.text;
+        EXPECT_EQ(read.StringVal().rfind(c.kept, 0), 0u) << c.text << " -> " << read.StringVal();
+        EXPECT_EQ(platform.messageTexts(), c.messages) << c.text;
+    }
 }

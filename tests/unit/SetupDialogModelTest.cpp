@@ -141,7 +141,8 @@ TEST_F(SetupDialogModelTest, OkRefusesWhatCannotWork)
          {Case{"COM9", "1", false, 16, "Please set the COM port to something", 0},
           Case{"COM7", "60.5", false, 16, timeout, 0}, Case{"COM7", "0,5", false, 16, "", 0.5f},
           Case{"COM7", "1", true, 32, "Router 1 has no router type selected", 0},
-          Case{"COM7", "1", false, 8, kOverlap, 0}}) {
+          // Router 1 starting on router 0's last output; 16 above is the first free one.
+          Case{"COM7", "1", false, 15, kOverlap, 0}}) {
         SCOPED_TRACE(std::string(c.port) + " " + c.timeout + " " + c.message);
         platform.clear();
         config.routers.clearAll();
