@@ -250,8 +250,8 @@ void VirtualRouterLine::handleFrame(const SimFrame &frame)
 
     const bool edid =
         frame.kind == SimFrame::Kind::EdidHeader || frame.kind == SimFrame::Kind::EdidBlock;
-    bool heard = true;
-    if (m_resendOnly && !edid) {
+    bool heard = !m_silentRouters.contains(frame.address);
+    if (heard && m_resendOnly && !edid) {
         heard = frame.bytes == m_firstTransmission;
         m_firstTransmission = heard ? QByteArray() : frame.bytes;
         if (!heard)
@@ -263,6 +263,14 @@ void VirtualRouterLine::handleFrame(const SimFrame &frame)
     }
     // Last, so that whoever listens sees the frame's effect and counters.
     Q_EMIT frameReceived(frame.bytes);
+}
+
+void VirtualRouterLine::setRouterSilent(int frameAddress, bool on)
+{
+    if (on)
+        m_silentRouters.insert(frameAddress);
+    else
+        m_silentRouters.remove(frameAddress);
 }
 
 void VirtualRouterLine::sendReply(const QByteArray &reply)

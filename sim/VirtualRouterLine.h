@@ -13,6 +13,7 @@
 #include <QList>
 #include <QObject>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QString>
 #include <QTimer>
 
@@ -81,6 +82,9 @@ public:
     void setLateMs(int ms);
     void setNoise(bool on);
     void setSilent(bool on);
+    // One router stops hearing anything addressed to it (a cable pulled on the chain); the
+    // others go on.
+    void setRouterSilent(int frameAddress, bool on);
     void setAnswerOnResendOnly(bool on);
     // How long the line must be quiet before a partial frame is given up.
     void setIdleResetMs(int ms);
@@ -150,6 +154,7 @@ private:
     int m_idleResetMs = kDefaultIdleResetMs;
     bool m_noise = false;
     bool m_silent = false;
+    QSet<int> m_silentRouters;
     bool m_resendOnly = false;
 };
 

@@ -296,6 +296,9 @@ std::string ConfigText(const Configuration &config)
         }
     }
     line(std::string("Matrix Size: ") + (settings.MatrixSize ? "-1" : "0"));
+    // Written only when switched off, so files stay as older versions wrote them.
+    if (!settings.PollRound)
+        line("Poll Round: 0");
     text += config.macros.SaveMacros();
     return text;
 }
@@ -338,6 +341,7 @@ void ConfigLoad(std::string &path, bool showDialog, Configuration &config)
 
     config.routers.clearAll();
     settings.RouterTimeout = kDefaultTimeout;
+    settings.PollRound = true;
     settings.CommPortAddress.clear();
 
     float fileVersion = 0;
@@ -415,6 +419,8 @@ void ConfigLoad(std::string &path, bool showDialog, Configuration &config)
             });
         } else if (key == "matrix size") {
             guarded(kMatrixSizeKey, [&] { settings.MatrixSize = number() != 0; });
+        } else if (key == "poll round") {
+            guarded(kMatrixSizeKey, [&] { settings.PollRound = number() != 0; });
         } else if (key == "begin macros") {
             guarded(kMacroSection, [&] { config.macros.LoadMacros(nextLine, lineCounter); });
         }

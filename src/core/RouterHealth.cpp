@@ -40,10 +40,7 @@ void RouterHealth::setState(int frameAddress, Router &router, State state)
 
 void RouterHealth::answered(int frameAddress)
 {
-    const auto found = m_routers.find(frameAddress);
-    if (found == m_routers.end())
-        return;
-    Router &router = found->second;
+    Router &router = m_routers[frameAddress];
     router.lastAnswer = QDateTime::currentDateTime();
     router.missedTurns = 0;
     setState(frameAddress, router, State::Online);
@@ -52,22 +49,15 @@ void RouterHealth::answered(int frameAddress)
 
 void RouterHealth::unanswered(int frameAddress)
 {
-    const auto found = m_routers.find(frameAddress);
-    if (found == m_routers.end())
-        return;
-    Router &router = found->second;
-    ++router.unanswered;
-    router.missedTurns = kStaleTurns;
-    setState(frameAddress, router, State::Offline);
+    // Counted, not judged: the route itself shows as failed, and only the polls, which ask
+    // nothing of the router but an answer, say it is gone.
+    ++m_routers[frameAddress].unanswered;
     emit changed(frameAddress);
 }
 
 void RouterHealth::resent(int frameAddress)
 {
-    const auto found = m_routers.find(frameAddress);
-    if (found == m_routers.end())
-        return;
-    ++found->second.resends;
+    ++m_routers[frameAddress].resends;
     emit changed(frameAddress);
 }
 
@@ -77,10 +67,7 @@ void RouterHealth::polled(int frameAddress, bool answeredPoll)
         answered(frameAddress);
         return;
     }
-    const auto found = m_routers.find(frameAddress);
-    if (found == m_routers.end())
-        return;
-    Router &router = found->second;
+    Router &router = m_routers[frameAddress];
     if (++router.missedTurns >= kStaleTurns)
         setState(frameAddress, router, State::Offline);
     emit changed(frameAddress);

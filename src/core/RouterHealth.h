@@ -9,9 +9,10 @@
 namespace corvantis {
 
 // Whether each router answers, learned from everything it says: acknowledgements, status and
-// alive replies. A router that missed its last kStaleTurns polls, or left a command unanswered,
-// is offline and its outputs are stale; when it answers again it stays stale until its full
-// status was read (a resync), so nothing of it is shown as confirmed on old news.
+// alive replies. A router that missed its last kStaleTurns polls is offline and its outputs
+// are stale (an unanswered command is counted and fails its route); when it answers again it stays
+// stale until its full status was read (a resync), so nothing of it is shown as confirmed on old
+// news.
 class RouterHealth : public QObject {
     Q_OBJECT
 
@@ -31,7 +32,8 @@ public:
 
     using QObject::QObject;
 
-    // The routers now configured, each unknown until it answers.
+    // The routers now configured, each unknown until it answers; a router first heard of
+    // later is added then.
     void reset(const std::vector<int> &frameAddresses);
     Router at(int frameAddress) const;
     // True while what the window shows of the router cannot be trusted.

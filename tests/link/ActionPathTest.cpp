@@ -212,3 +212,42 @@ TEST(ActionPathTest, EveryRouteIsPendingUntilConfirmedOrFailedWithItsReason)
     }
     EXPECT_EQ(cell(1).state, State::Confirmed);
 }
+
+// One router of two stops answering: its outputs turn stale after its third missed turn while
+// its neighbour's stay confirmed; when it answers again they stay stale until its status is in.
+TEST(ActionPathTest, ASilentRouterGoesStaleAloneAndIsTrustedAgainOnlyAfterItsStatus)
+{
+    CoreRig rig({16, 16});
+    ASSERT_TRUE(rig.opened);
+    rig.core.settings().CurrentRouterType = kAliveModel;
+    const auto state = [&rig](int frame) { return rig.core.truth().at(frame, 3, 1).state; };
+    const auto health = [&rig](int frame) { return rig.core.health().at(frame); };
+    const auto pollTurn = [&rig] {
+        rig.core.poller().setAlivePollCounter(StatusPoller::kAlivePollDue - 1);
+        rig.core.poller().Tick();
+        return rig.settle();
+    };
+    using State = CrosspointTruth::State;
+    rig.line.setRouterSilent(1, true);
+    for (int turn = 0; turn < 2 * RouterHealth::kStaleTurns; ++turn) {
+        ASSERT_TRUE(pollTurn());
+        EXPECT_EQ(state(1),
+                  turn < 2 * RouterHealth::kStaleTurns - 1 ? State::Confirmed : State::Stale);
+    }
+    EXPECT_EQ(health(1).state, RouterHealth::State::Offline);
+    EXPECT_EQ(health(0).state, RouterHealth::State::Online);
+    EXPECT_TRUE(health(0).lastAnswer.isValid());
+    EXPECT_EQ(state(0), State::Confirmed);
+
+    rig.line.setRouterSilent(1, false);
+    for (int turn = 0; turn < 2 && health(1).state != RouterHealth::State::Online; ++turn)
+        ASSERT_TRUE(pollTurn());
+    ASSERT_EQ(health(1).state, RouterHealth::State::Online);
+    EXPECT_EQ(state(1), State::Stale) << "trusted before its status was read";
+    for (int tick = 0; tick < 5 && state(1) != State::Confirmed; ++tick) {
+        rig.core.poller().Tick();
+        ASSERT_TRUE(rig.settle());
+    }
+    EXPECT_EQ(state(1), State::Confirmed);
+    EXPECT_TRUE(rig.line.receivedFrames().contains(LinkRig::frame(kTypeB, 0, CmdStatus, 15, 15)));
+}

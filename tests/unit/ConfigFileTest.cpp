@@ -123,6 +123,8 @@ TEST_F(ConfigFileTest, LoadedValuesAreSavedBackTheSameWay)
         // Files before 1.1.11 wrote 0 where they meant the default.
         {"Version: 1.0110\r\nRouter Timeout: 0\r\n", "\nRouter Timeout: 0.2\r\n"},
         {"Version: 1.0111\r\nRouter Timeout: 0\r\n", "\nRouter Timeout: 0\r\n"},
+        // The alive poll's round over every router is kept when switched off.
+        {"Poll Round: 0\r\n", "\r\nPoll Round: 0\r\n"},
     };
     for (const auto &c : cases) {
         m_config.settings.RouterTimeout = 9;
