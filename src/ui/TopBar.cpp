@@ -3,6 +3,7 @@
 #include "core/AppCore.h"
 #include "ui/Controls.h"
 #include "ui/PictureButton.h"
+#include "ui/RouterBadges.h"
 #include "ui/ShapeLamp.h"
 #include "ui/Theme.h"
 
@@ -41,6 +42,7 @@ TopBar::TopBar(AppCore &core, QWidget *levelSelector, QWidget *parent) : QWidget
     row->addStretch(1);
     row->addWidget(levelSelector);
     row->addStretch(1);
+    row->addWidget(new RouterBadges(core, this));
 
     m_imgAlive = new PictureButton(PictureButton::Kind::Alive, 0, this);
     m_imgAlive->setObjectName(QStringLiteral("imgAlive"));
