@@ -78,9 +78,13 @@ Task<void> MaintenanceCommands::FirmwareVersion()
     const int commType = m_settings.CommType;
     if (commType != kTypeA && commType != kTypeB)
         co_return;
-    const auto reply = co_await request(toFrame(FirmwareRequest(commType)));
+    auto reply = co_await request(toFrame(FirmwareRequest(commType)));
     if (!reply)
         co_return;
+    // A Type B status reply is one byte of 128 or more per output, the version is text: a
+    // status reply that came late is not taken for the version.
+    if (commType == kTypeB)
+        reply->removeIf([](char byte) { return static_cast<unsigned char>(byte) >= 0x80; });
     if (reply->isEmpty()) {
         m_link.SetErrMsg(kNoCommunication);
         co_return;

@@ -45,6 +45,10 @@ TEST_P(FirmwareVersion, ShowsTheExpectedPartOrWhateverArrived)
 INSTANTIATE_TEST_SUITE_P(Replies, FirmwareVersion,
                          ::testing::Values(FirmwareReply{kTypeB, "V1.2", "Firmware Ver. : V1.2"},
                                            FirmwareReply{kTypeB, "", ""},
+                                           // A status reply that came late, before the version.
+                                           FirmwareReply{kTypeB, "\x81\x85\x80V1.2",
+                                                         "Firmware Ver. : V1.2"},
+                                           FirmwareReply{kTypeB, "\x81\x85\x80", ""},
                                            FirmwareReply{kTypeA, "20", "Firmware Ver. : 2.0"},
                                            FirmwareReply{kTypeA, "", ""}));
 
