@@ -42,6 +42,20 @@ TopBar::TopBar(AppCore &core, QWidget *levelSelector, QWidget *parent) : QWidget
     row->addStretch(1);
     row->addWidget(levelSelector);
     row->addStretch(1);
+    // The line's own state, apart from the routers': a port can be open with every router
+    // silent, and a lost port says nothing about the routers behind it.
+    auto *line =
+        Controls::makeLabel(QStringLiteral("Line closed"), this, QStringLiteral("txtLine"));
+    line->setToolTip(QStringLiteral("The serial line (or its network address)"));
+    connect(&core.link(), &SerialLink::portOpenChanged, line, [line, &core](bool open) {
+        line->setText(open ? QStringLiteral("Line open") : QStringLiteral("Line closed"));
+        line->setToolTip(core.link().PortAddressText());
+    });
+    connect(&core.link(), &SerialLink::portLost, line, [line] {
+        line->setText(QStringLiteral("Line lost"));
+        line->setToolTip(QStringLiteral("The next command opens it again"));
+    });
+    row->addWidget(line);
     row->addWidget(new RouterBadges(core, this));
 
     m_imgAlive = new PictureButton(PictureButton::Kind::Alive, 0, this);
