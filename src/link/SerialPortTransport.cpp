@@ -2,6 +2,10 @@
 
 #include <QSerialPort>
 
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#endif
+
 namespace corvantis {
 
 SerialPortTransport::SerialPortTransport(const QString &devicePath, QObject *parent)
@@ -17,9 +21,16 @@ SerialPortTransport::SerialPortTransport(const QString &devicePath, QObject *par
     connect(m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
         // A device that went away keeps reporting read errors as fast as the loop turns while
         // the port stays open; the owner closes it on this signal.
-        if ((error == QSerialPort::ReadError || error == QSerialPort::ResourceError) &&
-            m_port->isOpen())
-            emit errorOccurred(error, m_port->errorString());
+        if ((error != QSerialPort::ReadError && error != QSerialPort::ResourceError) ||
+            !m_port->isOpen())
+            return;
+        // Input discarded between the system's "ready" and Qt's read leaves that read empty,
+        // which Qt reports as a read error; the device is still there then.
+        if (error == QSerialPort::ReadError && !deviceGone()) {
+            m_port->clearError();
+            return;
+        }
+        emit errorOccurred(error, m_port->errorString());
     });
 }
 
@@ -62,6 +73,18 @@ void SerialPortTransport::clearInput()
         return;
     m_port->readAll();
     m_port->clear(QSerialPort::Input);
+}
+
+bool SerialPortTransport::deviceGone() const
+{
+#ifdef Q_OS_UNIX
+    pollfd probe{static_cast<int>(m_port->handle()), 0, 0};
+    if (::poll(&probe, 1, 0) < 0)
+        return true;
+    return (probe.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+#else
+    return true;
+#endif
 }
 
 QString SerialPortTransport::errorString() const

@@ -25,6 +25,8 @@ public:
     QString errorString() const override;
 
 private:
+    bool deviceGone() const;
+
     QSerialPort *m_port;
 };
 
