@@ -52,6 +52,8 @@ AppCore::AppCore(QObject *parent) : QObject(parent)
                                 QStringLiteral("The configuration was replaced"));
         m_truth.clear();
         m_health.reset(configuredRouters());
+        if (m_presets.clear())
+            m_link.SetErrMsg(QStringLiteral("Presets dropped: the configuration was replaced"));
     });
     // A router's own report is a fact, whichever front end is up.
     connect(&m_poller, &StatusPoller::remoteCellClick, this,
@@ -266,6 +268,14 @@ void AppCore::addTruth(ColumnMarks &marks, int frameAddress, int physicalOutput,
 {
     marks.video = m_truth.at(frameAddress, physicalOutput, kVideo);
     marks.audio = m_truth.at(frameAddress, physicalOutput, kAudio);
+    const auto preset = [&](int level) {
+        const auto input = m_presets.inputAt(frameAddress, physicalOutput, level);
+        return input && *input >= 0 ? rowOf(*input) : -1;
+    };
+    if (m_presets.inputAt(frameAddress, physicalOutput, kVideo))
+        marks.presetVideoRow = preset(kVideo);
+    if (m_presets.inputAt(frameAddress, physicalOutput, kAudio))
+        marks.presetAudioRow = preset(kAudio);
     if (marks.video.state == CrosspointTruth::State::Pending && marks.video.pendingInput >= 0)
         marks.pendingVideoRow = rowOf(marks.video.pendingInput);
     if (marks.audio.state == CrosspointTruth::State::Pending && marks.audio.pendingInput >= 0)
@@ -481,12 +491,35 @@ void AppCore::RouteCell(int cell, bool remote)
     // The router is looked up again when the action runs: a configuration loaded meanwhile
     // may have replaced it.
     const int frame = crosspoint.router ? crosspoint.router->FrameAddress() : -1;
+    const RouteRequest route{frame, crosspoint.output, crosspoint.input, m_currentLayer};
+    // In take mode a click only presets; what a router reports itself has happened anyway.
+    if (m_presets.enabled() && !remote) {
+        if (const int levels = truthLevels(route)) {
+            m_presets.add({route.frameAddress, route.output, route.input, levels});
+        } else {
+            platform().beep();
+            m_link.SetErrMsg(QString::fromLatin1(kUnassigned));
+        }
+        return;
+    }
     RouteOptions options;
     options.remote = remote;
     if (remote)
         options.owner = kAnyOwner;
-    SubmitRoutes(QStringLiteral("Function imgMatrix_Click"),
-                 {{frame, crosspoint.output, crosspoint.input, m_currentLayer}}, options);
+    SubmitRoutes(QStringLiteral("Function imgMatrix_Click"), {route}, options);
+}
+
+void AppCore::Take()
+{
+    QList<RouteRequest> routes;
+    for (const TakePresets::Preset &preset : m_presets.all())
+        routes.append({preset.frameAddress, preset.output, preset.input, preset.levels});
+    if (routes.isEmpty())
+        return;
+    RouteOptions options;
+    options.bulk = true;
+    if (SubmitRoutes(QStringLiteral("Take"), std::move(routes), options))
+        m_presets.clear();
 }
 
 void AppCore::RouteInputToAll(int viewRow)

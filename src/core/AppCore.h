@@ -4,9 +4,10 @@
 #include "config/MacroRecording.h"
 #include "core/ActionQueue.h"
 #include "core/CrosspointTruth.h"
-#include "core/RouterHealth.h"
 #include "core/NameTransfer.h"
 #include "core/OutputLocks.h"
+#include "core/RouterHealth.h"
+#include "core/TakePresets.h"
 #include "link/MaintenanceCommands.h"
 #include "link/RoutingEngine.h"
 #include "link/SerialLink.h"
@@ -87,6 +88,9 @@ public:
         CrosspointTruth::Cell audio;
         int pendingVideoRow = -1;
         int pendingAudioRow = -1;
+        // Rows of the inputs preset in take mode.
+        int presetVideoRow = -1;
+        int presetAudioRow = -1;
     };
 
     explicit AppCore(QObject *parent = nullptr);
@@ -112,6 +116,10 @@ public:
     const OutputLocks &locks() const { return m_locks; }
     const CrosspointTruth &truth() const { return m_truth; }
     const RouterHealth &health() const { return m_health; }
+    TakePresets &presets() { return m_presets; }
+    const TakePresets &presets() const { return m_presets; }
+    // Sends every preset as one action and forgets them; nothing happens without presets.
+    void Take();
     CrosspointTruth &truth() { return m_truth; }
 
     // The fields the main window sets as it loads: nothing loaded, all levels, no remote
@@ -284,6 +292,7 @@ private:
     OutputLocks m_locks;
     CrosspointTruth m_truth;
     RouterHealth m_health;
+    TakePresets m_presets;
     // Outputs a running bulk route skipped because they were locked, 1-based.
     QStringList m_lockedSkipped;
     std::vector<NameTransfer::Replaced> m_importUndo;

@@ -27,6 +27,8 @@ CrosspointGrid::CrosspointGrid(int cellSize, QWidget *parent)
     m_audioRow.fill(-1);
     m_pendingVideoRow.fill(-1);
     m_pendingAudioRow.fill(-1);
+    m_presetVideoRow.fill(-1);
+    m_presetAudioRow.fill(-1);
     m_visible.fill(true);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
@@ -87,7 +89,8 @@ void CrosspointGrid::ClearColumn(int column)
         }
         *row = -1;
     }
-    for (int *row : {&m_pendingVideoRow[c], &m_pendingAudioRow[c]}) {
+    for (int *row : {&m_pendingVideoRow[c], &m_pendingAudioRow[c], &m_presetVideoRow[c],
+                     &m_presetAudioRow[c]}) {
         if (*row > -1)
             setTruthMark(column, *row, VectorPictures::kConfirmed);
         *row = -1;
@@ -116,6 +119,14 @@ void CrosspointGrid::ShowColumn(int column, int videoRow, int audioRow, bool spl
         setPicture(audioRow * kSize + column, VectorPictures::kAudio);
         setTruthMark(column, audioRow, holding(truth.audio));
         m_audioRow[c] = audioRow;
+    }
+    if (inGrid(truth.presetVideoRow)) {
+        setTruthMark(column, truth.presetVideoRow, VectorPictures::kPreset);
+        m_presetVideoRow[c] = truth.presetVideoRow;
+    }
+    if (inGrid(truth.presetAudioRow)) {
+        setTruthMark(column, truth.presetAudioRow, VectorPictures::kPreset);
+        m_presetAudioRow[c] = truth.presetAudioRow;
     }
     if (inGrid(truth.pendingVideoRow)) {
         setTruthMark(column, truth.pendingVideoRow, VectorPictures::kPending);

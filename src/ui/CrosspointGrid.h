@@ -36,6 +36,8 @@ public:
         int audio = 0;
         int pendingVideoRow = -1;
         int pendingAudioRow = -1;
+        int presetVideoRow = -1;
+        int presetAudioRow = -1;
     };
 
     // The markers of one column: the old ones are removed, then the video (or combined)
@@ -94,6 +96,8 @@ private:
     std::array<std::uint8_t, kCells> m_truth{};
     std::array<int, kSize> m_pendingVideoRow{};
     std::array<int, kSize> m_pendingAudioRow{};
+    std::array<int, kSize> m_presetVideoRow{};
+    std::array<int, kSize> m_presetAudioRow{};
     std::function<QString(int)> m_describer;
     int m_hoverCell = -1;
     int m_pressedCell = -1;

@@ -104,6 +104,7 @@ CrosspointPanel::CrosspointPanel(AppCore &core, QWidget *parent) : QWidget(paren
     connect(&core.engine(), &RoutingEngine::statusApplied, this, &CrosspointPanel::redraw);
     connect(&core, &AppCore::routeStatesChanged, this, &CrosspointPanel::redraw);
     connect(&core.truth(), &CrosspointTruth::changed, this, &CrosspointPanel::redraw);
+    connect(&core.presets(), &TakePresets::changed, this, &CrosspointPanel::redraw);
     connect(&core, &AppCore::namesChanged, this, &CrosspointPanel::showNumbers);
 }
 
@@ -266,6 +267,9 @@ void CrosspointPanel::showColumn(int viewColumn, const PhysicalPort &owner)
         truth.audio = truthMark(marks.audio.state);
         truth.pendingVideoRow = marks.pendingVideoRow;
         truth.pendingAudioRow = marks.split ? marks.pendingAudioRow : -1;
+        truth.presetVideoRow = marks.presetVideoRow;
+        truth.presetAudioRow =
+            marks.presetAudioRow != marks.presetVideoRow ? marks.presetAudioRow : -1;
         m_grid->ShowColumn(viewColumn, marks.videoRow, marks.audioRow, marks.split, truth);
     } catch (const std::exception &error) {
         reportFailure("Function UpdateMatrixDisplayCol", error);
@@ -337,6 +341,8 @@ QString CrosspointPanel::truthText(int cell) const
         return QStringLiteral(" (pending: asked for, not yet confirmed)");
     case VectorPictures::kStale:
         return QStringLiteral(" (stale: its router does not answer; last confirmed)");
+    case VectorPictures::kPreset:
+        return QStringLiteral(" (preset: sent with Take)");
     case VectorPictures::kFailed:
         break;
     default:

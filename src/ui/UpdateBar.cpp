@@ -21,6 +21,34 @@ UpdateBar::UpdateBar(AppCore &core, QWidget *parent) : QWidget(parent)
     m_cmdUpdate->setMinimumWidth(130);
     connect(m_cmdUpdate, &QPushButton::clicked, this, &UpdateBar::updateClicked);
     row->addWidget(m_cmdUpdate);
+
+    const auto button = [this, row](const QString &text, const char *name, const QString &tip) {
+        auto *b = new QPushButton(text, this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setToolTip(tip);
+        b->setMinimumWidth(b->sizeHint().width());
+        row->addWidget(b);
+        return b;
+    };
+    m_cmdTakeMode = button(QStringLiteral("Take Mode"), "cmdTakeMode",
+                           QStringLiteral("Clicks only preset routes until Take sends them"));
+    m_cmdTakeMode->setCheckable(true);
+    m_cmdTake = button(QStringLiteral("Take"), "cmdTake",
+                       QStringLiteral("Send every preset route now, in one go"));
+    m_cmdClear =
+        button(QStringLiteral("Clear"), "cmdClear", QStringLiteral("Drop the preset routes"));
+    TakePresets &presets = core.presets();
+    connect(m_cmdTakeMode, &QPushButton::toggled, &presets, &TakePresets::setEnabled);
+    connect(&presets, &TakePresets::enabledChanged, m_cmdTakeMode, &QPushButton::setChecked);
+    connect(m_cmdTake, &QPushButton::clicked, &core, &AppCore::Take);
+    connect(m_cmdClear, &QPushButton::clicked, &presets, &TakePresets::clear);
+    const auto showPresets = [this, &presets] {
+        m_cmdTake->setEnabled(!presets.isEmpty());
+        m_cmdClear->setEnabled(!presets.isEmpty());
+    };
+    connect(&presets, &TakePresets::changed, this, showPresets);
+    showPresets();
+
     m_txtErrMsg = Controls::makeLabel({}, this, QStringLiteral("txtErrMsg"));
     m_txtErrMsg->setMinimumHeight(m_cmdUpdate->sizeHint().height());
     QFont font = m_txtErrMsg->font();

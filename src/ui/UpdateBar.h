@@ -9,8 +9,8 @@ namespace corvantis {
 
 class AppCore;
 
-// The row below the grid: "Update Matrix" and the error line, which shows the link's
-// current message.
+// The row below the grid: "Update Matrix", take mode with Take and Clear, and the error line,
+// which shows the link's current message.
 class UpdateBar : public QWidget {
     Q_OBJECT
 
@@ -25,6 +25,9 @@ signals:
 
 private:
     QPushButton *m_cmdUpdate = nullptr;
+    QPushButton *m_cmdTakeMode = nullptr;
+    QPushButton *m_cmdTake = nullptr;
+    QPushButton *m_cmdClear = nullptr;
     QLabel *m_txtErrMsg = nullptr;
 };
 

@@ -73,6 +73,14 @@ void VectorPictures::paintTruth(QPainter &painter, const QRectF &cell, int mark)
         painter.drawEllipse(centre, side * 0.32, side * 0.32);
         break;
     }
+    case kPreset: {
+        // A square frame: chosen for the next Take, nothing asked of the router yet.
+        painter.setPen(QPen(Theme::kPending, pen));
+        painter.setBrush(Qt::NoBrush);
+        const qreal half = side * 0.3;
+        painter.drawRect(QRectF(centre - QPointF(half, half), centre + QPointF(half, half)));
+        break;
+    }
     case kFailed: {
         // A dark-edged triangle in the corner: the last route here was not accepted.
         const qreal t = side * 0.5;

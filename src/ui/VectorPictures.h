@@ -22,7 +22,7 @@ public:
     // How far a cell's marker can be trusted. A pending cell shows the input asked for, beside
     // the marker of the input that still holds; the others mark the holding input. Each is a
     // shape of its own, so they are told apart without colour too.
-    enum TruthMark { kConfirmed = 0, kPending = 1, kFailed = 2, kStale = 3 };
+    enum TruthMark { kConfirmed = 0, kPending = 1, kFailed = 2, kStale = 3, kPreset = 4 };
 
     static void paintCell(QPainter &painter, const QRectF &cell, int picture);
     // Drawn over the cell's picture.

@@ -251,3 +251,33 @@ TEST(ActionPathTest, ASilentRouterGoesStaleAloneAndIsTrustedAgainOnlyAfterItsSta
     EXPECT_EQ(state(1), State::Confirmed);
     EXPECT_TRUE(rig.line.receivedFrames().contains(LinkRig::frame(kTypeB, 0, CmdStatus, 15, 15)));
 }
+
+// Take mode: clicks on each level only preset; Take sends every preset in one go, in order,
+// and what the router accepted holds on each level.
+TEST(ActionPathTest, TakeSendsThePresetsOfEachLevelInOneGo)
+{
+    CoreRig rig;
+    ASSERT_TRUE(rig.opened);
+    clsRouter &router = *rig.core.config().routers.at(0);
+    router.AudioBreakaway = true;
+    rig.core.presets().setEnabled(true);
+    const std::array<std::pair<int, int>, 3> clicks{{{AppCore::kVideo, 2 * 16 + 1},
+                                                     {AppCore::kAudio, 5 * 16 + 1},
+                                                     {AppCore::kAllLevels, 3 * 16 + 4}}};
+    for (const auto &[level, cell] : clicks) {
+        rig.core.SetCurrentLayer(level);
+        rig.core.RouteCell(cell);
+    }
+    ASSERT_TRUE(rig.settle());
+    EXPECT_TRUE(rig.line.receivedFrames().isEmpty());
+    EXPECT_EQ(rig.core.presets().inputAt(0, 1, AppCore::kAudio), 5);
+
+    rig.core.Take();
+    ASSERT_TRUE(rig.settle());
+    EXPECT_EQ(rig.distinctFrames(), (QList<QByteArray>{CoreRig::route(1, 2), CoreRig::route(1, 5),
+                                                       CoreRig::route(4, 3)}));
+    EXPECT_EQ(router.RouteState(1)->Video(), 2);
+    EXPECT_EQ(router.RouteState(1)->Audio(), 5);
+    EXPECT_EQ(router.RouteState(4)->Audio(), 3);
+    EXPECT_TRUE(rig.core.presets().isEmpty());
+}
