@@ -52,6 +52,11 @@ Swp08Server::Swp08Server(MatrixControl &matrix, OutputLocks &locks, QObject *par
     : QObject(parent), m_matrix(matrix), m_locks(locks), m_server(new QTcpServer(this))
 {
     connect(&m_matrix, &MatrixControl::routingChanged, this, &Swp08Server::routingChanged);
+    // As the text panels: what a controller knew (numbers, names, its protects) may be gone.
+    connect(&m_matrix, &MatrixControl::deviceChanged, this, [this] {
+        for (const auto &client : m_clients)
+            drop(client.get(), QStringLiteral("the configuration was replaced"));
+    });
 }
 
 Swp08Server::~Swp08Server()

@@ -235,16 +235,22 @@ TEST(Swp08Server, servesSplitCoalescedAndBadInputWithoutLosingAGoodMessage)
     EXPECT_EQ(c->messages, (std::vector<Bytes>(2, Bytes{0x03, 0x00, 0x00, 0x10, 0x10})));
 }
 
-TEST(Swp08Server, aControllerThatLeavesGivesUpItsProtects)
+TEST(Swp08Server, aControllerThatLeavesOrLosesItsMatrixGivesUpItsProtects)
 {
     Rig rig(FakeMatrixControl::squareLayout(4));
     auto c = rig.controller();
     c->send({0x0C, 0x00, 0x00, 0x01, 0x00});
     ASSERT_TRUE(c->waitForMessages(1));
     EXPECT_NE(rig.locks.holder(1), OutputLocks::kNobody);
+    auto replaced = rig.controller();
+    replaced->send({0x0C, 0x00, 0x00, 0x02, 0x00});
+    ASSERT_TRUE(replaced->waitForMessages(1));
     c->socket.disconnectFromHost();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return rig.server.clientCount() == 0; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rig.server.clientCount() == 1; }));
     EXPECT_EQ(rig.locks.holder(1), OutputLocks::kNobody);
+    rig.matrix.replaceDevice(FakeMatrixControl::squareLayout(4));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rig.server.clientCount() == 0; }));
+    EXPECT_EQ(rig.locks.holder(2), OutputLocks::kNobody);
 }
 
 } // namespace
