@@ -6,7 +6,9 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <algorithm>
+#include <map>
 #include <set>
+#include <utility>
 
 namespace corvantis {
 

@@ -2,9 +2,9 @@
 #include "net/Swp08Server.h"
 
 #include "FakeMatrixControl.h"
+#include "Swp08Controller.h"
 #include "core/OutputLocks.h"
 
-#include <QTcpSocket>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -13,56 +13,6 @@ namespace {
 
 using namespace swp08;
 
-// A controller of our own: the bytes it received, and the messages, ACKs and NAKs in them.
-class Controller {
-public:
-    bool open(quint16 port)
-    {
-        socket.connectToHost(QHostAddress::LocalHost, port);
-        return QTest::qWaitFor(
-            [this] { return socket.state() == QAbstractSocket::ConnectedState; });
-    }
-    void send(const Bytes &data) { sendRaw(EncodeMessage(data)); }
-    void sendRaw(const Bytes &bytes)
-    {
-        socket.write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size()));
-    }
-    bool waitFor(const std::function<bool()> &condition)
-    {
-        return QTest::qWaitFor([&] {
-            pump();
-            return condition();
-        });
-    }
-    bool waitForMessages(std::size_t count)
-    {
-        return waitFor([&] { return messages.size() >= count; });
-    }
-    void pump()
-    {
-        const QByteArray bytes = socket.readAll();
-        raw.insert(raw.end(), bytes.begin(), bytes.end());
-        for (const auto &event : reader.feed(raw_span(bytes))) {
-            if (event.kind == FrameReader::Event::Kind::Message)
-                messages.push_back(event.data);
-            acks += event.kind == FrameReader::Event::Kind::Ack;
-            naks += event.kind == FrameReader::Event::Kind::Nak;
-        }
-    }
-    static std::span<const std::uint8_t> raw_span(const QByteArray &bytes)
-    {
-        return {reinterpret_cast<const std::uint8_t *>(bytes.constData()),
-                std::size_t(bytes.size())};
-    }
-
-    QTcpSocket socket;
-    FrameReader reader;
-    Bytes raw;
-    std::vector<Bytes> messages;
-    int acks = 0;
-    int naks = 0;
-};
-
 class Rig {
 public:
     explicit Rig(const FakeMatrixControl::Layout &layout) : matrix(layout)
@@ -70,9 +20,9 @@ public:
         EXPECT_TRUE(server.listen(QHostAddress::LocalHost, 0))
             << server.errorString().toStdString();
     }
-    std::unique_ptr<Controller> controller()
+    std::unique_ptr<Swp08Controller> controller()
     {
-        auto c = std::make_unique<Controller>();
+        auto c = std::make_unique<Swp08Controller>();
         EXPECT_TRUE(c->open(server.serverPort()));
         EXPECT_TRUE(QTest::qWaitFor([&] { return server.clientCount() == ++expectedClients; }));
         return c;
