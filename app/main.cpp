@@ -24,6 +24,8 @@ struct Options {
     QString listen;
     QString listenHost;
     quint16 listenPort = 0;
+    QString swp08Host; // empty: not served
+    quint16 swp08Port = 0;
     bool headless = false;
 };
 
@@ -53,7 +55,12 @@ std::optional<Options> parseOptions(const QCoreApplication &app)
         QStringLiteral("headless"),
         QStringLiteral("Run without a window as a service; needs --config. Messages go to "
                        "standard error and the debug log."));
-    parser.addOptions({portOption, configOption, listenOption, headlessOption});
+    const QCommandLineOption swp08Option(
+        QStringLiteral("listen-swp08"),
+        QStringLiteral("Serve SW-P-08 router controllers on this address (no authentication "
+                       "either; off unless given, port 8910 is usual)."),
+        QStringLiteral("HOST:PORT"));
+    parser.addOptions({portOption, configOption, listenOption, swp08Option, headlessOption});
     parser.process(app);
 
     Options options;
@@ -77,6 +84,13 @@ std::optional<Options> parseOptions(const QCoreApplication &app)
     if (!listen.isEmpty() &&
         !PanelListening::parseAddress(listen, options.listenHost, options.listenPort)) {
         std::fprintf(stderr, "--listen: \"%s\" is not HOST:PORT\n", qPrintable(listen));
+        return std::nullopt;
+    }
+    if (parser.isSet(swp08Option) &&
+        !PanelListening::parseAddress(parser.value(swp08Option), options.swp08Host,
+                                      options.swp08Port)) {
+        std::fprintf(stderr, "--listen-swp08: \"%s\" is not HOST:PORT\n",
+                     qPrintable(parser.value(swp08Option)));
         return std::nullopt;
     }
     if (options.headless && options.config.isEmpty()) {
@@ -108,7 +122,9 @@ int runHeadless(int argc, char *argv[])
     core.link().setPortOverride(options->port);
     HeadlessService service(core);
     if (!service.start(options->config) ||
-        !service.listen(options->listenHost, options->listenPort))
+        !service.listen(options->listenHost, options->listenPort) ||
+        (!options->swp08Host.isEmpty() &&
+         !service.listenSwp08(options->swp08Host, options->swp08Port)))
         return 1;
     SignalWatcher watcher({SIGTERM, SIGINT});
     QObject::connect(&watcher, &SignalWatcher::signalled, &app, [] { QCoreApplication::quit(); });
@@ -152,6 +168,9 @@ int runWindow(int argc, char *argv[])
                 platform().messageBox(why.toStdString(), "Control Panels", MessageButtons::Ok,
                                       MessageIcon::Information);
         }
+        if (!options->swp08Host.isEmpty() &&
+            !panels.listenSwp08(options->swp08Host, options->swp08Port))
+            return 1;
         window.setPanelListening(&listening);
         window.show();
         status = QApplication::exec();

@@ -9,7 +9,8 @@
 namespace corvantis {
 
 HeadlessService::HeadlessService(AppCore &core, QObject *parent)
-    : QObject(parent), m_core(core), m_control(core), m_server(m_control, core.locks())
+    : QObject(parent), m_core(core), m_control(core), m_server(m_control, core.locks()),
+      m_swp08(m_control, core.locks())
 {
 }
 
@@ -50,6 +51,19 @@ bool HeadlessService::listen(const QString &listenHost, quint16 listenPort)
     return true;
 }
 
+bool HeadlessService::listenSwp08(const QString &listenHost, quint16 listenPort)
+{
+    const QHostAddress address(listenHost);
+    if (address.isNull() || !m_swp08.listen(address, listenPort)) {
+        std::fprintf(stderr, "cannot serve SW-P-08 on %s:%u: %s\n", qPrintable(listenHost),
+                     listenPort, qPrintable(m_swp08.errorString()));
+        return false;
+    }
+    DebugLog().Log("SW-P-08 server listening",
+                   {listenHost.toStdString(), std::to_string(listenPort)});
+    return true;
+}
+
 void HeadlessService::saveNames()
 {
     m_core.SaveConfiguration(true);
@@ -58,6 +72,7 @@ void HeadlessService::saveNames()
 void HeadlessService::stop()
 {
     m_server.close();
+    m_swp08.close();
     m_core.poller().stop();
     // Whatever is queued or on the wire is abandoned: the routers keep what they accepted.
     m_core.actions().CancelAll(QStringLiteral("the service is stopping"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "net/PanelServer.h"
+#include "net/Swp08Server.h"
 #include "service/CoreMatrixControl.h"
 
 #include <QObject>
@@ -26,9 +27,12 @@ public:
     // Serves control panels; false (with the reason on standard error) when the address
     // cannot be taken.
     bool listen(const QString &host, quint16 port);
+    // Serves binary-protocol controllers the same way; off until asked for.
+    bool listenSwp08(const QString &host, quint16 port);
     // Saves the configuration; the port is closed.
     void stop();
     PanelServer &server() { return m_server; }
+    Swp08Server &swp08Server() { return m_swp08; }
 
 private:
     void saveNames();
@@ -36,6 +40,7 @@ private:
     AppCore &m_core;
     CoreMatrixControl m_control;
     PanelServer m_server;
+    Swp08Server m_swp08;
 };
 
 } // namespace corvantis

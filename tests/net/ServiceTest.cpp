@@ -2,6 +2,7 @@
 // panel asks for goes out on the wire, and what the panel is told is what the routers took.
 #include "../link/CoreRig.h"
 #include "PanelClient.h"
+#include "Swp08Controller.h"
 #include "service/HeadlessService.h"
 
 #include <QFile>
@@ -238,6 +239,30 @@ TEST(ServiceTest, HostileClientsLeaveTheServiceAliveAndTheTruthShared)
     EXPECT_TRUE(steady.waitFor([&] { return steady.routing == lineRouting(rig); }));
     EXPECT_EQ(late.routing, lineRouting(rig));
     EXPECT_EQ(steady.naks, 0);
+}
+
+// The binary protocol over the real core: a connect goes out on the wire, the controller hears
+// what the router took, and a silent router leaves the source that held.
+TEST(ServiceTest, AnSwp08ConnectIsAnsweredWithWhatTheRouterTook)
+{
+    ServiceRig rig;
+    ASSERT_TRUE(rig.started);
+    ASSERT_TRUE(rig.service.listenSwp08(QStringLiteral("127.0.0.1"), 0));
+    Swp08Controller controller;
+    ASSERT_TRUE(controller.open(rig.service.swp08Server().serverPort()));
+
+    controller.send({0x02, 0x00, 0x00, 0x03, 0x05});
+    ASSERT_TRUE(controller.waitForMessages(2));
+    EXPECT_EQ(controller.messages[0], (swp08::Bytes{0x04, 0x00, 0x00, 0x03, 0x05}));
+    EXPECT_EQ(rig.line.crosspoint(0, 3), 5);
+    EXPECT_TRUE(rig.line.receivedFrames().contains(CoreRig::route(3, 5)));
+
+    rig.line.setSilent(true);
+    controller.messages.clear();
+    controller.send({0x82, 0x00, 0x01, 0x00, 0x03, 0x00, 0x09});
+    ASSERT_TRUE(controller.waitForMessages(2));
+    EXPECT_EQ(controller.messages[1], (swp08::Bytes{0x84, 0x00, 0x01, 0x00, 0x03, 0x00, 0x05}));
+    EXPECT_EQ(controller.acks, 2);
 }
 
 } // namespace

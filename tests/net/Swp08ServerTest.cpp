@@ -1,0 +1,207 @@
+// The binary panel-protocol server on real loopback sockets, a scripted matrix behind it.
+#include "net/Swp08Server.h"
+
+#include "FakeMatrixControl.h"
+#include "Swp08Controller.h"
+#include "core/OutputLocks.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace corvantis::test {
+namespace {
+
+using namespace swp08;
+
+class Rig {
+public:
+    explicit Rig(const FakeMatrixControl::Layout &layout) : matrix(layout)
+    {
+        EXPECT_TRUE(server.listen(QHostAddress::LocalHost, 0))
+            << server.errorString().toStdString();
+    }
+    std::unique_ptr<Swp08Controller> controller()
+    {
+        auto c = std::make_unique<Swp08Controller>();
+        EXPECT_TRUE(c->open(server.serverPort()));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return server.clientCount() == ++expectedClients; }));
+        return c;
+    }
+
+    FakeMatrixControl matrix;
+    OutputLocks locks;
+    Swp08Server server{matrix, locks};
+    int expectedClients = 0;
+};
+
+TEST(Swp08Server, answersAnInterrogateWithDleInEveryNumberByteForByte)
+{
+    Rig rig(FakeMatrixControl::squareLayout(20));
+    auto c = rig.controller();
+    // Interrogate destination 16 on matrix 0 level 0: count 4, checksum -(1+16+4) & 0x7F.
+    c->sendRaw({0x10, 0x02, 0x01, 0x00, 0x00, 0x10, 0x10, 0x04, 0x6B, 0x10, 0x03});
+    ASSERT_TRUE(c->waitForMessages(1));
+    // ACK, then tally 16 <- 16: count 5, checksum -(3+16+16+5) & 0x7F.
+    EXPECT_EQ(c->raw, (Bytes{0x10, 0x06, 0x10, 0x02, 0x03, 0x00, 0x00, 0x10, 0x10, 0x10, 0x10, 0x05,
+                             0x58, 0x10, 0x03}));
+}
+
+TEST(Swp08Server, connectIsAnsweredWithTheSourceThatHoldsInBothForms)
+{
+    Rig rig(FakeMatrixControl::squareLayout(20));
+    rig.matrix.failingOutputs = {4};
+    rig.locks.lock(2, OutputLocks::kThisComputer);
+    auto c = rig.controller();
+    auto other = rig.controller();
+    struct Case {
+        const char *name;
+        Bytes request;
+        std::vector<Bytes> answers; // to the requester
+        bool seenByOthers;
+    };
+    const Case cases[] = {
+        {"routed",
+         {0x02, 0x01, 0x00, 0x10, 0x03},
+         {{0x04, 0x00, 0x00, 0x10, 0x03}, {0x04, 0x01, 0x00, 0x10, 0x03}},
+         true},
+        {"extended",
+         {0x82, 0x00, 0x00, 0x00, 0x05, 0x00, 0x10},
+         {{0x84, 0x00, 0x00, 0x00, 0x05, 0x00, 0x10}, {0x84, 0x00, 0x01, 0x00, 0x05, 0x00, 0x10}},
+         true},
+        {"locked", {0x02, 0x00, 0x00, 0x02, 0x07}, {{0x04, 0x00, 0x00, 0x02, 0x02}}, false},
+        {"router failed",
+         {0x02, 0x00, 0x00, 0x04, 0x07},
+         {{0x04, 0x00, 0x00, 0x04, 0x04}, {0x04, 0x01, 0x00, 0x04, 0x04}},
+         true},
+        {"no such source",
+         {0x82, 0x00, 0x01, 0x00, 0x06, 0x00, 0x50},
+         {{0x84, 0x00, 0x01, 0x00, 0x06, 0x00, 0x06}},
+         false},
+    };
+    for (const Case &k : cases) {
+        SCOPED_TRACE(k.name);
+        c->messages.clear();
+        other->messages.clear();
+        const int acks = c->acks;
+        c->send(k.request);
+        ASSERT_TRUE(c->waitForMessages(k.answers.size()));
+        EXPECT_EQ(c->acks, acks + 1);
+        EXPECT_EQ(c->messages, k.answers);
+        if (k.seenByOthers) {
+            ASSERT_TRUE(other->waitForMessages(k.answers.size()));
+            EXPECT_EQ(other->messages.size(), k.answers.size());
+        }
+    }
+    EXPECT_EQ(rig.matrix.routesRun.size(), 3);
+}
+
+TEST(Swp08Server, routesFromElsewhereReachEveryControllerUnasked)
+{
+    Rig rig(FakeMatrixControl::normalLayout());
+    auto c = rig.controller();
+    rig.matrix.reportRoute(3, 0);
+    ASSERT_TRUE(c->waitForMessages(2));
+    EXPECT_EQ(c->messages,
+              (std::vector<Bytes>{{0x04, 0x00, 0x00, 0x03, 0x00}, {0x04, 0x01, 0x00, 0x03, 0x00}}));
+}
+
+TEST(Swp08Server, tallyDumpReportsEachRunOfKnownRoutes)
+{
+    Rig rig(FakeMatrixControl::normalLayout());
+    auto c = rig.controller();
+    c->send({0x15, 0x01});
+    ASSERT_TRUE(c->waitForMessages(2));
+    c->send({0x95, 0x00, 0x00});
+    ASSERT_TRUE(c->waitForMessages(4));
+    EXPECT_EQ(c->messages, (std::vector<Bytes>{{0x16, 0x01, 1, 0, 2},
+                                               {0x16, 0x01, 1, 3, 5},
+                                               {0x97, 0x00, 0x00, 1, 0, 0, 0, 2},
+                                               {0x97, 0x00, 0x00, 1, 0, 3, 0, 5}}));
+}
+
+TEST(Swp08Server, namesComeInTheLengthAsked)
+{
+    Rig rig(FakeMatrixControl::normalLayout());
+    auto c = rig.controller();
+    c->send({0x64, 0x00, 0x00});
+    c->send({0x66, 0x00, 0x01});
+    ASSERT_TRUE(c->waitForMessages(2));
+    const std::string sources = "Cam Cam Cam -   -   Tape";
+    Bytes source{0x6A, 0x00, 0x00, 0x00, 0x00, 6};
+    source.insert(source.end(), sources.begin(), sources.end());
+    const std::string destinations = "Mon 1   Mon 2   -       Rec     ";
+    Bytes destination{0x6B, 0x00, 0x01, 0x00, 0x00, 4};
+    destination.insert(destination.end(), destinations.begin(), destinations.end());
+    EXPECT_EQ(c->messages, (std::vector<Bytes>{source, destination}));
+}
+
+TEST(Swp08Server, protectsOnTheSharedLocks)
+{
+    Rig rig(FakeMatrixControl::squareLayout(20));
+    auto c = rig.controller();
+    auto other = rig.controller();
+    c->send({0x0C, 0x00, 0x00, 0x10, 0x05}); // protect 16 as device 5
+    ASSERT_TRUE(c->waitForMessages(1));
+    EXPECT_EQ(c->messages.back(), (Bytes{0x0D, 0x00, 0x01, 0x00, 0x10, 0x05}));
+    EXPECT_TRUE(rig.locks.lockedAgainst(16, OutputLocks::kThisComputer));
+
+    other->send({0x8A, 0x00, 0x01, 0x00, 0x10, 0x00, 0x09});
+    other->send({0x02, 0x00, 0x00, 0x10, 0x01});
+    other->send({0x0E, 0x00, 0x00, 0x10, 0x09}); // not its protect to remove
+    ASSERT_TRUE(other->waitForMessages(3));
+    EXPECT_EQ(other->messages, (std::vector<Bytes>{{0x8B, 0x00, 0x01, 0x02, 0x00, 0x10, 0x00, 0x05},
+                                                   {0x04, 0x00, 0x00, 0x10, 0x10},
+                                                   {0x0F, 0x00, 0x02, 0x00, 0x10, 0x05}}));
+
+    c->send({0x0E, 0x00, 0x00, 0x10, 0x05});
+    ASSERT_TRUE(c->waitForMessages(2));
+    EXPECT_EQ(c->messages.back(), (Bytes{0x0F, 0x00, 0x00, 0x00, 0x10, 0x00}));
+    EXPECT_EQ(rig.locks.holder(16), OutputLocks::kNobody);
+    EXPECT_TRUE(rig.matrix.routesRun.isEmpty());
+}
+
+TEST(Swp08Server, servesSplitCoalescedAndBadInputWithoutLosingAGoodMessage)
+{
+    Rig rig(FakeMatrixControl::squareLayout(20));
+    auto c = rig.controller();
+    const Bytes interrogate = EncodeMessage(Bytes{0x01, 0x00, 0x00, 0x10});
+    Bytes stream{0x41, 0x42}; // garbage
+    stream.insert(stream.end(),
+                  {0x10, 0x02, 0x01, 0x00, 0x00, 0x05, 0x04, 0x77, 0x10, 0x03}); // bad sum
+    stream.insert(stream.end(),
+                  {0x10, 0x02, 0x01, 0x00, 0x00, 0x05, 0x05, 0x75, 0x10, 0x03}); // bad count
+    const Bytes unknownMatrix = EncodeMessage(Bytes{0x01, 0x10, 0x00, 0x05});
+    stream.insert(stream.end(), unknownMatrix.begin(), unknownMatrix.end());
+    stream.insert(stream.end(), interrogate.begin(), interrogate.end());
+    stream.insert(stream.end(), interrogate.begin(), interrogate.end());
+    for (std::size_t at = 0; at < stream.size(); ++at) {
+        c->sendRaw({stream[at]});
+        if (at % 7 == 0)
+            QTest::qWait(0);
+    }
+    ASSERT_TRUE(c->waitForMessages(2));
+    EXPECT_EQ(c->naks, 2);
+    EXPECT_EQ(c->acks, 3);
+    EXPECT_EQ(c->messages, (std::vector<Bytes>(2, Bytes{0x03, 0x00, 0x00, 0x10, 0x10})));
+}
+
+TEST(Swp08Server, aControllerThatLeavesOrLosesItsMatrixGivesUpItsProtects)
+{
+    Rig rig(FakeMatrixControl::squareLayout(4));
+    auto c = rig.controller();
+    c->send({0x0C, 0x00, 0x00, 0x01, 0x00});
+    ASSERT_TRUE(c->waitForMessages(1));
+    EXPECT_NE(rig.locks.holder(1), OutputLocks::kNobody);
+    auto replaced = rig.controller();
+    replaced->send({0x0C, 0x00, 0x00, 0x02, 0x00});
+    ASSERT_TRUE(replaced->waitForMessages(1));
+    c->socket.disconnectFromHost();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rig.server.clientCount() == 1; }));
+    EXPECT_EQ(rig.locks.holder(1), OutputLocks::kNobody);
+    rig.matrix.replaceDevice(FakeMatrixControl::squareLayout(4));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rig.server.clientCount() == 0; }));
+    EXPECT_EQ(rig.locks.holder(2), OutputLocks::kNobody);
+}
+
+} // namespace
+} // namespace corvantis::test
