@@ -16,3 +16,14 @@ if(TARGET corvantis_service AND TARGET corvantis_simlib)
     target_include_directories(bench_net_line PRIVATE ${CMAKE_CURRENT_LIST_DIR}/support)
     target_link_libraries(bench_net_line PRIVATE corvantis_service corvantis_simlib)
 endif()
+
+# Requests while routes wait: sixteen blocks to their ACKs, and the program without a window
+# stopped by SIGTERM with routes queued.
+if(TARGET corvantis_service AND TARGET corvantis_simlib AND TARGET corvantis)
+    add_executable(bench_net_queued ${CMAKE_CURRENT_LIST_DIR}/net/QueuedActionsTimingBench.cpp)
+    target_include_directories(bench_net_queued PRIVATE ${CMAKE_CURRENT_LIST_DIR}/support)
+    target_link_libraries(bench_net_queued PRIVATE corvantis_service corvantis_simlib)
+    target_compile_definitions(bench_net_queued PRIVATE
+        CORVANTIS_PROGRAM="$<TARGET_FILE:corvantis>")
+    add_dependencies(bench_net_queued corvantis)
+endif()

@@ -171,7 +171,7 @@ int ActionQueue::CancelWaiting(Needs needs, const QString &why)
     return cancelled;
 }
 
-void ActionQueue::CancelAll(const QString &reason)
+int ActionQueue::CancelAll(const QString &reason)
 {
     int cancelled = 0;
     if (m_current) {
@@ -186,6 +186,7 @@ void ActionQueue::CancelAll(const QString &reason)
         DebugLog().Log(
             QStringLiteral("%1 actions cancelled: %2").arg(cancelled).arg(reason).toStdString());
     emit idleChanged(true);
+    return cancelled;
 }
 
 } // namespace corvantis

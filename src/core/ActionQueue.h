@@ -57,8 +57,8 @@ public:
 #endif
 
     // Abandons the running action at its wait and drops every waiting one; each is told it was
-    // cancelled, and one line says how many.
-    void CancelAll(const QString &reason);
+    // cancelled, and one line of the debug log says how many. Returns how many.
+    int CancelAll(const QString &reason);
     // Drops the waiting actions that need what is named; each is told, and the error line and
     // the log say how many ("<why>: 3 waiting actions cancelled").
     int CancelWaiting(Needs needs, const QString &why);

@@ -75,7 +75,11 @@ void HeadlessService::stop()
     m_swp08.close();
     m_core.poller().stop();
     // Whatever is queued or on the wire is abandoned: the routers keep what they accepted.
-    m_core.actions().CancelAll(QStringLiteral("the service is stopping"));
+    const int cancelled = m_core.actions().CancelAll(QStringLiteral("the service is stopping"));
+    // Panels were told these were accepted: whoever stopped the service learns they were not done.
+    if (cancelled > 0)
+        std::fprintf(stderr, "Stopping: %d unfinished %s cancelled\n", cancelled,
+                     cancelled == 1 ? "action" : "actions");
     m_core.SaveOnExit();
 }
 

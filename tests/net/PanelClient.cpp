@@ -14,7 +14,10 @@ PanelClient::PanelClient(QObject *parent) : QObject(parent)
 bool PanelClient::open(quint16 port)
 {
     m_socket.connectToHost(QHostAddress::LocalHost, port);
-    return waitFor([this] { return preludeDone; });
+    // A refused connection ends the wait at once, so a caller can try again.
+    waitFor(
+        [this] { return preludeDone || m_socket.state() == QAbstractSocket::UnconnectedState; });
+    return preludeDone;
 }
 
 void PanelClient::send(const QByteArray &bytes)

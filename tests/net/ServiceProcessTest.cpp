@@ -1,0 +1,123 @@
+// The real program without a window, stopped by a signal while a panel's routes wait for the
+// line: it ends cleanly, sends nothing twice, and keeps the names a panel gave.
+#include "../link/CoreRig.h"
+#include "../link/LinkRig.h"
+#include "PanelClient.h"
+#include "util/GeneralFunctions.h"
+
+#include <QProcess>
+#include <QTcpServer>
+#include <csignal>
+#include <gtest/gtest.h>
+
+using namespace corvantis;
+using namespace corvantis::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int kRoutes = 40;
+
+quint16 freePort()
+{
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
+}
+
+class ServiceProcessTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(ServiceProcessTest, ASignalWhileRoutesWaitEndsTheProgramAndKeepsItsNames)
+{
+    ScriptedPlatform platform;
+    QTemporaryDir data;
+    platform.dataFolder = data.path().toStdString();
+    VirtualRouterLine line; // paced at 9600 baud, so the routes take real time
+    line.setCommType(kTypeB);
+    line.addRouter({0, 16, 16, 0});
+    ASSERT_TRUE(line.open(QString::fromStdString(ProgramDataFolder()) + "ports/com1"));
+
+    Configuration config;
+    config.settings.CommPortName = "COM1";
+    config.settings.CommType = kTypeB;
+    config.settings.CurrentRouterType = 2;
+    // Generous: a resend here would be the line's lateness, not the program's fault.
+    config.settings.RouterTimeout = 1.0f;
+    config.settings.ConfigLoaded = true;
+    config.routers.set(0, CoreRig::makeRouter(0, 16));
+    std::string path = data.filePath("line.rcf").toStdString();
+    ConfigSave(path, true, config);
+
+    const quint16 port = freePort();
+    ASSERT_NE(port, 0);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("XDG_DATA_HOME", data.path());
+    environment.insert("XDG_CONFIG_HOME", data.path());
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(CORVANTIS_PROGRAM),
+                  {"--headless", "--config", QString::fromStdString(path), "--listen",
+                   QStringLiteral("127.0.0.1:%1").arg(port)});
+    ASSERT_TRUE(program.waitForStarted());
+
+    // Until the program listens; bounded.
+    PanelClient panel;
+    bool opened = false;
+    for (int attempt = 0; attempt < 100 && !opened && program.state() == QProcess::Running;
+         ++attempt) {
+        opened = panel.open(port);
+        if (!opened)
+            waitFor([] { return false; }, 50ms);
+    }
+    ASSERT_TRUE(opened) << program.readAllStandardError().toStdString();
+
+    panel.send("INPUT LABELS:\n2 Camera\n\n");
+    ASSERT_TRUE(panel.waitFor([&] { return panel.inputLabels.value(2) == "Camera"; }));
+
+    QByteArray block = "VIDEO OUTPUT ROUTING:\n";
+    QList<QByteArray> frames;
+    for (int k = 0; k < kRoutes; ++k) {
+        // Each output again with another input, so every frame is a different one.
+        const int output = k % 16;
+        const int input = (output + 1 + k / 16 * 5) % 16;
+        block += QByteArray::number(output) + ' ' + QByteArray::number(input) + '\n';
+        frames << CoreRig::route(output, input);
+    }
+    panel.send(block + '\n');
+    ASSERT_TRUE(waitFor([&] { return line.receivedFrames().contains(frames.front()); }));
+    ASSERT_EQ(::kill(program.processId(), GetParam()), 0);
+
+    // A hang guard only; how fast it ends is measured in bench/.
+    ASSERT_TRUE(waitFor([&] { return program.state() == QProcess::NotRunning; }, 15s));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    const QString errors = QString::fromLocal8Bit(program.readAllStandardError());
+    EXPECT_FALSE(errors.contains(QStringLiteral("No reply from the router")))
+        << errors.toStdString();
+    EXPECT_EQ(errors.split('\n').filter(QStringLiteral("cancelled")).size(), 1)
+        << errors.toStdString();
+
+    // What the program wrote before it closed the port still reaches the line.
+    waitFor([&] { return !line.isAttached(); });
+    const QList<QByteArray> received = line.receivedFrames();
+    int routed = 0;
+    for (const QByteArray &frame : frames) {
+        EXPECT_LE(received.count(frame), 1) << frame.toHex().toStdString();
+        routed += received.contains(frame) ? 1 : 0;
+    }
+    // The routes still waiting were dropped, not sent before the end.
+    EXPECT_LT(routed, kRoutes);
+
+    Configuration saved;
+    ConfigLoad(path, false, saved);
+    ASSERT_NE(saved.routers.at(0), nullptr);
+    EXPECT_EQ(saved.routers.at(0)->RouterInName(2), "Camera");
+    EXPECT_TRUE(platform.unexpected.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, ServiceProcessTest, ::testing::Values(SIGTERM, SIGINT),
+                         [](const ::testing::TestParamInfo<int> &info) {
+                             return std::string(info.param == SIGTERM ? "SIGTERM" : "SIGINT");
+                         });
+
+} // namespace
