@@ -171,16 +171,43 @@ int ActionQueue::CancelWaiting(Needs needs, const QString &why)
     return cancelled;
 }
 
+int ActionQueue::abandonCurrent(const QString &reason)
+{
+    if (!m_current)
+        return 0;
+    Current current = std::move(*m_current);
+    m_current.reset();
+    current.task.reset();
+    tell(current.pending.done, {Completion::Kind::Cancelled, reason});
+    return 1;
+}
+
+int ActionQueue::Stop(const QString &reason)
+{
+    int cancelled = abandonCurrent(reason);
+    while (!m_waiting.empty()) {
+        Pending next = std::move(m_waiting.front());
+        m_waiting.pop_front();
+        if (next.needs == Needs::Line) {
+            tell(next.done, {Completion::Kind::Cancelled, reason});
+            ++cancelled;
+            continue;
+        }
+        // What needs nothing of the routers ends right here; should it wait all the same, it
+        // is abandoned too.
+        run(std::move(next));
+        cancelled += abandonCurrent(reason);
+    }
+    if (cancelled > 0)
+        DebugLog().Log(
+            QStringLiteral("%1 actions cancelled: %2").arg(cancelled).arg(reason).toStdString());
+    emit idleChanged(true);
+    return cancelled;
+}
+
 int ActionQueue::CancelAll(const QString &reason)
 {
-    int cancelled = 0;
-    if (m_current) {
-        Current current = std::move(*m_current);
-        m_current.reset();
-        current.task.reset();
-        tell(current.pending.done, {Completion::Kind::Cancelled, reason});
-        ++cancelled;
-    }
+    int cancelled = abandonCurrent(reason);
     cancelled += cancelWaiting([](const Pending &) { return true; }, reason);
     if (cancelled > 0)
         DebugLog().Log(

@@ -59,6 +59,10 @@ public:
     // Abandons the running action at its wait and drops every waiting one; each is told it was
     // cancelled, and one line of the debug log says how many. Returns how many.
     int CancelAll(const QString &reason);
+    // The program is stopping: the running action is abandoned at its wait and the waiting ones
+    // that need the line are dropped, each told; those that need nothing of the routers (names,
+    // locks) run now, so what was accepted of them is kept. Returns how many were cancelled.
+    int Stop(const QString &reason);
     // Drops the waiting actions that need what is named; each is told, and the error line and
     // the log say how many ("<why>: 3 waiting actions cancelled").
     int CancelWaiting(Needs needs, const QString &why);
@@ -99,6 +103,7 @@ private:
     void finished();
     void scheduleDrain();
     void drain();
+    int abandonCurrent(const QString &reason);
     int cancelWaiting(const std::function<bool(const Pending &)> &which, const QString &reason);
 
     SerialLink &m_link;

@@ -3,6 +3,7 @@
 #include "core/AppCore.h"
 #include "util/clsDebug.h"
 
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <cstdio>
 
@@ -27,10 +28,15 @@ bool HeadlessService::start(const QString &configPath)
     // the window (no start) panel names wait for the window's save, as typed ones do.
     connect(&m_control, &CoreMatrixControl::namesStored, this, &HeadlessService::saveNames);
     // Without a window the error line goes to standard error, one line each.
-    connect(&m_core.link(), &SerialLink::errorMessageChanged, this, [](const QString &text) {
-        if (!text.isEmpty())
-            std::fprintf(stderr, "%s\n", qPrintable(text));
-    });
+    // The same message again while it would still show in the window is not repeated.
+    connect(&m_core.link(), &SerialLink::errorMessageChanged, this,
+            [last = QString(), shown = QElapsedTimer()](const QString &text) mutable {
+                if (text.isEmpty() || (text == last && shown.isValid() && shown.elapsed() < 3000))
+                    return;
+                last = text;
+                shown.start();
+                std::fprintf(stderr, "%s\n", qPrintable(text));
+            });
     m_core.Rebuild();
     m_core.OpenCommPort();
     m_core.poller().start();
@@ -74,8 +80,9 @@ void HeadlessService::stop()
     m_server.close();
     m_swp08.close();
     m_core.poller().stop();
-    // Whatever is queued or on the wire is abandoned: the routers keep what they accepted.
-    const int cancelled = m_core.actions().CancelAll(QStringLiteral("the service is stopping"));
+    // Whatever waits for the line or is on it is abandoned: the routers keep what they accepted.
+    // Names and locks that were accepted are still done, so the save below keeps them.
+    const int cancelled = m_core.actions().Stop(QStringLiteral("the service is stopping"));
     // Panels were told these were accepted: whoever stopped the service learns they were not done.
     if (cancelled > 0)
         std::fprintf(stderr, "Stopping: %d unfinished %s cancelled\n", cancelled,

@@ -83,7 +83,9 @@ TEST_P(ServiceProcessTest, ASignalWhileRoutesWaitEndsTheProgramAndKeepsItsNames)
         block += QByteArray::number(output) + ' ' + QByteArray::number(input) + '\n';
         frames << CoreRig::route(output, input);
     }
-    panel.send(block + '\n');
+    // A name accepted behind the routes is kept, though the routes are not finished.
+    panel.send(block + "\nINPUT LABELS:\n5 Late\n\n");
+    ASSERT_TRUE(panel.waitFor([&] { return panel.acks == 3; }));
     ASSERT_TRUE(waitFor([&] { return line.receivedFrames().contains(frames.front()); }));
     ASSERT_EQ(::kill(program.processId(), GetParam()), 0);
 
@@ -112,6 +114,7 @@ TEST_P(ServiceProcessTest, ASignalWhileRoutesWaitEndsTheProgramAndKeepsItsNames)
     ConfigLoad(path, false, saved);
     ASSERT_NE(saved.routers.at(0), nullptr);
     EXPECT_EQ(saved.routers.at(0)->RouterInName(2), "Camera");
+    EXPECT_EQ(saved.routers.at(0)->RouterInName(5), "Late");
     EXPECT_TRUE(platform.unexpected.empty());
 }
 
