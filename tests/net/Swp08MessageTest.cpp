@@ -70,21 +70,6 @@ TEST(Swp08Message, RefusesMalformedRequestsWithAReason)
     }
 }
 
-TEST(Swp08Message, BuildsCrosspointAndProtectAnswersByteForByte)
-{
-    EXPECT_EQ(CrosspointAnswer(Command::Tally, Form::General, 0, 1, 5, 3),
-              (Bytes{0x03, 0x01, 0x00, 0x05, 0x03}));
-    EXPECT_EQ(CrosspointAnswer(Command::Connected, Form::General, 0, 0, 129, 383),
-              (Bytes{0x04, 0x00, 0x12, 0x01, 0x7F}));
-    EXPECT_EQ(CrosspointAnswer(Command::Connected, Form::Extended, 0, 1, 272, 16),
-              (Bytes{0x84, 0x00, 0x01, 0x01, 0x10, 0x00, 0x10}));
-    EXPECT_EQ(ProtectAnswer(Command::ProtectTally, Form::General, 0, 0, 7, Protect::ByOther, 130),
-              (Bytes{0x0B, 0x00, 0x02, 0x01, 0x07, 0x02}));
-    EXPECT_EQ(ProtectAnswer(Command::ProtectConnected, Form::Extended, 0, 1, 3,
-                            Protect::ByController, 256),
-              (Bytes{0x8D, 0x00, 0x01, 0x01, 0x00, 0x03, 0x01, 0x00}));
-}
-
 TEST(Swp08Message, SplitsTallyDumpsAsEachFormAllows)
 {
     std::vector<int> sources(130);
