@@ -194,12 +194,7 @@ int main(int argc, char **argv)
     ConfigSave(path, true, source.config);
 
     LineThread thread;
-    bool opened = false;
-    thread.run([&] {
-        thread.line().setCommType(kTypeB);
-        thread.line().addRouter({0, 16, 16, 0});
-        opened = thread.line().open(QString::fromStdString(ProgramDataFolder()) + "ports/com1");
-    });
+    const bool opened = openTypeBLine(thread);
     if (!opened) {
         std::fprintf(stderr, "cannot open the virtual line\n");
         return 1;

@@ -5,11 +5,13 @@
 
 #include "config/ConfigFile.h"
 #include "config/MacroRecording.h"
+#include "link/Framing.h"
 #include "link/RoutingEngine.h"
 #include "link/SerialLink.h"
 #include "link/StatusPoller.h"
 #include "model/LogicalMatrix.h"
 #include "sim/VirtualRouterLine.h"
+#include "util/GeneralFunctions.h"
 
 #include <QEventLoop>
 #include <QThread>
@@ -75,6 +77,19 @@ inline void processEventsFor(std::chrono::milliseconds duration)
     QEventLoop loop;
     QTimer::singleShot(duration, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+// One 16 x 16 Type B router on COM1 of the data folder, in the line's thread; false when the
+// line could not be opened.
+inline bool openTypeBLine(LineThread &thread)
+{
+    bool opened = false;
+    thread.run([&] {
+        thread.line().setCommType(kTypeB);
+        thread.line().addRouter({0, 16, 16, 0});
+        opened = thread.line().open(QString::fromStdString(ProgramDataFolder()) + "ports/com1");
+    });
+    return opened;
 }
 
 // Runs a task of the link to its end, serving events meanwhile.

@@ -116,6 +116,8 @@ public:
     const OutputLocks &locks() const { return m_locks; }
     const CrosspointTruth &truth() const { return m_truth; }
     const RouterHealth &health() const { return m_health; }
+    // The frame addresses that hold a router, in order.
+    std::vector<int> configuredRouters() const;
     TakePresets &presets() { return m_presets; }
     const TakePresets &presets() const { return m_presets; }
     // Sends every preset as one action and forgets them; nothing happens without presets.
@@ -279,7 +281,6 @@ private:
     bool refusedByLock(int logicalOutput, int owner);
     QString lockedText(int logicalOutput) const;
     void connectHealth();
-    std::vector<int> configuredRouters() const;
     void setImportUndo(std::vector<NameTransfer::Replaced> replaced);
     PhysicalPort inputNameOwner(int viewRow) const;
     PhysicalPort outputNameOwner(int viewColumn) const;

@@ -106,19 +106,4 @@ void CrosspointTruth::clear()
     emit changed();
 }
 
-QString CrosspointTruth::stateText(State state)
-{
-    switch (state) {
-    case State::Confirmed:
-        return QStringLiteral("confirmed");
-    case State::Pending:
-        return QStringLiteral("pending");
-    case State::Failed:
-        return QStringLiteral("failed");
-    case State::Stale:
-        return QStringLiteral("stale");
-    }
-    return {};
-}
-
 } // namespace corvantis

@@ -49,8 +49,6 @@ public:
     // The routers were replaced: nothing of the old ones is known here.
     void clear();
 
-    static QString stateText(State state);
-
 signals:
     // Something changed: views redraw.
     void changed();

@@ -34,7 +34,6 @@ public:
     // Every preset, one per output and input, with the levels they share merged.
     QList<Preset> all() const;
     bool isEmpty() const { return m_inputs.empty(); }
-    int count() const { return static_cast<int>(all().size()); }
     // True when there was something to drop.
     bool clear();
 

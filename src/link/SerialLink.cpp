@@ -337,11 +337,6 @@ void SerialLink::rearm()
                  std::chrono::ceil<std::chrono::milliseconds>((*next)->m_deadline - Clock::now())));
 }
 
-Task<void> SerialLink::waitUntil(Clock::time_point deadline, std::function<bool()> done)
-{
-    co_await Until(*this, deadline, std::move(done));
-}
-
 Task<void> SerialLink::Delay(std::chrono::milliseconds duration)
 {
     co_await Until(*this, Clock::now() + duration, [] { return false; });
@@ -351,20 +346,20 @@ Task<void> SerialLink::WaitForReply(const QByteArray &frame, int frameAddress)
 {
     const auto timeout = routerTimeout();
     const auto answered = [this] { return m_replyReceived || !isOpen(); };
-    co_await waitUntil(Clock::now() + timeout, answered);
+    co_await Until(*this, Clock::now() + timeout, answered);
     for (int sent = 1; sent < kTransmissions && !answered(); ++sent) {
         co_await Delay(m_timings.resend);
         if (transmit(frame) && frameAddress >= 0)
             emit commandResent(frameAddress);
-        co_await waitUntil(Clock::now() + timeout, answered);
+        co_await Until(*this, Clock::now() + timeout, answered);
     }
 }
 
 Task<bool> SerialLink::WaitForAck(int n)
 {
     const auto deadline = Clock::now() + std::max(n, 0) * routerTimeout();
-    co_await waitUntil(deadline,
-                       [this] { return m_semaphore.Count() != 0 || m_replyReceived || !isOpen(); });
+    co_await Until(*this, deadline,
+                   [this] { return m_semaphore.Count() != 0 || m_replyReceived || !isOpen(); });
     const QByteArray data = ReadInput();
     for (int i = CountAcks(std::string_view(data.constData(), data.size())); i > 0; --i)
         m_semaphore.Up();

@@ -210,7 +210,6 @@ private:
     std::chrono::milliseconds routerTimeout() const;
     Task<int> sendSteps(const LineHold &hold, int frameAddress, int code, int p3, int p4,
                         bool waitReply);
-    Task<void> waitUntil(Clock::time_point deadline, std::function<bool()> done);
     // Resumes every parked task whose wait is over, then sets the timer for the next deadline.
     void wakeDue();
     // Sets the timer for the earliest deadline of the parked waits.

@@ -21,10 +21,7 @@ RouterBadges::RouterBadges(AppCore &core, QWidget *parent) : QWidget(parent), m_
 
 void RouterBadges::refreshRouters()
 {
-    m_routers.clear();
-    for (int frame = 0; frame < RouterTable::kSlots; ++frame)
-        if (m_core.config().routers.at(frame))
-            m_routers.push_back(frame);
+    m_routers = m_core.configuredRouters();
     updateGeometry();
     update();
 }
