@@ -332,12 +332,14 @@ Task<bool> AppCore::RouteCrosspoint(clsRouter *router, int physicalOutput, int p
     co_return !co_await m_engine.RouteOnRouter(*router, physicalOutput, physicalInput, level);
 }
 
-Task<AppCore::RouteOutcome> AppCore::routeOne(RouteRequest route, int owner)
+Task<AppCore::RouteEnd> AppCore::routeOne(RouteRequest route, int owner)
 {
     clsRouter *router = m_config.routers.at(route.frameAddress);
-    if (router && route.output >= 0 && owner != kAnyOwner &&
-        refusedByLock(LogicalOutputOf(*router, route.output), owner))
-        co_return RouteOutcome::Skipped;
+    if (router && route.output >= 0 && owner != kAnyOwner) {
+        const int logicalOutput = LogicalOutputOf(*router, route.output);
+        if (refusedByLock(logicalOutput, owner))
+            co_return RouteEnd{RouteOutcome::Skipped, lockedText(logicalOutput)};
+    }
     bool routed = false;
     try {
         routed = co_await RouteCrosspoint(router, route.output, route.input, route.level);
@@ -348,8 +350,11 @@ Task<AppCore::RouteOutcome> AppCore::routeOne(RouteRequest route, int owner)
     }
     emit routeStatesChanged();
     if (truthLevels(route) == 0)
-        co_return RouteOutcome::Skipped;
-    co_return routed ? RouteOutcome::Confirmed : RouteOutcome::Failed;
+        co_return RouteEnd{RouteOutcome::Skipped, QString::fromLatin1(kUnassigned)};
+    if (routed)
+        co_return RouteEnd{RouteOutcome::Confirmed, {}};
+    // The route put its reason on the error line as it failed.
+    co_return RouteEnd{RouteOutcome::Failed, m_link.errorMessage()};
 }
 
 int AppCore::truthLevels(const RouteRequest &route) const
@@ -361,40 +366,49 @@ int AppCore::truthLevels(const RouteRequest &route) const
     return router->AudioBreakaway ? route.level : kAllLevels;
 }
 
-void AppCore::settleRoute(const RouteRequest &route, RouteOutcome outcome)
+void AppCore::settleRoute(const RouteRequest &route, const RouteEnd &end, RouteReport *report)
 {
-    const int levels = truthLevels(route);
-    if (levels == 0)
-        return;
-    switch (outcome) {
-    case RouteOutcome::Confirmed:
-        m_truth.routeConfirmed(route.frameAddress, route.output, levels);
-        break;
-    case RouteOutcome::Failed:
-        // The route put its reason on the error line as it failed.
-        m_truth.routeFailed(route.frameAddress, route.output, levels, m_link.errorMessage());
-        break;
-    case RouteOutcome::Skipped:
-        m_truth.routeDropped(route.frameAddress, route.output, levels);
-        break;
+    if (const int levels = truthLevels(route)) {
+        switch (end.outcome) {
+        case RouteOutcome::Confirmed:
+            m_truth.routeConfirmed(route.frameAddress, route.output, levels);
+            break;
+        case RouteOutcome::Failed:
+            m_truth.routeFailed(route.frameAddress, route.output, levels, end.why);
+            break;
+        case RouteOutcome::Skipped:
+            m_truth.routeDropped(route.frameAddress, route.output, levels);
+            break;
+        }
     }
+    if (!report)
+        return;
+    RouteReport::Entry entry{route, 0, 0, end.outcome, end.why};
+    if (const clsRouter *router = m_config.routers.at(route.frameAddress)) {
+        if (route.output >= 0 && route.output <= router->OutputCount())
+            entry.outputNumber = LogicalOutputOf(*router, route.output) + 1;
+        if (route.input >= 0 && route.input <= router->InputCount())
+            entry.inputNumber = m_matrix.cvPhyInToMat(route.input, *router, ViewOffsets{}) + 1;
+    }
+    report->add(std::move(entry));
+    emit routeProgress(*report);
 }
 
 Task<bool> AppCore::RouteAt(int frameAddress, int physicalOutput, int physicalInput, int level,
-                            int owner)
+                            int owner, RouteReport *report)
 {
     const RouteRequest route{frameAddress, physicalOutput, physicalInput, level};
     if (const int levels = truthLevels(route))
         m_truth.routeQueued(frameAddress, physicalOutput, physicalInput, levels);
-    RouteOutcome outcome = RouteOutcome::Skipped;
+    RouteEnd end;
     try {
-        outcome = co_await routeOne(route, owner);
-    } catch (...) {
-        settleRoute(route, RouteOutcome::Skipped);
+        end = co_await routeOne(route, owner);
+    } catch (const std::exception &error) {
+        settleRoute(route, {RouteOutcome::Skipped, QString::fromUtf8(error.what())}, report);
         throw;
     }
-    settleRoute(route, outcome);
-    co_return outcome == RouteOutcome::Confirmed;
+    settleRoute(route, end, report);
+    co_return end.outcome == RouteOutcome::Confirmed;
 }
 
 bool AppCore::SubmitRoutes(const QString &label, QList<RouteRequest> routes, RouteOptions options,
@@ -405,10 +419,13 @@ bool AppCore::SubmitRoutes(const QString &label, QList<RouteRequest> routes, Rou
             m_truth.routeQueued(route.frameAddress, route.output, route.input, levels);
     // How far the action came: what it did not reach is dropped however it ended.
     auto reached = std::make_shared<qsizetype>(0);
-    const auto dropRest = [this, routes, reached] {
+    const std::shared_ptr<RouteReport> report = options.report;
+    const auto dropRest = [this, routes, reached, report](const QString &why) {
         for (qsizetype i = *reached; i < routes.size(); ++i)
-            settleRoute(routes[i], RouteOutcome::Skipped);
+            settleRoute(routes[i], {RouteOutcome::Skipped, why}, report.get());
         *reached = routes.size();
+        if (report)
+            FinishReport(*report);
     };
     const auto run = [this, routes, options, reached]() -> Task<void> {
         const bool wasRemote = m_engine.RemoteClick();
@@ -418,8 +435,8 @@ bool AppCore::SubmitRoutes(const QString &label, QList<RouteRequest> routes, Rou
         try {
             for (; *reached < routes.size() && !m_stopRequested; ++*reached) {
                 const RouteRequest &route = routes[*reached];
-                const RouteOutcome outcome = co_await routeOne(route, options.owner);
-                settleRoute(route, outcome);
+                const RouteEnd end = co_await routeOne(route, options.owner);
+                settleRoute(route, end, options.report.get());
             }
         } catch (...) {
             m_engine.setRemoteClick(wasRemote);
@@ -432,15 +449,37 @@ bool AppCore::SubmitRoutes(const QString &label, QList<RouteRequest> routes, Rou
             setBulkRouting(false);
     };
     const auto ended = [dropRest, done](const ActionQueue::Completion &completion) {
-        dropRest();
+        dropRest(completion.reason.isEmpty() ? QStringLiteral("not sent") : completion.reason);
         if (done)
             done(completion);
     };
     if (m_actions.Submit(label, ActionQueue::Needs::Line, run, ended) !=
         ActionQueue::Outcome::Refused)
         return true;
-    dropRest();
+    dropRest(QString::fromLatin1(ActionQueue::kQueueFull));
     return false;
+}
+
+void AppCore::RetryFailed(const RouteReport &report)
+{
+    QList<RouteRequest> routes = report.failedRoutes();
+    if (routes.isEmpty())
+        return;
+    RouteOptions options;
+    options.bulk = true;
+    const QString title = report.title().endsWith(QStringLiteral(" (retry)"))
+                              ? report.title()
+                              : report.title() + QStringLiteral(" (retry)");
+    options.report = std::make_shared<RouteReport>(title, int(routes.size()));
+    SubmitRoutes(title, std::move(routes), options);
+}
+
+void AppCore::FinishReport(const RouteReport &report)
+{
+    const QString line = report.resultLine();
+    DebugLog().Log(line.toStdString(), {});
+    m_link.SetErrMsg(line);
+    emit routesReported(report);
 }
 
 int AppCore::LogicalOutputOf(const clsRouter &router, int physicalOutput) const
@@ -518,6 +557,7 @@ void AppCore::Take()
         return;
     RouteOptions options;
     options.bulk = true;
+    options.report = std::make_shared<RouteReport>(QStringLiteral("Take"), int(routes.size()));
     if (SubmitRoutes(QStringLiteral("Take"), std::move(routes), options))
         m_presets.clear();
 }

@@ -6,7 +6,10 @@
 #include "core/CrosspointTruth.h"
 #include "core/NameTransfer.h"
 #include "core/OutputLocks.h"
+#include "core/RouteReport.h"
+#include "core/RouteRequest.h"
 #include "core/RouterHealth.h"
+#include "core/Salvos.h"
 #include "core/TakePresets.h"
 #include "link/MaintenanceCommands.h"
 #include "link/RoutingEngine.h"
@@ -18,6 +21,7 @@
 #include <QObject>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,13 +49,7 @@ public:
 
     enum class Side { Input, Output };
 
-    // A route on physical ports of one router; input -1 disconnects.
-    struct RouteRequest {
-        int frameAddress = -1;
-        int output = -1;
-        int input = -1;
-        int level = kAllLevels;
-    };
+    using RouteRequest = corvantis::RouteRequest;
     struct RouteOptions {
         // Whose request: locks held by others refuse it (kAnyOwner passes every lock).
         int owner = OutputLocks::kThisComputer;
@@ -59,6 +57,8 @@ public:
         bool remote = false;
         // Many outputs at once: the window greys its buttons, locked outputs are named at the end.
         bool bulk = false;
+        // Told each route's result as it ends; finished with the action.
+        std::shared_ptr<RouteReport> report;
     };
 
     struct ScrollRange {
@@ -118,6 +118,8 @@ public:
     const RouterHealth &health() const { return m_health; }
     // The frame addresses that hold a router, in order.
     std::vector<int> configuredRouters() const;
+    Salvos &salvos() { return m_salvos; }
+    const Salvos &salvos() const { return m_salvos; }
     TakePresets &presets() { return m_presets; }
     const TakePresets &presets() const { return m_presets; }
     // Sends every preset as one action and forgets them; nothing happens without presets.
@@ -212,12 +214,16 @@ public:
     // names every skipped output when it ends. kAnyOwner passes every lock.
     static constexpr int kAnyOwner = -1;
     Task<bool> RouteAt(int frameAddress, int physicalOutput, int physicalInput, int level,
-                       int owner = OutputLocks::kThisComputer);
+                       int owner = OutputLocks::kThisComputer, RouteReport *report = nullptr);
     // Routes as one action, in order: each is pending from now until the routers confirmed it,
     // it failed (with the reason), or it was dropped (cancelled, skipped for a lock). False when
     // the action was refused; done is told how the action ended.
     bool SubmitRoutes(const QString &label, QList<RouteRequest> routes, RouteOptions options,
                       ActionQueue::Done done = {});
+    // Sends the routes of a batch that failed once more, as a batch of their own.
+    void RetryFailed(const RouteReport &report);
+    // A batch has ended: its result line goes to the error line and the debug log.
+    void FinishReport(const RouteReport &report);
     // The logical output (0-based) of a router's physical output.
     int LogicalOutputOf(const clsRouter &router, int physicalOutput) const;
     // The window's lock and unlock of a logical output; unlocking releases any holder.
@@ -267,15 +273,23 @@ signals:
     // The routers were replaced (a loaded file or an accepted setup): the window rebuilds.
     void configurationReplaced();
     void canUndoImportChanged(bool canUndo);
+    // One more route of a batch has ended.
+    void routeProgress(const RouteReport &report);
+    // A batch has ended, every route with its result.
+    void routesReported(const RouteReport &report);
 
 private:
-    enum class RouteOutcome { Confirmed, Failed, Skipped };
+    using RouteOutcome = RouteReport::Result;
+    struct RouteEnd {
+        RouteOutcome outcome = RouteOutcome::Skipped;
+        QString why;
+    };
     template <typename RowOf>
     void addTruth(ColumnMarks &marks, int frameAddress, int physicalOutput, RowOf rowOf) const;
-    Task<RouteOutcome> routeOne(RouteRequest route, int owner);
+    Task<RouteEnd> routeOne(RouteRequest route, int owner);
     // The levels a route changes on its router, or 0 when it names no output of a router.
     int truthLevels(const RouteRequest &route) const;
-    void settleRoute(const RouteRequest &route, RouteOutcome outcome);
+    void settleRoute(const RouteRequest &route, const RouteEnd &end, RouteReport *report);
     void commitName(Side side, PhysicalPort owner, std::string name);
     // True when the output is locked against owner; says so or keeps it for the bulk summary.
     bool refusedByLock(int logicalOutput, int owner);
@@ -305,6 +319,7 @@ private:
     bool m_bulkRouting = false;
     bool m_configFromFile = false;
     bool m_stopRequested = false;
+    Salvos m_salvos{*this};
 };
 
 } // namespace corvantis

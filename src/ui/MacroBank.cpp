@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <exception>
+#include <utility>
 
 namespace corvantis {
 
@@ -53,10 +54,24 @@ void MacroBank::UpdateMacroButtons()
 
 void MacroBank::PlayMacro(int number)
 {
-    // The whole macro is one action: its steps go out in order, nothing in between.
-    m_core.RunOnLine(QStringLiteral("Macro %1").arg(number), [this, number] {
-        return MacroPlayback::PlayMacro(m_core.config().macros, number);
-    });
+    // The whole macro is one action: its steps go out in order, nothing in between. Its
+    // report is made when it runs, from the steps it then finds.
+    m_core.RunOnLine(
+        QStringLiteral("Macro %1").arg(number),
+        [this, number] {
+            const MacroStore &store = m_core.config().macros;
+            const auto &steps = store.Macro(number);
+            const std::string &name = store.MacroName(number);
+            m_report =
+                std::make_shared<RouteReport>(name.empty() ? QStringLiteral("Macro %1").arg(number)
+                                                           : QString::fromStdString(name),
+                                              steps ? int(steps->size()) : 0);
+            return MacroPlayback::PlayMacro(store, number);
+        },
+        [this](const ActionQueue::Completion &) {
+            if (const auto report = std::exchange(m_report, nullptr))
+                m_core.FinishReport(*report);
+        });
 }
 
 QString MacroBank::configurationFile() const
@@ -133,7 +148,8 @@ void MacroBank::setBulkRouting(bool bulk)
 Task<void> MacroBank::RouteStep(int frameAddress, int output, int input, int level)
 {
     // An empty slot gives no router: the core beeps and shows "Unassigned crosspoint".
-    co_await m_core.RouteAt(frameAddress, output, input, level);
+    co_await m_core.RouteAt(frameAddress, output, input, level, OutputLocks::kThisComputer,
+                            m_report.get());
 }
 
 } // namespace corvantis

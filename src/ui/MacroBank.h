@@ -4,10 +4,12 @@
 #include "config/MacroPlayback.h"
 
 #include <QObject>
+#include <memory>
 
 namespace corvantis {
 
 class AppCore;
+class RouteReport;
 class MacroBar;
 
 // The macro area of the main window brought to life: seven macro buttons with their scroll
@@ -54,6 +56,8 @@ private:
     MacroBar &m_bar;
     MacroBankLogic m_logic;
     int m_shownMode = 0;
+    // The running replay's routes, for its progress and summary.
+    std::shared_ptr<RouteReport> m_report;
 };
 
 } // namespace corvantis

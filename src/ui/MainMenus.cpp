@@ -2,6 +2,7 @@
 
 #include "core/AppCore.h"
 #include "service/PanelListening.h"
+#include "ui/SalvoMenu.h"
 #include "ui/frmControlPanels.h"
 #include "util/GeneralFunctions.h"
 #include "util/Platform.h"
@@ -88,6 +89,8 @@ MainMenus::MainMenus(AppCore &core, QMenuBar &bar, QObject *parent) : QObject(pa
             });
     connect(&maintenance, &MaintenanceCommands::modeChecksChanged, this,
             [this](bool, bool) { syncModeChecks(); });
+
+    new SalvoMenu(core, *bar.addMenu(QStringLiteral("&Salvos")), this);
 
     QMenu *help = bar.addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelpMenu"));

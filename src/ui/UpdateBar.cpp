@@ -49,6 +49,15 @@ UpdateBar::UpdateBar(AppCore &core, QWidget *parent) : QWidget(parent)
     connect(&presets, &TakePresets::changed, this, showPresets);
     showPresets();
 
+    // A salvo, macro or take counts its routes here, and leaves its result line.
+    m_txtProgress = Controls::makeLabel({}, this, QStringLiteral("txtProgress"));
+    m_txtProgress->setAccessibleName(QStringLiteral("Routing progress"));
+    row->addWidget(m_txtProgress);
+    connect(&core, &AppCore::routeProgress, m_txtProgress,
+            [this](const RouteReport &report) { m_txtProgress->setText(report.progressText()); });
+    connect(&core, &AppCore::routesReported, m_txtProgress,
+            [this](const RouteReport &report) { m_txtProgress->setText(report.resultLine()); });
+
     m_txtErrMsg = Controls::makeLabel({}, this, QStringLiteral("txtErrMsg"));
     m_txtErrMsg->setMinimumHeight(m_cmdUpdate->sizeHint().height());
     QFont font = m_txtErrMsg->font();

@@ -9,7 +9,8 @@ namespace corvantis {
 
 class AppCore;
 
-// The row below the grid: "Update Matrix", take mode with Take and Clear, and the error line,
+// The row below the grid: "Update Matrix", take mode with Take and Clear, the progress of a
+// batch of routes, and the error line,
 // which shows the link's current message.
 class UpdateBar : public QWidget {
     Q_OBJECT
@@ -28,6 +29,7 @@ private:
     QPushButton *m_cmdTakeMode = nullptr;
     QPushButton *m_cmdTake = nullptr;
     QPushButton *m_cmdClear = nullptr;
+    QLabel *m_txtProgress = nullptr;
     QLabel *m_txtErrMsg = nullptr;
 };
 

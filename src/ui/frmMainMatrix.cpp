@@ -11,6 +11,7 @@
 #include "ui/MaintenanceDialogs.h"
 #include "ui/NamesPanel.h"
 #include "ui/ReportFailure.h"
+#include "ui/RouteSummaryDialog.h"
 #include "ui/Theme.h"
 #include "ui/TopBar.h"
 #include "ui/UpdateBar.h"
@@ -85,6 +86,7 @@ frmMainMatrix::frmMainMatrix(AppCore &core, QWidget *parent) : QMainWindow(paren
     addActions(m_levels->keyActions());
     m_menus = new MainMenus(m_core, *menuBar(), this);
     m_macroBank = new MacroBank(m_core, *m_macroBar, this);
+    RouteSummaryDialog::showFor(m_core, this);
     m_help = new MainWindowHelp(*this, m_menus->help(), m_menus->about(),
                                 [this] { return m_macroBank->helpTopic(); });
     connectPanels();

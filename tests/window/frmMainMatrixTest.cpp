@@ -8,6 +8,8 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <stdexcept>
@@ -50,6 +52,7 @@ private slots:
     void typedNameIsCommittedOnceForTheInputItWasTypedFor();
     void switchingPanelAndModeEntriesReachTheRouter();
     void recordedMacroIsSavedReloadedAndReplayed();
+    void aSalvoFromTheMenuEndsInASummaryThatRetriesWhatFailed();
 
 private:
     WindowRig &start(const LineSpec &spec)
@@ -437,6 +440,42 @@ void frmMainMatrixTest::recordedMacroIsSavedReloadedAndReplayed()
     QCOMPARE(rig.line.receivedFrames(),
              (QList<QByteArray>{WindowRig::frame(kTypeA, 0, CmdRoute, 4, 2),
                                 WindowRig::frame(kTypeA, 0, CmdRoute, 0, 5)}));
+    QCOMPARE(rig.child<QLabel>("txtProgress")->text(), QStringLiteral("Stage: 2 of 2 confirmed"));
+}
+
+// Over a router that does not answer: the salvo goes on past it, the summary window names the
+// failed route, and its Retry Failed sends that route alone.
+void frmMainMatrixTest::aSalvoFromTheMenuEndsInASummaryThatRetriesWhatFailed()
+{
+    DebugLog().SetEnable(false);
+    LineSpec spec;
+    spec.commType = kTypeA;
+    spec.routers = {RouterSpec{0, 3}, RouterSpec{1, 3, 16, 16, 16}};
+    QFile file(Salvos::pathFor(m_rig->configPath()));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(Salvos::format({{"Night", {{0, 1, 2, 3}, {1, 1, 3, 3}, {0, 2, 4, 3}}}}));
+    file.close();
+    WindowRig &rig = start(spec);
+    rig.line.setRouterSilent(1, true);
+    auto *menu = rig.child<QMenu>("mnuSalvosMenu");
+    emit menu->aboutToShow();
+    QCOMPARE(menu->actions().first()->text(), QStringLiteral("Night (3 routes)"));
+    menu->actions().first()->trigger();
+    rig.finishActions();
+    QWidget *summary = rig.window->findChild<QDialog *>("frmRouteSummary");
+    QVERIFY(summary && summary->isVisible());
+    QVERIFY(control<QPlainTextEdit>(summary, "txtSummary")
+                ->toPlainText()
+                .startsWith("Night: 2 of 3 confirmed, 1 failed\nOutput 18 to input 4: failed: "));
+
+    rig.line.setRouterSilent(1, false);
+    rig.line.clearCounters();
+    QTest::mouseClick(control<QPushButton>(summary, "cmdRetryFailed"), Qt::LeftButton);
+    rig.finishActions();
+    QCOMPARE(rig.line.receivedFrames(),
+             (QList<QByteArray>{WindowRig::frame(kTypeA, 1, CmdRoute, 1, 3)}));
+    QCOMPARE(rig.child<QLabel>("txtProgress")->text(),
+             QStringLiteral("Night (retry): 1 of 1 confirmed"));
 }
 
 QTEST_MAIN(frmMainMatrixTest)

@@ -1,0 +1,161 @@
+// Salvos against the virtual line: a salvo goes past failures and locks to its end and says
+// what happened to each route; its file keeps what it cannot read.
+#include "CoreRig.h"
+#include "LinkRig.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace corvantis;
+using namespace corvantis::test;
+
+namespace {
+
+constexpr int kRouters = 6;
+constexpr int kPorts = 8;
+
+QByteArray routeFrame(const RouteRequest &r)
+{
+    return LinkRig::frame(kTypeB, r.frameAddress, CmdRoute, r.output, r.input);
+}
+
+// Stores the salvos as a file beside the configuration and reads them as the program does.
+void storeFile(CoreRig &rig, const QByteArray &text)
+{
+    const QString config = QDir(rig.dataDir.path()).filePath("studio.cfg");
+    rig.core.settings().ConfigFilePath = config.toStdString();
+    QFile file(Salvos::pathFor(config));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+    file.close();
+    rig.core.salvos().reload();
+}
+
+TEST(SalvoTest, ASalvoGoesPastASilentRouterAndLocksAndRetrySendsOnlyWhatFailed)
+{
+    CoreRig rig({kPorts, kPorts, kPorts, kPorts, kPorts, kPorts});
+    ASSERT_TRUE(rig.opened);
+    Salvos::Salvo salvo{"Evening news", {}};
+    for (int frame = 0; frame < kRouters; ++frame)
+        for (int output = 0; output < kPorts; ++output)
+            salvo.routes.append({frame, output, (output + frame + 1) % kPorts, 3});
+    storeFile(rig, Salvos::format({salvo}));
+    ASSERT_EQ(rig.core.salvos().all().size(), 1);
+    constexpr int kPanel = 2;
+    rig.core.locks().lock(3, kPanel);  // router 0, output 3
+    rig.core.locks().lock(40, kPanel); // router 5, output 0
+    rig.line.setRouterSilent(2, true);
+    std::optional<RouteReport> report;
+    QObject::connect(&rig.core, &AppCore::routesReported,
+                     [&report](const RouteReport &r) { report = r; });
+    int progressed = 0;
+    QObject::connect(&rig.core, &AppCore::routeProgress,
+                     [&progressed](const RouteReport &r) { progressed = r.done(); });
+
+    ASSERT_TRUE(rig.core.salvos().Fire("Evening news"));
+    ASSERT_TRUE(rig.settle());
+    ASSERT_TRUE(report.has_value());
+    EXPECT_EQ(progressed, 48);
+    EXPECT_EQ(report->resultLine(), "Evening news: 38 of 48 confirmed, 8 failed, 2 skipped");
+    EXPECT_TRUE(report->summaryText().contains(
+        "Output 4 to input 5: skipped: Output 4 is locked by network panel 2"));
+    EXPECT_TRUE(
+        report->summaryText().contains("Output 17 to input 20: failed: No reply from the router"));
+    QList<QByteArray> expected;
+    for (const RouteRequest &route : salvo.routes)
+        if (!(route.frameAddress == 0 && route.output == 3) &&
+            !(route.frameAddress == 5 && route.output == 0))
+            expected << routeFrame(route);
+    EXPECT_EQ(rig.distinctFrames(), expected);
+
+    rig.line.setRouterSilent(2, false);
+    const qsizetype before = rig.line.receivedFrames().size();
+    rig.core.RetryFailed(*report);
+    ASSERT_TRUE(rig.settle());
+    QList<QByteArray> retried;
+    for (const RouteRequest &route : salvo.routes.mid(2 * kPorts, kPorts))
+        retried << routeFrame(route);
+    EXPECT_EQ(rig.line.receivedFrames().mid(before), retried);
+    EXPECT_EQ(report->resultLine(), "Evening news (retry): 8 of 8 confirmed");
+}
+
+TEST(SalvoTest, TheFileLeavesOutWhatItCannotReadSaysWhereAndKeepsTheOriginal)
+{
+    CoreRig rig;
+    const QByteArray text = "Corvantis salvos\n"
+                            "Route: 0;1;2;3\n" // 2: outside any salvo
+                            "Salvo: Morning\n"
+                            "Route: 0;1;2;3\r\n"
+                            "Route: 0;1;2\n"    // 5: three fields
+                            "Route: 0;x;2;3\n"  // 6: not a number
+                            "Route: 0;1;2;4\n"  // 7: no such level
+                            "Route: 16;1;2;3\n" // 8: no such frame address
+                            "Route: 0;1;-1;1\n"
+                            "Salvo: Morning\n"      // 10: the name is taken
+                            "Salvo: Late\x01show\n" // 11: a control character
+                            "Macro: 1\n";           // 12: not a salvo line
+    storeFile(rig, text);
+    const QList<Salvos::Salvo> &salvos = rig.core.salvos().all();
+    ASSERT_EQ(salvos.size(), 1);
+    EXPECT_EQ(salvos[0].routes, (QList<RouteRequest>{{0, 1, 2, 3}, {0, 1, -1, 1}}));
+    QStringList lines;
+    for (const QString &problem : Salvos::parse(text).problems)
+        lines << problem.section(':', 0, 0);
+    EXPECT_EQ(lines, (QStringList{"line 2", "line 5", "line 6", "line 7", "line 8", "line 10",
+                                  "line 11", "line 12"}));
+    EXPECT_EQ(rig.platform.messages.size(), 1u);
+
+    rig.core.salvos().Rename("Morning", "Breakfast");
+    ASSERT_TRUE(rig.settle());
+    const QString path = rig.core.salvos().path();
+    QFile backup(path + ".bak");
+    ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
+    EXPECT_EQ(backup.readAll(), text);
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(Salvos::parse(saved.readAll()).salvos[0].name, "Breakfast");
+}
+
+TEST(SalvoTest, NamesAreRefusedWithTheirReason)
+{
+    CoreRig rig;
+    storeFile(rig, "Salvo: Morning\nRoute: 0;1;2;3\n");
+    const Salvos &salvos = rig.core.salvos();
+    const std::pair<QString, QString> cases[] = {
+        {"", "A salvo needs a name"},
+        {" Morning", "A salvo name cannot start or end with a blank"},
+        {QString(Salvos::kMaxNameLength, 'x'), ""},
+        {QString(Salvos::kMaxNameLength + 1, 'x'), "A salvo name has at most 64 characters"},
+        {"a;b", "\";\" and control characters are not allowed in a name"},
+        {"line\nbreak", "\";\" and control characters are not allowed in a name"},
+        {"Morning", "There is a salvo named \"Morning\" already"},
+        {"Evening", ""},
+    };
+    for (const auto &[name, refusal] : cases)
+        EXPECT_EQ(salvos.nameRefusal(name), refusal) << name.toStdString();
+    EXPECT_EQ(salvos.nameRefusal("Morning", "Morning"), "");
+}
+
+// A snapshot keeps what each chosen output holds now, video and audio apart where they differ,
+// and names the outputs it had to leave out.
+TEST(SalvoTest, ASnapshotKeepsTheRoutingOfTheChosenOutputs)
+{
+    CoreRig rig;
+    storeFile(rig, "");
+    clsRouter &router = *rig.core.config().routers.at(0);
+    router.AudioBreakaway = true;
+    router.RouteState(1)->SetVideo(4);
+    router.RouteState(1)->SetAudio(4);
+    router.RouteState(2)->SetVideo(5);
+    router.RouteState(2)->AudioSplit = true;
+    router.RouteState(2)->SetAudio(6);
+    rig.core.salvos().StoreSnapshot("Now", {1, 2, 3});
+    ASSERT_TRUE(rig.settle());
+    const Salvos::Salvo *salvo = rig.core.salvos().find("Now");
+    ASSERT_NE(salvo, nullptr);
+    EXPECT_EQ(salvo->routes, (QList<RouteRequest>{{0, 1, 4, 3}, {0, 2, 5, 1}, {0, 2, 6, 2}}));
+    EXPECT_TRUE(rig.errorLines.last().endsWith("left out: 4"));
+}
+
+} // namespace
