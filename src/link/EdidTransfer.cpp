@@ -17,7 +17,7 @@ namespace {
 constexpr int kMaxFrameAddress = 15;
 constexpr int kWrittenBytes = EdidTransfer::kEdidSize;
 
-// Under Type A the transfer goes to the port chosen in the setup dialog, even before the
+// Under Type A the transfer goes to the COM port chosen in the setup dialog, even before the
 // setup is accepted. The choice is only lent: afterwards the configured port is back, and open
 // again if it was open before, so the router's own reports and the status polls keep arriving.
 class PortLoan {
@@ -26,7 +26,12 @@ public:
         : m_settings(settings), m_link(link)
     {
         const std::string name = portName.toStdString();
-        if (settings.CommType != kTypeA || name.empty() || name == settings.CommPortName)
+        // A line named by an address (the configuration's or this run's) is the line; a COM
+        // port name would change nothing but close it for the length of the transfer.
+        const bool namedByAddress =
+            !settings.CommPortAddress.empty() || !link.portOverride().isEmpty();
+        if (settings.CommType != kTypeA || name.empty() || name == settings.CommPortName ||
+            namedByAddress)
             return;
         m_saved = settings.CommPortName;
         m_lent = true;

@@ -160,5 +160,29 @@ TEST(EdidTransfer, TypeABorrowsTheSetupDialogsPortThenReopensTheConfiguredOne)
     EXPECT_EQ(rig.link.ReadInput(), QByteArrayLiteral("U\x06\x04"));
 }
 
+// A line named by its address is used as it is: the COM port the dialog names stays untouched
+// and the configured line is never closed for the transfer.
+TEST(EdidTransfer, TypeAKeepsALineNamedByAnAddress)
+{
+    LinkRig rig(quickRig(kTypeA));
+    const QString ports = QString::fromStdString(ProgramDataFolder()) + "ports/";
+    ScriptedDevice configured(blockAnswers([](int) { return kAck; }));
+    ScriptedDevice named(blockAnswers([](int) { return kAck; }));
+    ASSERT_TRUE(configured.open(ports + "line"));
+    ASSERT_TRUE(named.open(ports + "com2"));
+    rig.config.settings.CommPortAddress = (ports + "line").toStdString();
+    ASSERT_FALSE(finish(rig.link.OpenCommPort()));
+    int closings = 0;
+    QObject::connect(&rig.link, &SerialLink::portOpenChanged,
+                     [&closings](bool open) { closings += open ? 0 : 1; });
+    EdidTransfer transfer(rig.config.settings, rig.link);
+
+    EXPECT_TRUE(finish(transfer.Run(0, rig.writeFile("e.bin", sampleEdid()), "COM2")));
+
+    EXPECT_EQ(configured.received().size(), kHeaderSize + 16 * kBlockFrameSize);
+    EXPECT_TRUE(named.received().isEmpty());
+    EXPECT_EQ(closings, 0);
+}
+
 } // namespace
 } // namespace corvantis::test

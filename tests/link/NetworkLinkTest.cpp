@@ -1,9 +1,11 @@
 #include "LinkRig.h"
 #include "Ser2netServer.h"
+#include "link/AddressProbe.h"
 #include "link/EdidTransfer.h"
 #include "link/Framing.h"
 
 #include <QHostAddress>
+#include <QTcpServer>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -111,6 +113,62 @@ TEST(VirtualLineOnTcp, CommandDuringAConnectWaitsForItAndGoesOutOnTheOpenedLine)
     EXPECT_EQ(inner, 6);
     ASSERT_TRUE(rig.link.isOpen());
     EXPECT_EQ(finish(rig.link.SendCommand(0, CmdRoute, 4, 2, true)), 6);
+}
+
+// At 9600 baud the status reply of two routers trickles in over many TCP reads; it is read as
+// one reply all the same.
+TEST(VirtualLineOnTcp, AStatusReplySplitOverManyReadsIsReadWhole)
+{
+    LinkRig rig({.commType = kTypeB, .routers = {RigRouter{0}, RigRouter{1}}});
+    ASSERT_TRUE(rig.line.listen(QHostAddress::LocalHost, 0));
+    rig.link.setPortOverride(QStringLiteral("socket://127.0.0.1:%1").arg(rig.line.listenPort()));
+    ASSERT_FALSE(finish(rig.link.OpenCommPort()));
+    ASSERT_TRUE(waitFor([&] { return rig.line.isAttached(); }));
+    ASSERT_TRUE(rig.line.frontPanelRoute(1, 6, 2));
+    ASSERT_TRUE(waitFor([&] { return rig.link.bytesAvailable() >= 3; }));
+    rig.link.DiscardInput();
+
+    ASSERT_EQ(finish(rig.link.SendCommand(0, CmdStatus, 15, 15, false)), 0);
+    ASSERT_EQ(rig.link.StatusBuffer().size(), 32);
+    rig.engine.ReceiveStatusUpdate();
+    EXPECT_EQ(rig.router(1).RouteState(6)->Video(), 2);
+}
+
+// The setup dialog's probe: a device exists or not, a device server answers or not, and only
+// the latest probe reports.
+TEST(AddressProbe, SaysWhetherTheAddressAnswers)
+{
+    QTcpServer open;
+    ASSERT_TRUE(open.listen(QHostAddress::LocalHost, 0));
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
+    const quint16 closedPort = closed.serverPort();
+    closed.close();
+    const struct {
+        QString address;
+        bool answers;
+    } cases[] = {
+        {QStringLiteral("/dev/null"), true},
+        {QStringLiteral("/dev/no-such-device"), false},
+        {QStringLiteral("socket://127.0.0.1:%1").arg(open.serverPort()), true},
+        {QStringLiteral("rfc2217://127.0.0.1:%1").arg(closedPort), false},
+    };
+    for (const auto &c : cases) {
+        AddressProbe probe;
+        QList<bool> reports;
+        QObject::connect(&probe, &AddressProbe::finished,
+                         [&reports](bool answers, const QString &) { reports << answers; });
+        const auto first =
+            PortAddress::Parse(QStringLiteral("socket://127.0.0.1:%1").arg(open.serverPort()), {});
+        const auto address = PortAddress::Parse(c.address, {});
+        ASSERT_TRUE(first && address);
+        // The first probe must not report: the second replaces it.
+        probe.probe(*first);
+        probe.probe(*address);
+        EXPECT_TRUE(waitFor([&] { return !reports.isEmpty(); })) << c.address.toStdString();
+        waitFor([&] { return reports.size() > 1; }, std::chrono::milliseconds(100));
+        EXPECT_EQ(reports, QList<bool>{c.answers}) << c.address.toStdString();
+    }
 }
 
 } // namespace
