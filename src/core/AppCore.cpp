@@ -460,18 +460,19 @@ bool AppCore::SubmitRoutes(const QString &label, QList<RouteRequest> routes, Rou
     return false;
 }
 
-void AppCore::RetryFailed(const RouteReport &report)
+bool AppCore::RetryFailed(const RouteReport &report, int owner)
 {
     QList<RouteRequest> routes = report.failedRoutes();
     if (routes.isEmpty())
-        return;
+        return false;
     RouteOptions options;
+    options.owner = owner;
     options.bulk = true;
     const QString title = report.title().endsWith(QStringLiteral(" (retry)"))
                               ? report.title()
                               : report.title() + QStringLiteral(" (retry)");
     options.report = std::make_shared<RouteReport>(title, int(routes.size()));
-    SubmitRoutes(title, std::move(routes), options);
+    return SubmitRoutes(title, std::move(routes), options);
 }
 
 void AppCore::FinishReport(const RouteReport &report)
@@ -493,7 +494,7 @@ QString AppCore::lockedText(int logicalOutput) const
 {
     return QStringLiteral("Output %1 is locked by %2")
         .arg(logicalOutput + 1)
-        .arg(OutputLocks::holderName(m_locks.holder(logicalOutput)));
+        .arg(m_locks.holderName(m_locks.holder(logicalOutput)));
 }
 
 bool AppCore::refusedByLock(int logicalOutput, int owner)

@@ -220,8 +220,9 @@ public:
     // the action was refused; done is told how the action ended.
     bool SubmitRoutes(const QString &label, QList<RouteRequest> routes, RouteOptions options,
                       ActionQueue::Done done = {});
-    // Sends the routes of a batch that failed once more, as a batch of their own.
-    void RetryFailed(const RouteReport &report);
+    // Sends the routes of a batch that failed once more, as a batch of their own on behalf of
+    // owner. False when nothing failed or the action was refused.
+    bool RetryFailed(const RouteReport &report, int owner = OutputLocks::kThisComputer);
     // A batch has ended: its result line goes to the error line and the debug log.
     void FinishReport(const RouteReport &report);
     // The logical output (0-based) of a router's physical output.

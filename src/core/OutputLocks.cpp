@@ -21,10 +21,19 @@ int OutputLocks::holder(int output) const
     return inRange(output) ? m_holders[static_cast<std::size_t>(output)] : kNobody;
 }
 
-QString OutputLocks::holderName(int owner)
+QString OutputLocks::holderName(int owner) const
 {
-    return owner == kThisComputer ? QStringLiteral("this computer")
-                                  : QStringLiteral("network panel %1").arg(owner);
+    if (owner == kThisComputer)
+        return QStringLiteral("this computer");
+    return m_names.value(owner, QStringLiteral("network panel %1").arg(owner));
+}
+
+void OutputLocks::setOwnerName(int owner, const QString &name)
+{
+    if (name.isEmpty())
+        m_names.remove(owner);
+    else
+        m_names.insert(owner, name);
 }
 
 bool OutputLocks::lockedAgainst(int output, int owner) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QString>
 #include <array>
@@ -8,8 +9,8 @@
 namespace corvantis {
 
 // Who holds each logical output. A held output is routed only by its holder; the others see
-// it locked. Owner ids are the panel server's client ids (1 and up) and kThisComputer for the
-// window and its macros.
+// it locked. Owner ids are the servers' client ids (1 and up) and kThisComputer for the
+// window and its macros; a server may give its clients names ("web 192.168.1.20").
 class OutputLocks : public QObject {
     Q_OBJECT
 
@@ -22,8 +23,11 @@ public:
 
     // kNobody for a free output and for a number outside 0 to 127.
     int holder(int output) const;
-    // The holder as the window names it: "this computer" or "network panel n".
-    static QString holderName(int owner);
+    // The holder as the window names it: "this computer", the name its server gave it, or
+    // "network panel n".
+    QString holderName(int owner) const;
+    // An empty name forgets it.
+    void setOwnerName(int owner, const QString &name);
     // True when someone other than owner holds the output.
     bool lockedAgainst(int output, int owner) const;
 
@@ -41,6 +45,7 @@ signals:
 
 private:
     std::array<int, kOutputs> m_holders;
+    QMap<int, QString> m_names;
 };
 
 } // namespace corvantis

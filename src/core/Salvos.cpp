@@ -284,7 +284,7 @@ void Salvos::Remove(const QString &name)
         });
 }
 
-bool Salvos::Fire(const QString &name)
+bool Salvos::Fire(const QString &name, int owner)
 {
     const Salvo *salvo = find(name);
     if (!salvo) {
@@ -292,6 +292,7 @@ bool Salvos::Fire(const QString &name)
         return false;
     }
     AppCore::RouteOptions options;
+    options.owner = owner;
     options.bulk = true;
     options.report = std::make_shared<RouteReport>(name, int(salvo->routes.size()));
     return m_core.SubmitRoutes(QStringLiteral("Salvo %1").arg(name), salvo->routes, options);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/OutputLocks.h"
 #include "core/RouteRequest.h"
 
 #include <QList>
@@ -54,8 +55,9 @@ public:
     void Rename(const QString &from, const QString &to);
     void Remove(const QString &name);
     // Sends every route of the salvo as one action, skipping locked outputs and going on past
-    // failures; the core reports its progress and its summary. False when it was refused.
-    bool Fire(const QString &name);
+    // failures; the core reports its progress and its summary. Outputs locked against owner
+    // are skipped. False when it was refused.
+    bool Fire(const QString &name, int owner = OutputLocks::kThisComputer);
 
     // Reads the salvos beside the configuration in use.
     void reload();

@@ -221,7 +221,7 @@ void CrosspointPanel::showLocks()
                 ? QStringLiteral("Right-click to lock output %1").arg(output + 1)
                 : QStringLiteral("Output %1 is locked by %2; right-click to unlock")
                       .arg(output + 1)
-                      .arg(OutputLocks::holderName(holder)));
+                      .arg(locks.holderName(holder)));
     }
 }
 
