@@ -23,6 +23,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://corvantis.org/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The web panel's server libraries, named even where shlibdeps is not run; HTTPS comes with
+# Qt Network's TLS plugin (libqt6network6 brings libssl3).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6httpserver6 (>= 6.4), libqt6websockets6 (>= 6.4)")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 
 include(CPack)

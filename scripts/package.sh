@@ -78,7 +78,8 @@ if grep -qs systemctl "$control"/postinst "$control"/preinst; then
 fi
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for lib in libqt6core6 libqt6widgets6 libqt6serialport6 libstdc++6; do
+for lib in libqt6core6 libqt6widgets6 libqt6serialport6 libqt6httpserver6 libqt6websockets6 \
+    libstdc++6; do
     grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib"
 done
 

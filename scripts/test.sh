@@ -22,7 +22,8 @@ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORVANTIS_SANITIZE=
 # process test starts. A test whose program is missing here shows as "Not Run" and fails the
 # stage.
 cmake --build build/asan -j "$jobs" --target unit_tests link_tests link_maintenance_tests \
-    link_net_tests net_tests net_service_tests net_process_tests VirtualRouterLineTest
+    link_net_tests net_tests net_service_tests net_process_tests web_server_tests \
+    VirtualRouterLineTest
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build/asan -L 'unit|link|net' --output-on-failure -j "$jobs"
 

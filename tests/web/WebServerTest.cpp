@@ -1,0 +1,336 @@
+// The web panel's server over the real core, the link and the virtual line, with pages as
+// QWebSocket clients: what a page asks goes out on the wire, every page sees what the routers
+// took, and nothing a page sends (or fails to read) reaches past its own connection.
+#include "web/WebServer.h"
+
+#include "../link/CoreRig.h"
+#include "../link/LinkRig.h"
+#include "WebPage.h"
+#include "web/PinHash.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QTcpSocket>
+#include <gtest/gtest.h>
+
+using namespace corvantis;
+using namespace corvantis::test;
+
+namespace {
+
+const QString kPin = QStringLiteral("4711");
+
+struct WebRig : CoreRig {
+    explicit WebRig(std::initializer_list<int> ports = {16}) : CoreRig(ports)
+    {
+        server.setAccess({PinHash::make(kPin), true});
+        listening = opened && server.listen(QHostAddress::LocalHost, 0);
+    }
+    quint16 port() const { return server.serverPort(); }
+    int routeFrames() const
+    {
+        int count = 0;
+        for (const QByteArray &frame : line.receivedFrames())
+            count += frame.contains('X') ? 1 : 0;
+        return count;
+    }
+
+    WebServer server{core};
+    bool listening = false;
+};
+
+QJsonObject routeRequest(int output, int input)
+{
+    return {{"do", "route"}, {"output", output}, {"input", input}, {"level", 3}};
+}
+
+QJsonObject video(const WebPage &page, int output)
+{
+    return page.state["routes"].toArray()[output].toObject()["video"].toObject();
+}
+
+TEST(WebServerTest, APageGetsTheWholeStateAndTheSessionCookie)
+{
+    WebRig rig;
+    ASSERT_TRUE(rig.listening);
+    const QByteArray html = WebPage::get(rig.port(), "/");
+    EXPECT_TRUE(html.startsWith("HTTP/1.1 200"));
+    EXPECT_TRUE(html.contains("Path=/; HttpOnly; SameSite=Strict"));
+    EXPECT_TRUE(html.contains("Content-Security-Policy: default-src 'none'"));
+    EXPECT_TRUE(WebPage::get(rig.port(), "/../main.cpp").startsWith("HTTP/1.1 404"));
+
+    WebPage page;
+    ASSERT_TRUE(page.open(rig.port()));
+    const QJsonObject &state = page.state;
+    EXPECT_EQ(state["type"], "state");
+    EXPECT_EQ(state["matrix"].toObject(),
+              (QJsonObject{
+                  {"title", "Palomir 16x16"}, {"inputs", 16}, {"outputs", 16}, {"levels", false}}));
+    EXPECT_EQ(state["inputs"].toArray()[2].toString().toStdString(),
+              rig.name(AppCore::Side::Input, 3));
+    EXPECT_EQ(state["routes"].toArray().size(), 16);
+    EXPECT_EQ(video(page, 0), (QJsonObject{{"input", -1}, {"state", "confirmed"}}));
+    EXPECT_EQ(state["locks"].toArray(), QJsonArray(QJsonArray::fromVariantList(QVariantList(16))));
+    EXPECT_EQ(state["routers"].toArray()[0].toObject()["frame"], 0);
+    EXPECT_EQ(state["line"].toObject()["state"], "open");
+    QJsonObject session = state["session"].toObject();
+    EXPECT_GE(session.take("owner").toInt(), WebListener::kFirstOwnerId);
+    EXPECT_EQ(session, (QJsonObject{{"name", "web 127.0.0.1"},
+                                    {"view", true},
+                                    {"route", false},
+                                    {"pin", true},
+                                    {"secure", false}}));
+}
+
+// Slow routers: the route is pending for a while, and no page is told it holds before then.
+TEST(WebServerTest, ARouteFromAPageGoesOnTheWireAndEveryPageSeesItPendingThenConfirmed)
+{
+    WebRig rig;
+    ASSERT_TRUE(rig.listening);
+    rig.line.setPacing(true);
+    WebPage first;
+    WebPage second;
+    ASSERT_TRUE(first.open(rig.port()));
+    ASSERT_TRUE(second.open(rig.port()));
+    ASSERT_EQ(first.ask({{"do", "login"}, {"pin", kPin}}), "ok");
+    EXPECT_TRUE(first.state["session"].toObject()["route"].toBool());
+    EXPECT_FALSE(second.state["session"].toObject()["route"].toBool());
+
+    ASSERT_EQ(first.ask(routeRequest(3, 5)), "ok");
+    for (WebPage *page : {&first, &second})
+        ASSERT_TRUE(page->waitFor([&] {
+            return video(*page, 3) == QJsonObject{{"input", 5}, {"state", "confirmed"}};
+        }));
+    EXPECT_EQ(rig.line.receivedFrames().count(CoreRig::route(3, 5)), 1);
+    EXPECT_EQ(rig.line.crosspoint(0, 3), 5);
+    for (WebPage *page : {&first, &second})
+        EXPECT_EQ(page->videoHistory[3],
+                  QStringList({"-1 confirmed", "-1 pending 5", "5 confirmed"}));
+}
+
+struct Refusal {
+    const char *name;
+    bool login;
+    QByteArray request;
+    const char *error;
+};
+
+class WebRefusalTest : public ::testing::TestWithParam<Refusal> {};
+
+// Each is answered with why, nothing of it goes on the line, and the page stays connected.
+TEST_P(WebRefusalTest, IsAnsweredAndChangesNothing)
+{
+    const Refusal &refusal = GetParam();
+    WebRig rig;
+    ASSERT_TRUE(rig.listening);
+    rig.core.LockOutput(7);
+    ASSERT_TRUE(rig.settle());
+    WebPage page;
+    ASSERT_TRUE(page.open(rig.port()));
+    if (refusal.login) {
+        ASSERT_EQ(page.ask({{"do", "login"}, {"pin", kPin}}), "ok");
+    }
+    const qsizetype before = page.messages.size();
+    page.sendText(QString::fromUtf8(refusal.request));
+    ASSERT_TRUE(page.waitFor([&] { return page.messages.size() > before; }));
+    EXPECT_EQ(page.messages.back()["error"].toString().toStdString(), refusal.error);
+    ASSERT_TRUE(rig.settle());
+    EXPECT_EQ(rig.routeFrames(), 0);
+    EXPECT_EQ(rig.core.locks().holder(7), OutputLocks::kThisComputer);
+    EXPECT_EQ(page.ask(routeRequest(2, 2)),
+              refusal.login ? "ok" : "This page may only view: give the PIN to route");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, WebRefusalTest,
+    ::testing::Values(
+        Refusal{"ViewOnly", false, R"({"do":"route","output":1,"input":2})",
+                "This page may only view: give the PIN to route"},
+        Refusal{"WrongPin", false, R"({"do":"login","pin":"4712"})", "Wrong PIN"},
+        Refusal{"Locked", true, R"({"do":"route","output":7,"input":2})",
+                "Output 8 is locked by this computer"},
+        Refusal{"UnlockOthers", true, R"({"do":"unlock","output":7})",
+                "Output 8 is locked by this computer"},
+        Refusal{"NoSuchInput", true, R"({"do":"route","output":1,"input":16})",
+                "A route names an output, an input and a level (1 to 3)"},
+        Refusal{"Fraction", true, R"({"do":"route","output":1.5,"input":2})",
+                "A route names an output, an input and a level (1 to 3)"},
+        Refusal{"EmptyTake", true, R"({"do":"take","routes":[]})", "A take holds 1 to 256 routes"},
+        Refusal{"NoSalvo", true, R"({"do":"fire","salvo":"Nope"})", "There is no salvo \"Nope\""},
+        Refusal{"Unknown", true, R"({"do":"format"})", "Unknown request \"format\""},
+        Refusal{"NotJson", true, R"({"do":"route",)", "A request is one JSON object"},
+        Refusal{"Array", true, R"([1,2])", "A request is one JSON object"}),
+    [](const ::testing::TestParamInfo<Refusal> &info) { return std::string(info.param.name); });
+
+TEST(WebServerTest, PinAttemptsAreLimitedPerAddress)
+{
+    WebRig rig;
+    ASSERT_TRUE(rig.listening);
+    WebPage page;
+    ASSERT_TRUE(page.open(rig.port()));
+    for (int attempt = 0; attempt < 5; ++attempt)
+        ASSERT_EQ(page.ask({{"do", "login"}, {"pin", "0000"}}), "Wrong PIN");
+    // From another session of the same address too, and the right PIN is not even checked.
+    WebPage other;
+    ASSERT_TRUE(other.open(rig.port()));
+    EXPECT_TRUE(other.ask({{"do", "login"}, {"pin", kPin}}).startsWith("Too many PIN attempts"));
+    EXPECT_FALSE(other.state["session"].toObject()["route"].toBool());
+}
+
+struct Stranger {
+    const char *name;
+    WebPage::Options options;
+};
+
+class WebStrangerTest : public ::testing::TestWithParam<Stranger> {};
+
+TEST_P(WebStrangerTest, IsClosedBeforeItIsToldAnything)
+{
+    WebRig rig;
+    ASSERT_TRUE(rig.listening);
+    WebPage page;
+    EXPECT_FALSE(page.open(rig.port(), GetParam().options));
+    EXPECT_EQ(page.closeCode, QWebSocketProtocol::CloseCodePolicyViolated);
+    EXPECT_TRUE(page.messages.isEmpty());
+    EXPECT_EQ(rig.server.clientCount(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, WebStrangerTest,
+    ::testing::Values(Stranger{"ForeignOrigin", {"http://router-control.example", true}},
+                      Stranger{"SchemeOfAnother", {"https://127.0.0.1", true}},
+                      Stranger{"NoCookie", {{}, false}}),
+    [](const ::testing::TestParamInfo<Stranger> &info) { return std::string(info.param.name); });
+
+// A page's locks are the window's locks, named after the page; the page frees only its own.
+TEST(WebServerTest, LocksAreSharedWithTheWindowAndNamedAfterThePage)
+{
+    WebRig rig;
+    ASSERT_TRUE(rig.listening);
+    WebPage owner;
+    WebPage other;
+    ASSERT_TRUE(owner.open(rig.port()));
+    ASSERT_TRUE(other.open(rig.port()));
+    ASSERT_EQ(owner.ask({{"do", "login"}, {"pin", kPin}}), "ok");
+    ASSERT_EQ(other.ask({{"do", "login"}, {"pin", kPin}}), "ok");
+    ASSERT_EQ(owner.ask({{"do", "lock"}, {"output", 5}}), "ok");
+    ASSERT_TRUE(other.waitFor([&] { return !other.state["locks"].toArray()[5].isNull(); }));
+    EXPECT_EQ(other.state["locks"].toArray()[5].toObject(),
+              (QJsonObject{{"owner", 2001}, {"name", "web 127.0.0.1"}}));
+    EXPECT_EQ(rig.core.locks().holderName(rig.core.locks().holder(5)), "web 127.0.0.1");
+    EXPECT_EQ(other.ask(routeRequest(5, 1)), "Output 6 is locked by web 127.0.0.1");
+    EXPECT_EQ(other.ask({{"do", "unlock"}, {"output", 5}}), "Output 6 is locked by web 127.0.0.1");
+
+    rig.core.LockOutput(9);
+    ASSERT_TRUE(owner.waitFor([&] { return !owner.state["locks"].toArray()[9].isNull(); }));
+    EXPECT_EQ(owner.state["locks"].toArray()[9].toObject()["name"], "this computer");
+    ASSERT_EQ(owner.ask({{"do", "unlock"}, {"output", 5}}), "ok");
+    EXPECT_TRUE(other.waitFor([&] { return other.state["locks"].toArray()[5].isNull(); }));
+}
+
+// A salvo fired from a page goes past a silent router and a locked output, every page sees its
+// progress and summary, and a retry from the page sends only what failed.
+TEST(WebServerTest, ASalvoShowsItsProgressAndSummaryAndRetriesWhatFailed)
+{
+    WebRig rig({8, 8});
+    ASSERT_TRUE(rig.listening);
+    const QString config = QDir(rig.dataDir.path()).filePath("studio.cfg");
+    rig.core.settings().ConfigFilePath = config.toStdString();
+    Salvos::Salvo salvo{"Evening news", {}};
+    for (int frame = 0; frame < 2; ++frame)
+        for (int output = 0; output < 4; ++output)
+            salvo.routes.append({frame, output, output + 1, 3});
+    QFile file(Salvos::pathFor(config));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(Salvos::format({salvo}));
+    file.close();
+    rig.core.salvos().reload();
+    rig.core.LockOutput(2);
+    rig.line.setRouterSilent(1, true);
+    ASSERT_TRUE(rig.settle());
+
+    WebPage page;
+    WebPage watcher;
+    ASSERT_TRUE(page.open(rig.port()));
+    ASSERT_TRUE(watcher.open(rig.port()));
+    EXPECT_EQ(watcher.state["salvos"].toArray()[0].toObject(),
+              (QJsonObject{{"name", "Evening news"}, {"routes", 8}}));
+    ASSERT_EQ(page.ask({{"do", "login"}, {"pin", kPin}}), "ok");
+    ASSERT_EQ(page.ask({{"do", "fire"}, {"salvo", "Evening news"}}), "ok");
+    const auto batch = [&] { return watcher.state["batch"].toObject(); };
+    ASSERT_TRUE(watcher.waitFor([&] { return batch()["result"].isString(); }, 15000));
+    EXPECT_EQ(batch()["result"], "Evening news: 3 of 8 confirmed, 4 failed, 1 skipped");
+    EXPECT_EQ(batch()["problems"].toArray().size(), 5);
+    bool sawProgress = false;
+    for (const QJsonObject &message : std::as_const(watcher.messages))
+        sawProgress |= message["batch"].toObject()["running"].toBool();
+    EXPECT_TRUE(sawProgress);
+
+    rig.line.setRouterSilent(1, false);
+    const qsizetype before = rig.line.receivedFrames().size();
+    ASSERT_EQ(page.ask({{"do", "retry"}, {"batch", batch()["id"]}}), "ok");
+    ASSERT_TRUE(watcher.waitFor(
+        [&] { return batch()["result"] == "Evening news (retry): 4 of 4 confirmed"; }, 15000));
+    EXPECT_EQ(rig.line.receivedFrames().size() - before, 4);
+    EXPECT_EQ(page.ask({{"do", "retry"}, {"batch", batch()["id"].toInt() - 1}}),
+              "That summary is no longer the latest");
+}
+
+// A page that never reads while the state churns, one that sends too much at once and
+// more pages than may connect: each ends alone, and a steady page keeps the truth and routes.
+TEST(WebServerTest, HostilePagesEndAloneAndTheSteadyPageKeepsTheTruth)
+{
+    WebRig rig;
+    ASSERT_TRUE(rig.listening);
+    WebPage steady;
+    ASSERT_TRUE(steady.open(rig.port()));
+    ASSERT_EQ(steady.ask({{"do", "login"}, {"pin", kPin}}), "ok");
+
+    WebPage greedy;
+    ASSERT_TRUE(greedy.open(rig.port()));
+    greedy.sendText(QString(100 * 1024, QLatin1Char('x')));
+    ASSERT_TRUE(greedy.waitFor([&] { return greedy.closed; }));
+    EXPECT_EQ(greedy.closeCode, QWebSocketProtocol::CloseCodeTooMuchData);
+
+    // The handshake by hand, then nothing read.
+    QTcpSocket deaf;
+    deaf.connectToHost(QHostAddress::LocalHost, rig.port());
+    ASSERT_TRUE(waitFor([&] { return deaf.state() == QAbstractSocket::ConnectedState; }));
+    deaf.setReadBufferSize(1);
+    deaf.write("GET /ws HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(rig.port()) +
+               "\r\nUpgrade: websocket\r\nConnection: Upgrade\r\nSec-WebSocket-Key: "
+               "dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\nOrigin: "
+               "http://127.0.0.1:" +
+               QByteArray::number(rig.port()) +
+               "\r\nCookie: " + WebPage::sessionCookie(rig.port()) + "\r\n\r\n");
+    ASSERT_TRUE(waitFor([&] { return rig.server.clientCount() == 2; }));
+    // Long names, renamed back and forth: far more than the system's buffers hold.
+    clsRouter &router = *rig.core.config().routers.at(0);
+    for (int round = 0; round < 400 && rig.server.clientCount() == 2; ++round) {
+        for (int input = 0; input < 16; ++input)
+            router.SetRouterInName(input, std::string(2000, char('a' + (round + input) % 26)));
+        emit rig.core.namesChanged();
+        waitFor([] { return false; }, std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(rig.server.clientCount(), 1);
+
+    std::vector<std::unique_ptr<WebPage>> crowd;
+    int admitted = 0;
+    for (int n = 0; n < 64; ++n) {
+        crowd.push_back(std::make_unique<WebPage>());
+        admitted += crowd.back()->open(rig.port()) ? 1 : 0;
+    }
+    EXPECT_EQ(admitted, WebListener::kMaxClients - 1);
+    crowd.clear();
+    ASSERT_TRUE(waitFor([&] { return rig.server.clientCount() == 1; }));
+
+    ASSERT_EQ(steady.ask(routeRequest(2, 7)), "ok");
+    ASSERT_TRUE(steady.waitFor([&] { return video(steady, 2)["input"] == 7; }));
+    WebPage late;
+    ASSERT_TRUE(late.open(rig.port()));
+    for (const char *part : {"inputs", "outputs", "routes", "locks", "routers"})
+        EXPECT_EQ(steady.state[part], late.state[part]) << part;
+}
+
+} // namespace

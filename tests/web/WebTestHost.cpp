@@ -1,0 +1,133 @@
+// The web panel over the real core and the virtual line, for a real browser: prints
+// "ready PORT" once it serves, then takes commands on standard input, one a line:
+//   silent FRAME on|off   a router stops (or starts again) answering
+//   lock OUTPUT           the window locks an output (0-based)
+//   restart OUTPUT INPUT  the server stops, the window routes meanwhile, the server comes back
+//   quit
+// --config FILE takes the routers and names from a configuration file, --routers N (16 x 16
+// each) builds N routers side by side; --pacing paces the line at 9600 baud; --salvo adds
+// "Evening news" (every output of each router to the next input).
+#include "../link/CoreRig.h"
+#include "../link/LinkRig.h"
+#include "web/PinHash.h"
+#include "web/WebServer.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSocketNotifier>
+#include <QTextStream>
+#include <cstdio>
+#include <unistd.h>
+
+using namespace corvantis;
+using namespace corvantis::test;
+
+namespace {
+
+void say(const QString &text)
+{
+    std::printf("%s\n", qPrintable(text));
+    std::fflush(stdout);
+}
+
+void storeSalvo(CoreRig &rig)
+{
+    Salvos::Salvo salvo{QStringLiteral("Evening news"), {}};
+    for (const int frame : rig.core.configuredRouters()) {
+        const clsRouter &router = *rig.core.config().routers.at(frame);
+        for (int output = 0; output <= router.OutputCount(); ++output)
+            salvo.routes.append({frame, output, (output + 1) % (router.InputCount() + 1), 3});
+    }
+    const QString config = QDir(rig.dataDir.path()).filePath("host.rcf");
+    rig.core.settings().ConfigFilePath = config.toStdString();
+    QFile file(Salvos::pathFor(config));
+    if (file.open(QIODevice::WriteOnly))
+        file.write(Salvos::format({salvo}));
+    file.close();
+    rig.core.salvos().reload();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    const QCommandLineOption configOption("config", "Routers and names.", "FILE");
+    const QCommandLineOption routersOption("routers", "16 x 16 routers side by side.", "N", "1");
+    const QCommandLineOption pacingOption("pacing", "9600 baud.");
+    const QCommandLineOption salvoOption("salvo", "A salvo over every output.");
+    const QCommandLineOption pinOption("pin", "The routing PIN.", "PIN", "4711");
+    parser.addOptions({configOption, routersOption, pacingOption, salvoOption, pinOption});
+    parser.process(app);
+
+    CoreRig rig({}, false);
+    AppCore &core = rig.core;
+    if (parser.isSet(configOption)) {
+        std::string path = parser.value(configOption).toStdString();
+        ConfigLoad(path, false, core.config());
+        QString error;
+        if (!rig.line.loadConfiguration(parser.value(configOption), &error)) {
+            say("cannot load: " + error);
+            return 1;
+        }
+    } else {
+        for (int frame = 0; frame < parser.value(routersOption).toInt(); ++frame) {
+            core.config().routers.set(frame, CoreRig::makeRouter(frame, 16, frame * 16));
+            rig.line.addRouter({frame, 16, 16, frame * 16});
+        }
+    }
+    // The model with the alive poll, so a silent router is noticed without a route.
+    core.settings().CurrentRouterType = 4;
+    core.settings().RouterTimeout = 0.2f;
+    core.settings().CommPortName = "COM1";
+    rig.line.setPacing(parser.isSet(pacingOption));
+    core.Rebuild();
+    if (parser.isSet(salvoOption))
+        storeSalvo(rig);
+    core.OpenCommPort();
+    core.poller().start();
+    core.SendStartupRequestWhenFree();
+
+    WebServer server(core);
+    server.setAccess({PinHash::make(parser.value(pinOption)), true});
+    if (!rig.opened || !server.listen(QHostAddress(QHostAddress::LocalHost), 0)) {
+        say("cannot serve: " + server.errorString());
+        return 1;
+    }
+    const quint16 port = server.serverPort();
+
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QTextStream commands(stdin);
+    QObject::connect(&input, &QSocketNotifier::activated, [&] {
+        const QStringList words = commands.readLine().split(' ', Qt::SkipEmptyParts);
+        const QString verb = words.value(0);
+        if (verb == "silent" && words.size() == 3) {
+            rig.line.setRouterSilent(words[1].toInt(), words[2] == "on");
+        } else if (verb == "lock" && words.size() == 2) {
+            core.LockOutput(words[1].toInt());
+        } else if (verb == "restart" && words.size() == 3) {
+            server.close();
+            const PhysicalCrosspoint c = core.LogicalCrosspoint(words[1].toInt(), words[2].toInt());
+            core.SubmitRoutes(QStringLiteral("Window route"),
+                              {{c.router ? c.router->FrameAddress() : -1, c.output, c.input, 3}},
+                              {});
+            rig.settle();
+            if (!server.listen(QHostAddress(QHostAddress::LocalHost), port)) {
+                say("cannot serve again: " + server.errorString());
+                return;
+            }
+        } else if (verb == "quit" || commands.atEnd()) {
+            QCoreApplication::quit();
+            return;
+        } else {
+            say("unknown command: " + words.join(' '));
+            return;
+        }
+        say("done " + verb);
+    });
+    say(QStringLiteral("ready %1").arg(port));
+    return QCoreApplication::exec();
+}
