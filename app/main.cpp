@@ -2,6 +2,7 @@
 #include "link/PortAddress.h"
 #include "service/HeadlessService.h"
 #include "service/PanelListening.h"
+#include "service/WebListening.h"
 #include "sim/SignalWatcher.h"
 #include "ui/QtPlatform.h"
 #include "ui/Theme.h"
@@ -11,6 +12,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QTextStream>
 #include <csignal>
 #include <cstdio>
 
@@ -26,6 +28,10 @@ struct Options {
     quint16 listenPort = 0;
     QString swp08Host; // empty: not served
     quint16 swp08Port = 0;
+    // Empty address: the web panel as the window last chose it, off for the service.
+    WebListening::Choice web;
+    bool webGiven = false;
+    bool setWebPin = false;
     bool headless = false;
 };
 
@@ -60,7 +66,28 @@ std::optional<Options> parseOptions(const QCoreApplication &app)
         QStringLiteral("Serve SW-P-08 router controllers on this address (no authentication "
                        "either; off unless given, port 8910 is usual)."),
         QStringLiteral("HOST:PORT"));
-    parser.addOptions({portOption, configOption, listenOption, swp08Option, headlessOption});
+    const QCommandLineOption webOption(
+        QStringLiteral("listen-web"),
+        QStringLiteral("Serve the web panel on this address (off unless given; 127.0.0.1:8080 "
+                       "keeps it on this computer). Routing needs the PIN."),
+        QStringLiteral("HOST:PORT"));
+    const QCommandLineOption webCertOption(
+        QStringLiteral("web-cert"),
+        QStringLiteral("The web panel speaks HTTPS with this PEM certificate (with --web-key)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption webKeyOption(QStringLiteral("web-key"),
+                                          QStringLiteral("The PEM private key for --web-cert."),
+                                          QStringLiteral("FILE"));
+    const QCommandLineOption webPrivateOption(
+        QStringLiteral("web-private"),
+        QStringLiteral("The web panel shows nothing until the PIN is given."));
+    const QCommandLineOption setWebPinOption(
+        QStringLiteral("set-web-pin"),
+        QStringLiteral("Reads the web panel's routing PIN from standard input, keeps its hash in "
+                       "the user's settings and exits; an empty line removes the PIN."));
+    parser.addOptions({portOption, configOption, listenOption, swp08Option, webOption,
+                       webCertOption, webKeyOption, webPrivateOption, setWebPinOption,
+                       headlessOption});
     parser.process(app);
 
     Options options;
@@ -93,6 +120,19 @@ std::optional<Options> parseOptions(const QCoreApplication &app)
                      qPrintable(parser.value(swp08Option)));
         return std::nullopt;
     }
+    options.webGiven = parser.isSet(webOption);
+    options.setWebPin = parser.isSet(setWebPinOption);
+    if (options.webGiven) {
+        options.web = {true, parser.value(webOption), parser.value(webCertOption),
+                       parser.value(webKeyOption), !parser.isSet(webPrivateOption)};
+        QString host;
+        quint16 port = 0;
+        if (!PanelListening::parseAddress(options.web.address, host, port)) {
+            std::fprintf(stderr, "--listen-web: \"%s\" is not HOST:PORT\n",
+                         qPrintable(options.web.address));
+            return std::nullopt;
+        }
+    }
     if (options.headless && options.config.isEmpty()) {
         std::fprintf(stderr, "--headless needs --config FILE\n");
         return std::nullopt;
@@ -109,6 +149,20 @@ void setVersion()
         QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision));
 }
 
+// The PIN is read from standard input, so it appears in no process list or shell history.
+int setWebPin()
+{
+    QTextStream input(stdin);
+    const QString pin = input.readLine();
+    if (const QString why = WebListening::storePin(pin); !why.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(why));
+        return 1;
+    }
+    std::printf(pin.isEmpty() ? "The web panel's PIN was removed: nobody routes from a page\n"
+                              : "The web panel's PIN was kept (as a hash)\n");
+    return 0;
+}
+
 int runHeadless(int argc, char *argv[])
 {
     // Blocked before any thread starts, so the watcher alone sees them.
@@ -118,13 +172,16 @@ int runHeadless(int argc, char *argv[])
     const auto options = parseOptions(app);
     if (!options)
         return 2;
+    if (options->setWebPin)
+        return setWebPin();
     AppCore core;
     core.link().setPortOverride(options->port);
     HeadlessService service(core);
     if (!service.start(options->config) ||
         !service.listen(options->listenHost, options->listenPort) ||
         (!options->swp08Host.isEmpty() &&
-         !service.listenSwp08(options->swp08Host, options->swp08Port)))
+         !service.listenSwp08(options->swp08Host, options->swp08Port)) ||
+        (options->webGiven && !service.listenWeb(options->web)))
         return 1;
     SignalWatcher watcher({SIGTERM, SIGINT});
     QObject::connect(&watcher, &SignalWatcher::signalled, &app, [] { QCoreApplication::quit(); });
@@ -171,7 +228,16 @@ int runWindow(int argc, char *argv[])
         if (!options->swp08Host.isEmpty() &&
             !panels.listenSwp08(options->swp08Host, options->swp08Port))
             return 1;
-        window.setPanelListening(&listening);
+        // The web panel likewise: --listen-web for this run, or the operator's choice.
+        if (options->webGiven) {
+            if (!panels.listenWeb(options->web))
+                return 1;
+        } else if (const auto choice = WebListening::stored(); choice.enabled) {
+            if (const QString why = panels.webListening().apply(choice, false); !why.isEmpty())
+                platform().messageBox(why.toStdString(), "Web Panel", MessageButtons::Ok,
+                                      MessageIcon::Information);
+        }
+        window.setPanelListening(&listening, &panels.webListening());
         window.show();
         status = QApplication::exec();
     }
@@ -187,7 +253,7 @@ int main(int argc, char *argv[])
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
         if (arg == "--headless" || arg == "--help" || arg == "-h" || arg == "--help-all" ||
-            arg == "--version" || arg == "-v")
+            arg == "--version" || arg == "-v" || arg == "--set-web-pin")
             return runHeadless(argc, argv);
     }
     return runWindow(argc, argv);

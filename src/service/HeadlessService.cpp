@@ -11,7 +11,7 @@ namespace corvantis {
 
 HeadlessService::HeadlessService(AppCore &core, QObject *parent)
     : QObject(parent), m_core(core), m_control(core), m_server(m_control, core.locks()),
-      m_swp08(m_control, core.locks())
+      m_swp08(m_control, core.locks()), m_web(core)
 {
 }
 
@@ -70,6 +70,19 @@ bool HeadlessService::listenSwp08(const QString &listenHost, quint16 listenPort)
     return true;
 }
 
+bool HeadlessService::listenWeb(const WebListening::Choice &choice)
+{
+    const QString why = m_webListening.apply(choice, false);
+    if (!why.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(why));
+        return false;
+    }
+    if (WebListening::storedPinHash().isEmpty())
+        std::fprintf(stderr,
+                     "The web panel is view-only: no PIN is set (corvantis --set-web-pin)\n");
+    return true;
+}
+
 void HeadlessService::saveNames()
 {
     m_core.SaveConfiguration(true);
@@ -79,6 +92,7 @@ void HeadlessService::stop()
 {
     m_server.close();
     m_swp08.close();
+    m_web.close();
     m_core.poller().stop();
     // Whatever waits for the line or is on it is abandoned: the routers keep what they accepted.
     // Names and locks that were accepted are still done, so the save below keeps them.

@@ -3,6 +3,8 @@
 #include "net/PanelServer.h"
 #include "net/Swp08Server.h"
 #include "service/CoreMatrixControl.h"
+#include "service/WebListening.h"
+#include "web/WebServer.h"
 
 #include <QObject>
 #include <QString>
@@ -29,10 +31,15 @@ public:
     bool listen(const QString &host, quint16 port);
     // Serves binary-protocol controllers the same way; off until asked for.
     bool listenSwp08(const QString &host, quint16 port);
+    // Serves the web panel as chosen, with the stored PIN; off until asked for. False (with
+    // the reason on standard error) when it cannot.
+    bool listenWeb(const WebListening::Choice &choice);
     // Saves the configuration; the port is closed.
     void stop();
     PanelServer &server() { return m_server; }
     Swp08Server &swp08Server() { return m_swp08; }
+    WebServer &webServer() { return m_web; }
+    WebListening &webListening() { return m_webListening; }
 
 private:
     void saveNames();
@@ -41,6 +48,8 @@ private:
     CoreMatrixControl m_control;
     PanelServer m_server;
     Swp08Server m_swp08;
+    WebServer m_web;
+    WebListening m_webListening{m_web};
 };
 
 } // namespace corvantis

@@ -108,10 +108,11 @@ void MainMenus::onLine(const char *title, ActionQueue::Action action)
     m_core.RunOnLine(QString::fromLatin1(title), std::move(action));
 }
 
-void MainMenus::setPanelListening(PanelListening *listening)
+void MainMenus::setPanelListening(PanelListening *listening, WebListening *web)
 {
     m_listening = listening;
-    m_mnuControlPanels->setEnabled(listening != nullptr);
+    m_web = web;
+    m_mnuControlPanels->setEnabled(listening != nullptr && web != nullptr);
 }
 
 void MainMenus::importNames()
@@ -132,17 +133,31 @@ void MainMenus::exportNames()
 
 void MainMenus::chooseControlPanels()
 {
-    if (!m_listening)
+    if (!m_listening || !m_web)
         return;
-    frmControlPanels dialog(m_listening->current(), qobject_cast<QWidget *>(parent()));
+    frmControlPanels dialog(m_listening->current(), m_web->current(),
+                            qobject_cast<QWidget *>(parent()));
     if (dialog.exec() != QDialog::Accepted)
         return;
     const PanelListening::Choice choice = dialog.choice();
-    m_core.actions().Submit(QStringLiteral("Sub mnuControlPanels_Click"),
-                            ActionQueue::Needs::Nothing, [this, choice] {
-                                if (const QString why = m_listening->apply(choice); !why.isEmpty())
-                                    throw RuntimeError(why.toStdString());
-                            });
+    const WebListening::Choice web = dialog.webChoice();
+    const QString pin = dialog.newPin();
+    const bool removePin = dialog.removePin();
+    m_core.actions().Submit(
+        QStringLiteral("Sub mnuControlPanels_Click"), ActionQueue::Needs::Nothing,
+        [this, choice, web, pin, removePin] {
+            QStringList problems;
+            if (const QString why = m_listening->apply(choice); !why.isEmpty())
+                problems << why;
+            if (!pin.isEmpty() || removePin)
+                if (const QString why = WebListening::storePin(removePin ? QString() : pin);
+                    !why.isEmpty())
+                    problems << why;
+            if (const QString why = m_web->apply(web); !why.isEmpty())
+                problems << why;
+            if (!problems.isEmpty())
+                throw RuntimeError(problems.join(QLatin1Char('\n')).toStdString());
+        });
 }
 
 void MainMenus::syncModeChecks()

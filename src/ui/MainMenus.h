@@ -12,6 +12,7 @@ namespace corvantis {
 
 class AppCore;
 class PanelListening;
+class WebListening;
 
 // The main window's menus. The File entries are the window's to answer (signals); the
 // Data entries and the firmware version talk to the routers and go straight onto the
@@ -25,7 +26,7 @@ public:
     QAction &help() const { return *m_mnuHelp; }
     QAction &about() const { return *m_mnuAbout; }
     // Offers File > Control Panels... for this listening choice.
-    void setPanelListening(PanelListening *listening);
+    void setPanelListening(PanelListening *listening, WebListening *web);
 
 signals:
     void loadConfigRequested();
@@ -51,6 +52,7 @@ private:
     QAction *m_mnuAbout = nullptr;
     QAction *m_mnuControlPanels = nullptr;
     PanelListening *m_listening = nullptr;
+    WebListening *m_web = nullptr;
 };
 
 } // namespace corvantis

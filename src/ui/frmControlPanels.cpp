@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QFormLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,7 +13,8 @@
 
 namespace corvantis {
 
-frmControlPanels::frmControlPanels(const PanelListening::Choice &choice, QWidget *parent)
+frmControlPanels::frmControlPanels(const PanelListening::Choice &choice,
+                                   const WebListening::Choice &web, QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmControlPanels"));
@@ -51,8 +53,76 @@ frmControlPanels::frmControlPanels(const PanelListening::Choice &choice, QWidget
     layout->addWidget(m_chkListen);
     layout->addLayout(form);
     layout->addWidget(note);
+    layout->addWidget(webGroup(web));
     layout->addLayout(buttons);
     DialogLook::Apply(this);
+}
+
+QWidget *frmControlPanels::webGroup(const WebListening::Choice &web)
+{
+    auto *group = new QGroupBox(QStringLiteral("Web panel"), this);
+    m_chkWeb = new QCheckBox(QStringLiteral("Serve the &web panel"), group);
+    m_chkWeb->setObjectName(QStringLiteral("chkWeb"));
+    m_chkWeb->setChecked(web.enabled);
+    const auto field = [group](const QString &text, const char *name) {
+        auto *edit = new QLineEdit(text, group);
+        edit->setObjectName(QLatin1String(name));
+        edit->setMinimumWidth(220);
+        return edit;
+    };
+    m_txtWebAddress = field(web.address, "txtWebAddress");
+    m_chkWebViewing = new QCheckBox(QStringLiteral("Pages without the PIN may &view"), group);
+    m_chkWebViewing->setObjectName(QStringLiteral("chkWebViewing"));
+    m_chkWebViewing->setChecked(web.viewing);
+    m_txtPin = field({}, "txtPin");
+    m_txtPin->setEchoMode(QLineEdit::Password);
+    m_txtPin->setPlaceholderText(WebListening::storedPinHash().isEmpty()
+                                     ? QStringLiteral("none: nobody routes from a page")
+                                     : QStringLiteral("unchanged"));
+    m_chkRemovePin = new QCheckBox(QStringLiteral("Remove the PIN"), group);
+    m_chkRemovePin->setObjectName(QStringLiteral("chkRemovePin"));
+    m_txtCertificate = field(web.certificate, "txtCertificate");
+    m_txtKey = field(web.key, "txtKey");
+    auto *note = new QLabel(QStringLiteral("Routing from a page needs the PIN. Without a "
+                                           "certificate the PIN crosses the network in clear."),
+                            group);
+    note->setWordWrap(true);
+
+    auto *form = new QFormLayout(group);
+    form->addRow(m_chkWeb);
+    form->addRow(QStringLiteral("A&ddress (host:port):"), m_txtWebAddress);
+    form->addRow(m_chkWebViewing);
+    form->addRow(QStringLiteral("New &PIN:"), m_txtPin);
+    form->addRow(m_chkRemovePin);
+    form->addRow(QStringLiteral("&Certificate (PEM):"), m_txtCertificate);
+    form->addRow(QStringLiteral("&Key (PEM):"), m_txtKey);
+    form->addRow(note);
+    const auto enable = [this](bool on) {
+        for (QWidget *widget :
+             {static_cast<QWidget *>(m_txtWebAddress), static_cast<QWidget *>(m_chkWebViewing),
+              static_cast<QWidget *>(m_txtCertificate), static_cast<QWidget *>(m_txtKey)})
+            widget->setEnabled(on);
+    };
+    enable(web.enabled);
+    connect(m_chkWeb, &QCheckBox::toggled, this, enable);
+    return group;
+}
+
+WebListening::Choice frmControlPanels::webChoice() const
+{
+    return {m_chkWeb->isChecked(), m_txtWebAddress->text().trimmed(),
+            m_txtCertificate->text().trimmed(), m_txtKey->text().trimmed(),
+            m_chkWebViewing->isChecked()};
+}
+
+QString frmControlPanels::newPin() const
+{
+    return m_txtPin->text();
+}
+
+bool frmControlPanels::removePin() const
+{
+    return m_chkRemovePin->isChecked();
 }
 
 PanelListening::Choice frmControlPanels::choice() const

@@ -200,9 +200,9 @@ void frmMainMatrix::start(const std::function<void()> &chooseConfiguration)
     }
 }
 
-void frmMainMatrix::setPanelListening(PanelListening *listening)
+void frmMainMatrix::setPanelListening(PanelListening *listening, WebListening *web)
 {
-    m_menus->setPanelListening(listening);
+    m_menus->setPanelListening(listening, web);
 }
 
 void frmMainMatrix::ReturnFromConfig()

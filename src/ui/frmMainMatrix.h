@@ -18,6 +18,7 @@ class MainMenus;
 class MainWindowHelp;
 class NamesPanel;
 class PanelListening;
+class WebListening;
 class TopBar;
 class UpdateBar;
 
@@ -41,7 +42,7 @@ public:
 
     AppCore &core() const { return m_core; }
     // The window offers to serve control panels when it is given the choice.
-    void setPanelListening(PanelListening *listening);
+    void setPanelListening(PanelListening *listening, WebListening *web);
     CrosspointGrid *grid() const;
 
     // The start-up: the question, then the load or the setup dialog and the rebuild. The
