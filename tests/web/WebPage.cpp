@@ -130,8 +130,10 @@ void WebPage::noteRoute(int output)
                        .arg(video.value("state").toString());
     if (video.contains("asked"))
         note += QStringLiteral(" %1").arg(video.value("asked").toInt());
-    if (videoHistory[output].value(videoHistory[output].size() - 1) != note)
-        videoHistory[output] << note;
+    if (videoHistory[output].value(videoHistory[output].size() - 1) == note)
+        return;
+    videoHistory[output] << note;
+    routeLog << QStringLiteral("%1: %2").arg(output).arg(note);
 }
 
 } // namespace corvantis::test

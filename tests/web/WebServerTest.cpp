@@ -83,10 +83,11 @@ TEST(WebServerTest, APageGetsTheWholeStateAndTheSessionCookie)
                                     {"secure", false}}));
 }
 
-// Slow routers: the route is pending for a while, and no page is told it holds before then.
+// Slow routers: each route is pending from its request on, also while it waits behind another,
+// and no page is told it holds before the router took it.
 TEST(WebServerTest, ARouteFromAPageGoesOnTheWireAndEveryPageSeesItPendingThenConfirmed)
 {
-    WebRig rig;
+    WebRig rig({8, 8});
     ASSERT_TRUE(rig.listening);
     rig.line.setPacing(true);
     WebPage first;
@@ -104,9 +105,20 @@ TEST(WebServerTest, ARouteFromAPageGoesOnTheWireAndEveryPageSeesItPendingThenCon
         }));
     EXPECT_EQ(rig.line.receivedFrames().count(CoreRig::route(3, 5)), 1);
     EXPECT_EQ(rig.line.crosspoint(0, 3), 5);
-    for (WebPage *page : {&first, &second})
-        EXPECT_EQ(page->videoHistory[3],
-                  QStringList({"-1 confirmed", "-1 pending 5", "5 confirmed"}));
+
+    // Behind a route that waits for a silent router, the next is pending before either ends.
+    rig.line.setRouterSilent(0, true);
+    ASSERT_EQ(first.ask(routeRequest(3, 7)), "ok");
+    ASSERT_EQ(first.ask(routeRequest(9, 10)), "ok");
+    ASSERT_TRUE(second.waitFor([&] { return video(second, 9)["state"] == "pending"; }));
+    EXPECT_EQ(video(second, 3)["state"], "pending");
+    ASSERT_TRUE(second.waitFor([&] { return video(second, 9)["state"] == "confirmed"; }));
+    for (WebPage *page : {&first, &second}) {
+        EXPECT_EQ(page->videoHistory[3], QStringList({"-1 confirmed", "-1 pending 5", "5 confirmed",
+                                                      "5 pending 7", "5 failed"}));
+        EXPECT_EQ(page->videoHistory[9],
+                  QStringList({"-1 confirmed", "-1 pending 10", "10 confirmed"}));
+    }
 }
 
 struct Refusal {
