@@ -5,7 +5,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QNetworkRequest>
-#include <QTcpSocket>
+#include <QSslSocket>
 
 namespace corvantis::test {
 
@@ -15,11 +15,18 @@ constexpr const char *kListed[] = {"inputs", "outputs", "routes", "locks"};
 
 } // namespace
 
-QByteArray WebPage::get(quint16 port, const QByteArray &path, const QByteArray &cookie)
+QByteArray WebPage::get(quint16 port, const QByteArray &path, const QByteArray &cookie, bool secure)
 {
-    QTcpSocket http;
-    http.connectToHost(QHostAddress::LocalHost, port);
-    if (!test::waitFor([&] { return http.state() == QAbstractSocket::ConnectedState; }))
+    QSslSocket http;
+    if (secure) {
+        http.setPeerVerifyMode(QSslSocket::VerifyNone);
+        http.connectToHostEncrypted(QStringLiteral("127.0.0.1"), port);
+    } else {
+        http.connectToHost(QHostAddress::LocalHost, port);
+    }
+    if (!test::waitFor([&] {
+            return secure ? http.isEncrypted() : http.state() == QAbstractSocket::ConnectedState;
+        }))
         return {};
     QByteArray request = "GET " + path +
                          " HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(port) +
@@ -40,9 +47,9 @@ QByteArray WebPage::get(quint16 port, const QByteArray &path, const QByteArray &
     return answer;
 }
 
-QByteArray WebPage::sessionCookie(quint16 port)
+QByteArray WebPage::sessionCookie(quint16 port, bool secure)
 {
-    const QByteArray answer = get(port, "/session");
+    const QByteArray answer = get(port, "/session", {}, secure);
     const qsizetype at = answer.indexOf("corvantis_session=");
     return at < 0 ? QByteArray() : answer.mid(at, answer.indexOf(';', at) - at);
 }
@@ -50,7 +57,7 @@ QByteArray WebPage::sessionCookie(quint16 port)
 bool WebPage::open(quint16 port, const Options &options)
 {
     if (options.cookie) {
-        cookie = sessionCookie(port);
+        cookie = sessionCookie(port, options.secure);
         if (cookie.isEmpty())
             return false;
     }
@@ -59,10 +66,15 @@ bool WebPage::open(quint16 port, const Options &options)
         closed = true;
         closeCode = socket.closeCode();
     });
-    QNetworkRequest request(QUrl(QStringLiteral("ws://127.0.0.1:%1/ws").arg(port)));
-    request.setRawHeader("Origin", options.origin.isEmpty()
-                                       ? "http://127.0.0.1:" + QByteArray::number(port)
-                                       : options.origin);
+    const QByteArray scheme = options.secure ? "s" : "";
+    connect(&socket, &QWebSocket::sslErrors, &socket,
+            [this](const QList<QSslError> &) { socket.ignoreSslErrors(); });
+    QNetworkRequest request(
+        QUrl("ws" + scheme + "://127.0.0.1:" + QByteArray::number(port) + "/ws"));
+    request.setRawHeader("Origin",
+                         options.origin.isEmpty()
+                             ? "http" + scheme + "://127.0.0.1:" + QByteArray::number(port)
+                             : options.origin);
     if (!cookie.isEmpty())
         request.setRawHeader("Cookie", cookie);
     socket.open(request);

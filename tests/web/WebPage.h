@@ -19,12 +19,15 @@ public:
         // Empty: the server's own origin.
         QByteArray origin;
         bool cookie = true;
+        // HTTPS and WSS, whatever certificate the server shows.
+        bool secure = false;
     };
 
     // GET of a path; the whole answer, headers and body.
-    static QByteArray get(quint16 port, const QByteArray &path, const QByteArray &cookie = {});
+    static QByteArray get(quint16 port, const QByteArray &path, const QByteArray &cookie = {},
+                          bool secure = false);
     // "corvantis_session=..." of a new session; empty when none was given.
-    static QByteArray sessionCookie(quint16 port);
+    static QByteArray sessionCookie(quint16 port, bool secure = false);
     // Opens the page and waits for the first message; false when none came.
     bool open(quint16 port, const Options &options);
     bool open(quint16 port) { return open(port, Options()); }

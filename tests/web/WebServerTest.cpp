@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
+#include <QProcess>
 #include <QTcpSocket>
 #include <gtest/gtest.h>
 
@@ -214,6 +215,41 @@ INSTANTIATE_TEST_SUITE_P(
                       Stranger{"SchemeOfAnother", {"https://127.0.0.1", true}},
                       Stranger{"NoCookie", {{}, false}}),
     [](const ::testing::TestParamInfo<Stranger> &info) { return std::string(info.param.name); });
+
+// Under TLS the page and its WebSocket are encrypted and the cookie is Secure; files that hold
+// no certificate or key change nothing.
+TEST(WebServerTest, UnderTlsThePageSpeaksWssAndTheCookieIsSecure)
+{
+    WebRig rig;
+    ASSERT_TRUE(rig.listening);
+    const QString cert = rig.dataDir.filePath("cert.pem");
+    const QString key = rig.dataDir.filePath("key.pem");
+    ASSERT_EQ(
+        QProcess::execute("openssl", {"req", "-x509", "-newkey", "ec", "-pkeyopt",
+                                      "ec_paramgen_curve:prime256v1", "-nodes", "-days", "1",
+                                      "-subj", "/CN=127.0.0.1", "-keyout", key, "-out", cert}),
+        0);
+    const struct {
+        QString certificate, key, why;
+    } refused[] = {{cert, {}, "TLS needs both a certificate file and a key file"},
+                   {cert, rig.dataDir.filePath("none.pem"), "cannot read"},
+                   {key, key, "holds no PEM certificate"},
+                   {cert, cert, "holds no unencrypted PEM key"}};
+    for (const auto &files : refused) {
+        EXPECT_FALSE(rig.server.setTls(files.certificate, files.key));
+        EXPECT_TRUE(rig.server.errorString().contains(files.why)) << files.why.toStdString();
+    }
+    ASSERT_TRUE(rig.server.setTls(cert, key));
+    ASSERT_FALSE(rig.server.isSecure());
+    ASSERT_TRUE(rig.server.listen(QHostAddress::LocalHost, 0));
+    EXPECT_TRUE(WebPage::get(rig.port(), "/session", {}, true).contains("SameSite=Strict; Secure"));
+    WebPage page;
+    ASSERT_TRUE(page.open(rig.port(), {{}, true, true}));
+    EXPECT_TRUE(page.state["session"].toObject()["secure"].toBool());
+    EXPECT_EQ(page.ask({{"do", "login"}, {"pin", kPin}}), "ok");
+    WebPage plain;
+    EXPECT_FALSE(plain.open(rig.port(), {"http://127.0.0.1", true, true}));
+}
 
 // A page's locks are the window's locks, named after the page; the page frees only its own.
 TEST(WebServerTest, LocksAreSharedWithTheWindowAndNamedAfterThePage)
