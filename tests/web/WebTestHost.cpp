@@ -3,6 +3,8 @@
 //   silent FRAME on|off   a router stops (or starts again) answering
 //   lock OUTPUT           the window locks an output (0-based)
 //   restart OUTPUT INPUT  the server stops, the window routes meanwhile, the server comes back
+//   time-route OUTPUT INPUT
+//                         routes as the window does and says how long it took ("done ... MS")
 //   quit
 // --config FILE takes the routers and names from a configuration file, --routers N (16 x 16
 // each) builds N routers side by side; --pacing paces the line at 9600 baud; --salvo adds
@@ -15,6 +17,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSocketNotifier>
 #include <QTextStream>
@@ -119,6 +122,17 @@ int main(int argc, char *argv[])
                 say("cannot serve again: " + server.errorString());
                 return;
             }
+        } else if (verb == "time-route" && words.size() == 3) {
+            const PhysicalCrosspoint c = core.LogicalCrosspoint(words[1].toInt(), words[2].toInt());
+            QElapsedTimer clock;
+            clock.start();
+            bool ended = false;
+            core.SubmitRoutes(QStringLiteral("Window route"),
+                              {{c.router ? c.router->FrameAddress() : -1, c.output, c.input, 3}},
+                              {}, [&ended](const ActionQueue::Completion &) { ended = true; });
+            waitFor([&] { return ended; });
+            say(QStringLiteral("done time-route %1").arg(clock.nsecsElapsed() / 1e6, 0, 'f', 1));
+            return;
         } else if (verb == "quit" || commands.atEnd()) {
             QCoreApplication::quit();
             return;

@@ -66,7 +66,7 @@ class Host:
     def command(self, text):
         self.process.stdin.write(text + '\n')
         self.process.stdin.flush()
-        self.expect('done')
+        return self.expect('done')
 
     def stop(self):
         if self.process.poll() is None:

@@ -158,6 +158,7 @@ function received(message) {
       }
     }
     if (message.serverTime) model.skew = message.serverTime - Date.now();
+    model.changedAt = performance.now();
     if (message.message && message.message.n !== lastMessage) {
       lastMessage = message.message.n;
       say(message.message.text, false);
@@ -228,14 +229,18 @@ function wire() {
   model.phone = matchMedia('(max-width: 700px)').matches;
 }
 
-// What tests and benchmarks read: where a cell is and what the grid last drew there.
+// What tests and benchmarks read: where a cell is and what the grid last drew there, and how
+// long drawing took.
 window.corvantis = {
   model,
+  grid,
   cellCenter: (output, input) => grid.cellCenter(output, input),
   mark: (output, input) => grid.drawn.get(`${output},${input}`) || 'unseen',
   marks: (output, input) => grid.history.get(`${output},${input}`) || [],
   frames: () => grid.frame,
   drawMs: () => grid.drawMs,
+  firstDrawAt: () => grid.firstDrawAt,
+  changeToDraw: () => grid.changeToDraw,
 };
 
 wire();

@@ -216,7 +216,10 @@ export class Grid {
       }
     }
     this.frame++;
-    this.drawMs = performance.now() - started;
+    const ended = performance.now();
+    this.drawMs = ended - started;
+    if (!this.firstDrawAt) this.firstDrawAt = ended;
+    if (this.model.changedAt) { this.changeToDraw = ended - this.model.changedAt; this.model.changedAt = 0; }
   }
 
   // What each drawn cell last showed, and the marks it went through, for tests.
