@@ -29,11 +29,12 @@ struct WebRig : CoreRig {
         listening = opened && server.listen(QHostAddress::LocalHost, 0);
     }
     quint16 port() const { return server.serverPort(); }
+    // Type B route frames ("//F00M04I06..."), resends counted once.
     int routeFrames() const
     {
         int count = 0;
-        for (const QByteArray &frame : line.receivedFrames())
-            count += frame.contains('X') ? 1 : 0;
+        for (const QByteArray &frame : distinctFrames())
+            count += frame.contains('M') ? 1 : 0;
         return count;
     }
 
@@ -275,6 +276,27 @@ TEST(WebServerTest, LocksAreSharedWithTheWindowAndNamedAfterThePage)
     EXPECT_EQ(owner.state["locks"].toArray()[9].toObject()["name"], "this computer");
     ASSERT_EQ(owner.ask({{"do", "unlock"}, {"output", 5}}), "ok");
     EXPECT_TRUE(other.waitFor([&] { return other.state["locks"].toArray()[5].isNull(); }));
+}
+
+// A take is the page's presets as one batch: a locked output is skipped and named.
+TEST(WebServerTest, ATakeIsOneBatchThatSkipsLockedOutputs)
+{
+    WebRig rig;
+    ASSERT_TRUE(rig.listening);
+    rig.core.LockOutput(4);
+    ASSERT_TRUE(rig.settle());
+    WebPage page;
+    ASSERT_TRUE(page.open(rig.port()));
+    ASSERT_EQ(page.ask({{"do", "login"}, {"pin", kPin}}), "ok");
+    const QJsonArray routes{QJsonObject{{"output", 3}, {"input", 5}},
+                            QJsonObject{{"output", 4}, {"input", 6}, {"level", 3}}};
+    ASSERT_EQ(page.ask({{"do", "take"}, {"routes", routes}}), "ok");
+    ASSERT_TRUE(page.waitFor([&] {
+        return page.state["batch"].toObject()["result"] == "Take: 1 of 2 confirmed, 1 skipped";
+    }));
+    EXPECT_EQ(rig.line.crosspoint(0, 3), 5);
+    EXPECT_NE(rig.line.crosspoint(0, 4), 6);
+    EXPECT_EQ(rig.routeFrames(), 1);
 }
 
 // A salvo fired from a page goes past a silent router and a locked output, every page sees its
