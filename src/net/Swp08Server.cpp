@@ -108,6 +108,7 @@ void Swp08Server::route(Swp08Session &client, const Request &request)
 void Swp08Server::protect(Swp08Session &client, const Request &request)
 {
     const int output = request.destination;
+    const int before = m_locks.holder(output);
     const bool connect = request.command == Command::ProtectConnect;
     if (isOutput(output)) {
         if (!connect)
@@ -115,8 +116,10 @@ void Swp08Server::protect(Swp08Session &client, const Request &request)
         else if (m_locks.lock(output, client.clientId()))
             m_protectDevices[output] = {client.clientId(), request.device};
     }
-    answerProtect(client, request,
-                  connect ? Command::ProtectConnected : Command::ProtectDisconnected);
+    // A change answers every controller; a refusal or no change only the requester.
+    if (m_locks.holder(output) == before)
+        answerProtect(client, request,
+                      connect ? Command::ProtectConnected : Command::ProtectDisconnected);
 }
 
 bool Swp08Server::isOutput(int output) const
@@ -201,6 +204,16 @@ void Swp08Server::broadcast(const ChangeGatherer::Changes &changes)
     for (ClientConnection *connection : controllers) {
         auto &client = static_cast<Swp08Session &>(*connection);
         std::vector<Bytes> messages;
+        for (const int output : changes.locks) {
+            if (!isOutput(output))
+                continue;
+            const auto command = m_locks.holder(output) == OutputLocks::kNobody
+                                     ? Command::ProtectDisconnected
+                                     : Command::ProtectConnected;
+            for (int level = 0; level < kLevels; ++level)
+                messages.push_back(
+                    protectMessage(command, client.form(), level, output, client.clientId()));
+        }
         for (const int output : changes.routing) {
             const int source = isOutput(output) ? m_matrix.routedInput(output) : -1;
             if (source < 0)

@@ -13,7 +13,8 @@ class Swp08Session;
 
 // The SW-P-08 server: controllers route, interrogate, protect and read names of matrix 0
 // (level 0 video, level 1 audio; a route on either runs on all levels). Every routing change
-// reaches every controller as connected, the requester's own included: that is its answer.
+// reaches every controller as connected, and every lock change as protect connected or
+// disconnected, the requester's own included: that is its answer.
 class Swp08Server : public ControlServer {
     Q_OBJECT
 
