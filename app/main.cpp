@@ -13,6 +13,7 @@
 #include <QCommandLineParser>
 #include <csignal>
 #include <cstdio>
+#include <utility>
 
 using namespace corvantis;
 
@@ -21,11 +22,14 @@ namespace {
 struct Options {
     QString port;
     QString config;
-    QString listen;
-    QString listenHost;
-    quint16 listenPort = 0;
-    QString swp08Host; // empty: not served
-    quint16 swp08Port = 0;
+    // Where a server is to listen; address empty: not asked for on the command line.
+    struct Listen {
+        QString address;
+        QString host;
+        quint16 port = 0;
+    };
+    Listen text;
+    Listen swp08;
     bool headless = false;
 };
 
@@ -46,10 +50,10 @@ std::optional<Options> parseOptions(const QCoreApplication &app)
         QStringLiteral("config"),
         QStringLiteral("Start with this configuration file instead of asking."),
         QStringLiteral("FILE"));
-    const QCommandLineOption listenOption(
-        QStringLiteral("listen"),
-        QStringLiteral("Serve network control panels on this address (the protocol has no "
-                       "authentication; default 127.0.0.1:9990 when headless)."),
+    const QCommandLineOption textOption(
+        {QStringLiteral("listen-text"), QStringLiteral("listen")},
+        QStringLiteral("Serve text panels on this address (no authentication; port 9990 is "
+                       "usual; when headless, 127.0.0.1:9990 unless given)."),
         QStringLiteral("HOST:PORT"));
     const QCommandLineOption headlessOption(
         QStringLiteral("headless"),
@@ -57,10 +61,10 @@ std::optional<Options> parseOptions(const QCoreApplication &app)
                        "standard error and the debug log."));
     const QCommandLineOption swp08Option(
         QStringLiteral("listen-swp08"),
-        QStringLiteral("Serve SW-P-08 router controllers on this address (no authentication "
-                       "either; off unless given, port 8910 is usual)."),
+        QStringLiteral("Serve SW-P-08 controllers on this address (no authentication; port "
+                       "8910 is usual; when headless, off unless given)."),
         QStringLiteral("HOST:PORT"));
-    parser.addOptions({portOption, configOption, listenOption, swp08Option, headlessOption});
+    parser.addOptions({portOption, configOption, textOption, swp08Option, headlessOption});
     parser.process(app);
 
     Options options;
@@ -75,23 +79,19 @@ std::optional<Options> parseOptions(const QCoreApplication &app)
             return std::nullopt;
         }
     }
-    const QString listen =
-        parser.isSet(listenOption)
-            ? parser.value(listenOption)
-            : (options.headless ? QStringLiteral("127.0.0.1:%1").arg(PanelServer::kDefaultPort)
-                                : QString());
-    options.listen = listen;
-    if (!listen.isEmpty() &&
-        !PanelListening::parseAddress(listen, options.listenHost, options.listenPort)) {
-        std::fprintf(stderr, "--listen: \"%s\" is not HOST:PORT\n", qPrintable(listen));
-        return std::nullopt;
-    }
-    if (parser.isSet(swp08Option) &&
-        !PanelListening::parseAddress(parser.value(swp08Option), options.swp08Host,
-                                      options.swp08Port)) {
-        std::fprintf(stderr, "--listen-swp08: \"%s\" is not HOST:PORT\n",
-                     qPrintable(parser.value(swp08Option)));
-        return std::nullopt;
+    options.text.address = parser.value(textOption);
+    if (options.text.address.isEmpty() && options.headless)
+        options.text.address = QStringLiteral("127.0.0.1:%1").arg(PanelServer::kDefaultPort);
+    options.swp08.address = parser.value(swp08Option);
+    const std::pair<const QCommandLineOption &, Options::Listen &> asked[] = {
+        {textOption, options.text}, {swp08Option, options.swp08}};
+    for (const auto &[option, listen] : asked) {
+        if (!listen.address.isEmpty() &&
+            !PanelListening::parseAddress(listen.address, listen.host, listen.port)) {
+            std::fprintf(stderr, "--%s: \"%s\" is not HOST:PORT\n",
+                         qPrintable(option.names().constFirst()), qPrintable(listen.address));
+            return std::nullopt;
+        }
     }
     if (options.headless && options.config.isEmpty()) {
         std::fprintf(stderr, "--headless needs --config FILE\n");
@@ -121,10 +121,11 @@ int runHeadless(int argc, char *argv[])
     AppCore core;
     core.link().setPortOverride(options->port);
     HeadlessService service(core);
+    const Options::Listen &text = options->text;
+    const Options::Listen &swp08 = options->swp08;
     if (!service.start(options->config) ||
-        !service.listen(options->listenHost, options->listenPort) ||
-        (!options->swp08Host.isEmpty() &&
-         !service.listenSwp08(options->swp08Host, options->swp08Port)))
+        (!text.address.isEmpty() && !service.listen(text.host, text.port)) ||
+        (!swp08.address.isEmpty() && !service.listenSwp08(swp08.host, swp08.port)))
         return 1;
     SignalWatcher watcher({SIGTERM, SIGINT});
     QObject::connect(&watcher, &SignalWatcher::signalled, &app, [] { QCoreApplication::quit(); });
@@ -153,25 +154,26 @@ int runWindow(int argc, char *argv[])
             window.Form_Load();
         else
             window.LoadAtStart(options->config.toStdString());
-        // Panels are served from the window only when asked for: --listen for this run, or
+        // Each server runs from the window only when asked for: its option for this run, or
         // the operator's choice in the window.
-        HeadlessService panels(core);
-        PanelListening listening(panels.server());
-        if (!options->listen.isEmpty()) {
-            if (const QString why = listening.apply({true, options->listen}, false);
-                !why.isEmpty()) {
-                std::fprintf(stderr, "%s\n", qPrintable(why));
-                return 1;
+        HeadlessService servers(core);
+        PanelListening text(servers.server(), PanelListening::kTextPanels);
+        PanelListening swp08(servers.swp08Server(), PanelListening::kSwp08Controllers);
+        const std::pair<PanelListening &, QString> asked[] = {{text, options->text.address},
+                                                              {swp08, options->swp08.address}};
+        for (const auto &[listening, address] : asked) {
+            if (!address.isEmpty()) {
+                if (const QString why = listening.apply({true, address}, false); !why.isEmpty()) {
+                    std::fprintf(stderr, "%s\n", qPrintable(why));
+                    return 1;
+                }
+            } else if (const auto choice = listening.stored(); choice.enabled) {
+                if (const QString why = listening.apply(choice, false); !why.isEmpty())
+                    platform().messageBox(why.toStdString(), "Control Panels", MessageButtons::Ok,
+                                          MessageIcon::Information);
             }
-        } else if (const auto choice = PanelListening::stored(); choice.enabled) {
-            if (const QString why = listening.apply(choice, false); !why.isEmpty())
-                platform().messageBox(why.toStdString(), "Control Panels", MessageButtons::Ok,
-                                      MessageIcon::Information);
         }
-        if (!options->swp08Host.isEmpty() &&
-            !panels.listenSwp08(options->swp08Host, options->swp08Port))
-            return 1;
-        window.setPanelListening(&listening);
+        window.setPanelListening({&text, &swp08});
         window.show();
         status = QApplication::exec();
     }

@@ -8,8 +8,8 @@
 namespace corvantis {
 
 // Who holds each logical output. A held output is routed only by its holder; the others see
-// it locked. Owner ids are the panel server's client ids (1 and up) and kThisComputer for the
-// window and its macros.
+// it locked. Owner ids are kThisComputer for the window and its macros, and newOwner() for each
+// network client, whichever server it came through, so no two clients ever share one.
 class OutputLocks : public QObject {
     Q_OBJECT
 
@@ -19,6 +19,9 @@ public:
     static constexpr int kOutputs = 128;
 
     explicit OutputLocks(QObject *parent = nullptr);
+
+    // An owner id nobody had before: 1, 2, ...
+    int newOwner() { return ++m_lastOwner; }
 
     // kNobody for a free output and for a number outside 0 to 127.
     int holder(int output) const;
@@ -41,6 +44,7 @@ signals:
 
 private:
     std::array<int, kOutputs> m_holders;
+    int m_lastOwner = kThisComputer;
 };
 
 } // namespace corvantis

@@ -11,7 +11,7 @@ namespace corvantis {
 
 class AppCore;
 
-// The panel server over the application core, and what runs Corvantis without a window: the
+// The control servers over the application core, and what runs Corvantis without a window: the
 // configuration, the link, the status tick and the alive poll. Messages go to standard error
 // and the debug log.
 class HeadlessService : public QObject {
@@ -24,17 +24,17 @@ public:
     // are saved to that file at once. False (with the reason on standard error) when the file
     // did not load.
     bool start(const QString &configPath);
-    // Serves control panels; false (with the reason on standard error) when the address
-    // cannot be taken.
-    bool listen(const QString &host, quint16 port);
-    // Serves binary-protocol controllers the same way; off until asked for.
-    bool listenSwp08(const QString &host, quint16 port);
+    // Serves text panels, or SW-P-08 controllers; false (with the reason on standard error)
+    // when the address cannot be taken.
+    bool listen(const QString &host, quint16 port) { return serve(m_server, host, port); }
+    bool listenSwp08(const QString &host, quint16 port) { return serve(m_swp08, host, port); }
     // Saves the configuration; the port is closed.
     void stop();
     PanelServer &server() { return m_server; }
     Swp08Server &swp08Server() { return m_swp08; }
 
 private:
+    bool serve(ControlServer &server, const QString &host, quint16 port);
     void saveNames();
 
     AppCore &m_core;

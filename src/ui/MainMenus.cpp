@@ -108,10 +108,10 @@ void MainMenus::onLine(const char *title, ActionQueue::Action action)
     m_core.RunOnLine(QString::fromLatin1(title), std::move(action));
 }
 
-void MainMenus::setPanelListening(PanelListening *listening)
+void MainMenus::setPanelListening(const QList<PanelListening *> &listening)
 {
     m_listening = listening;
-    m_mnuControlPanels->setEnabled(listening != nullptr);
+    m_mnuControlPanels->setEnabled(!listening.isEmpty());
 }
 
 void MainMenus::importNames()
@@ -132,16 +132,23 @@ void MainMenus::exportNames()
 
 void MainMenus::chooseControlPanels()
 {
-    if (!m_listening)
+    if (m_listening.isEmpty())
         return;
-    frmControlPanels dialog(m_listening->current(), qobject_cast<QWidget *>(parent()));
+    frmControlPanels dialog(m_listening, qobject_cast<QWidget *>(parent()));
     if (dialog.exec() != QDialog::Accepted)
         return;
-    const PanelListening::Choice choice = dialog.choice();
+    const QList<PanelListening::Choice> choices = dialog.choices();
     m_core.actions().Submit(QStringLiteral("Sub mnuControlPanels_Click"),
-                            ActionQueue::Needs::Nothing, [this, choice] {
-                                if (const QString why = m_listening->apply(choice); !why.isEmpty())
-                                    throw RuntimeError(why.toStdString());
+                            ActionQueue::Needs::Nothing, [this, choices] {
+                                // Each server as chosen; one that cannot keeps what it had.
+                                QStringList refused;
+                                for (qsizetype n = 0; n < m_listening.size(); ++n) {
+                                    const QString why = m_listening[n]->apply(choices.at(n));
+                                    if (!why.isEmpty())
+                                        refused.append(why);
+                                }
+                                if (!refused.isEmpty())
+                                    throw RuntimeError(refused.join(u'\n').toStdString());
                             });
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/ActionQueue.h"
 
+#include <QList>
 #include <QObject>
 #include <functional>
 
@@ -24,8 +25,8 @@ public:
 
     QAction &help() const { return *m_mnuHelp; }
     QAction &about() const { return *m_mnuAbout; }
-    // Offers File > Control Panels... for this listening choice.
-    void setPanelListening(PanelListening *listening);
+    // Offers File > Control Panels... for these servers' listening choices.
+    void setPanelListening(const QList<PanelListening *> &listening);
 
 signals:
     void loadConfigRequested();
@@ -50,7 +51,7 @@ private:
     QAction *m_mnuHelp = nullptr;
     QAction *m_mnuAbout = nullptr;
     QAction *m_mnuControlPanels = nullptr;
-    PanelListening *m_listening = nullptr;
+    QList<PanelListening *> m_listening;
 };
 
 } // namespace corvantis

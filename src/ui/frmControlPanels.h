@@ -3,24 +3,30 @@
 #include "service/PanelListening.h"
 
 #include <QDialog>
+#include <QList>
 
-class QCheckBox;
+class QGroupBox;
 class QLineEdit;
 
 namespace corvantis {
 
-// The window's choice to serve network control panels, and on which address.
+// The window's choice of control servers to run, each on its own address.
 class frmControlPanels : public QDialog {
     Q_OBJECT
 
 public:
-    explicit frmControlPanels(const PanelListening::Choice &choice, QWidget *parent = nullptr);
+    // One section per server, as each is now.
+    explicit frmControlPanels(const QList<PanelListening *> &servers, QWidget *parent = nullptr);
 
-    PanelListening::Choice choice() const;
+    // In the order of the servers given.
+    QList<PanelListening::Choice> choices() const;
 
 private:
-    QCheckBox *m_chkListen = nullptr;
-    QLineEdit *m_txtAddress = nullptr;
+    struct Section {
+        QGroupBox *serve;
+        QLineEdit *address;
+    };
+    QList<Section> m_sections;
 };
 
 } // namespace corvantis

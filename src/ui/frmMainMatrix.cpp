@@ -200,7 +200,7 @@ void frmMainMatrix::start(const std::function<void()> &chooseConfiguration)
     }
 }
 
-void frmMainMatrix::setPanelListening(PanelListening *listening)
+void frmMainMatrix::setPanelListening(const QList<PanelListening *> &listening)
 {
     m_menus->setPanelListening(listening);
 }

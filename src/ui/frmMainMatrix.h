@@ -40,8 +40,8 @@ public:
     ~frmMainMatrix() override;
 
     AppCore &core() const { return m_core; }
-    // The window offers to serve control panels when it is given the choice.
-    void setPanelListening(PanelListening *listening);
+    // The window offers to run the control servers when it is given their choices.
+    void setPanelListening(const QList<PanelListening *> &listening);
     CrosspointGrid *grid() const;
 
     // The start-up: the question, then the load or the setup dialog and the rebuild. The

@@ -6,6 +6,7 @@
 #include "core/OutputLocks.h"
 
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace corvantis::test {
@@ -135,27 +136,57 @@ TEST(Swp08Server, namesComeInTheLengthAsked)
     EXPECT_EQ(c->messages, (std::vector<Bytes>{source, destination}));
 }
 
-TEST(Swp08Server, protectsOnTheSharedLocks)
+// Every lock change reaches every controller on both levels in the form it last used; a
+// refused or idle request is answered to the requester alone.
+TEST(Swp08Server, protectsOnTheSharedLocksReachEveryController)
 {
     Rig rig(FakeMatrixControl::squareLayout(20));
     auto c = rig.controller();
     auto other = rig.controller();
-    c->send({0x0C, 0x00, 0x00, 0x10, 0x05}); // protect 16 as device 5
-    ASSERT_TRUE(c->waitForMessages(1));
-    EXPECT_EQ(c->messages.back(), (Bytes{0x0D, 0x00, 0x01, 0x00, 0x10, 0x05}));
-    EXPECT_TRUE(rig.locks.lockedAgainst(16, OutputLocks::kThisComputer));
-
-    other->send({0x8A, 0x00, 0x01, 0x00, 0x10, 0x00, 0x09});
-    other->send({0x02, 0x00, 0x00, 0x10, 0x01});
-    other->send({0x0E, 0x00, 0x00, 0x10, 0x09}); // not its protect to remove
-    ASSERT_TRUE(other->waitForMessages(3));
-    EXPECT_EQ(other->messages, (std::vector<Bytes>{{0x8B, 0x00, 0x01, 0x02, 0x00, 0x10, 0x00, 0x05},
-                                                   {0x04, 0x00, 0x00, 0x10, 0x10},
-                                                   {0x0F, 0x00, 0x02, 0x00, 0x10, 0x05}}));
-
-    c->send({0x0E, 0x00, 0x00, 0x10, 0x05});
-    ASSERT_TRUE(c->waitForMessages(2));
-    EXPECT_EQ(c->messages.back(), (Bytes{0x0F, 0x00, 0x00, 0x00, 0x10, 0x00}));
+    const auto send = [](Swp08Controller &from, const Bytes &data) {
+        return [&from, data] { from.send(data); };
+    };
+    struct Step {
+        const char *name;
+        std::function<void()> act;
+        std::vector<Bytes> toC, toOther;
+    };
+    // clang-format off
+    const Step steps[] = {
+        {"protect 16 as device 5", send(*c, {0x0C, 0x00, 0x00, 0x10, 0x05}),
+         {{0x0D, 0x00, 0x01, 0x00, 0x10, 0x05}, {0x0D, 0x01, 0x01, 0x00, 0x10, 0x05}},
+         {{0x0D, 0x00, 0x02, 0x00, 0x10, 0x05}, {0x0D, 0x01, 0x02, 0x00, 0x10, 0x05}}},
+        {"interrogated, extended", send(*other, {0x8A, 0x00, 0x01, 0x00, 0x10, 0x00, 0x09}),
+         {},
+         {{0x8B, 0x00, 0x01, 0x02, 0x00, 0x10, 0x00, 0x05}}},
+        {"the window locks 2", [&] { rig.locks.lock(2, OutputLocks::kThisComputer); },
+         {{0x0D, 0x00, 0x02, 0x00, 0x02, 0x00}, {0x0D, 0x01, 0x02, 0x00, 0x02, 0x00}},
+         {{0x8D, 0x00, 0x00, 0x02, 0x00, 0x02, 0x00, 0x00},
+          {0x8D, 0x00, 0x01, 0x02, 0x00, 0x02, 0x00, 0x00}}},
+        {"connect refused", send(*other, {0x02, 0x00, 0x00, 0x10, 0x01}),
+         {},
+         {{0x04, 0x00, 0x00, 0x10, 0x10}}},
+        {"not its protect to remove", send(*other, {0x0E, 0x00, 0x00, 0x10, 0x09}),
+         {},
+         {{0x0F, 0x00, 0x02, 0x00, 0x10, 0x05}}},
+        {"removed by its holder", send(*c, {0x0E, 0x00, 0x00, 0x10, 0x05}),
+         {{0x0F, 0x00, 0x00, 0x00, 0x10, 0x00}, {0x0F, 0x01, 0x00, 0x00, 0x10, 0x00}},
+         {{0x0F, 0x00, 0x00, 0x00, 0x10, 0x00}, {0x0F, 0x01, 0x00, 0x00, 0x10, 0x00}}},
+    };
+    // clang-format on
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.name);
+        c->messages.clear();
+        other->messages.clear();
+        step.act();
+        ASSERT_TRUE(c->waitForMessages(step.toC.size()));
+        ASSERT_TRUE(other->waitForMessages(step.toOther.size()));
+        QTest::qWait(20); // nothing more follows
+        c->waitForMessages(0);
+        other->waitForMessages(0);
+        EXPECT_EQ(c->messages, step.toC);
+        EXPECT_EQ(other->messages, step.toOther);
+    }
     EXPECT_EQ(rig.locks.holder(16), OutputLocks::kNobody);
     EXPECT_TRUE(rig.matrix.routesRun.isEmpty());
 }
