@@ -125,9 +125,10 @@ struct SilentService : ServiceRig {
     PanelClient panel;
 };
 
-// Every answer comes as the block is read, not after the routes before it: sixteen blocks
-// in one write are all answered while the first route still waits for a silent router.
-TEST(ServiceTest, SixteenBlocksInOneWriteAreAnsweredWhileTheFirstRouteWaits)
+// Every answer comes as the block is read, not after the routes before it: sixteen routes and
+// more renames than may wait, in one write, are all answered while the first route still waits
+// for a silent router. Each beyond the limit is refused, and every one accepted is done.
+TEST(ServiceTest, AFullWriteIsAnsweredWhileTheFirstRouteWaitsAndBeyondTheQueueRefused)
 {
     SilentService rig;
     ASSERT_TRUE(rig.started);
@@ -135,32 +136,19 @@ TEST(ServiceTest, SixteenBlocksInOneWriteAreAnsweredWhileTheFirstRouteWaits)
     QByteArray burst;
     for (int o = 0; o < 16; ++o)
         burst += routeBlock(o, 15 - o);
+    for (int n = 0; n < 300; ++n)
+        burst += QStringLiteral("INPUT LABELS:\n%1 Name %2\n\n").arg(n % 16).arg(n).toUtf8();
     panel.send(burst);
-    ASSERT_TRUE(panel.waitFor([&] { return panel.acks == 16; }));
+    ASSERT_TRUE(panel.waitFor([&] { return panel.acks + panel.naks == 316; }));
+    EXPECT_EQ(panel.naks, 316 - 1 - ActionQueue::kMaxWaiting);
     for (int o = 1; o < 16; ++o)
         EXPECT_FALSE(rig.line.receivedFrames().contains(CoreRig::route(o, 15 - o))) << o;
 
     rig.line.setSilent(false);
     ASSERT_TRUE(rig.settle());
     EXPECT_TRUE(panel.waitFor([&] { return panel.routing == lineRouting(rig); }));
-}
-
-// More requests than may wait: each beyond the limit is refused, and every one accepted is done.
-TEST(ServiceTest, AFullQueueIsRefusedAndEveryAcceptedRequestIsDone)
-{
-    SilentService rig;
-    ASSERT_TRUE(rig.started);
-    PanelClient &panel = rig.panel;
-    QByteArray requests = routeBlock(0, 1);
-    for (int n = 0; n < 300; ++n)
-        requests += QStringLiteral("INPUT LABELS:\n%1 Name %2\n\n").arg(n % 16).arg(n).toUtf8();
-    panel.send(requests);
-    ASSERT_TRUE(panel.waitFor([&] { return panel.acks + panel.naks == 301; }));
-    EXPECT_EQ(panel.naks, 301 - 1 - ActionQueue::kMaxWaiting);
-    rig.line.setSilent(false);
-    ASSERT_TRUE(rig.settle());
     // The last accepted rename of each input is the one kept.
-    const int lastAccepted = ActionQueue::kMaxWaiting - 1;
+    const int lastAccepted = ActionQueue::kMaxWaiting - 16;
     EXPECT_EQ(rig.name(AppCore::Side::Input, lastAccepted % 16 + 1),
               "Name " + std::to_string(lastAccepted));
 }
@@ -185,7 +173,8 @@ TEST(ServiceTest, RoutesCancelledByALostLineEndWithTheRoutingThatHolds)
                after.contains("\n5 5\n");
     };
     EXPECT_TRUE(panel.waitFor(toldAgain));
-    EXPECT_TRUE(rig.errorLines.contains("The line is gone: 2 waiting actions cancelled"));
+    EXPECT_EQ(rig.errorLines.count("The line is gone: 2 waiting actions cancelled"), 1);
+    EXPECT_EQ(rig.core.actions().Waiting(), 0);
     EXPECT_EQ(panel.routing, (QMap<int, int>{{4, 4}, {5, 5}}));
 }
 

@@ -74,6 +74,8 @@ TEST_F(SetupDialogModelTest, OpensWithEachRowsOwnModelAndOkWritesBackWhatItShowe
     const auto before = routerTexts(config.routers);
 
     auto model = open();
+    // What a router reports while the dialog is open survives its OK.
+    config.routers.at(0)->RouteState(2)->SetVideo(9);
     EXPECT_EQ(model.RouterCount(), 5);
     EXPECT_EQ(model.CountHelpTopic(), SetupDialogModel::kHelpMultipleRouters);
     EXPECT_EQ(model.ComPortIndex(), 1);
@@ -85,6 +87,7 @@ TEST_F(SetupDialogModelTest, OpensWithEachRowsOwnModelAndOkWritesBackWhatItShowe
     ASSERT_TRUE(model.Accept());
     model.WriteResults(config);
     EXPECT_EQ(routerTexts(config.routers), before);
+    EXPECT_EQ(config.routers.at(0)->RouteState(2)->Video(), 9);
     EXPECT_EQ(std::tuple(config.settings.CommPortName, config.settings.CommType,
                          config.settings.RouterTimeout, config.settings.CurrentRouterType,
                          config.settings.ConfigLoaded),
