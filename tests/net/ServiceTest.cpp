@@ -178,9 +178,9 @@ TEST(ServiceTest, RoutesCancelledByALostLineEndWithTheRoutingThatHolds)
     EXPECT_EQ(panel.routing, (QMap<int, int>{{4, 4}, {5, 5}}));
 }
 
-// Clients that burst, leave mid-route, half-close, never read while holding locks and overfill
-// the queue, all at once: the service lives, no lock outlives its client, and every client
-// that stayed holds the routing the routers hold.
+// Clients that burst, lock and leave mid-route or half-close: the service lives, no lock
+// outlives its client, and every client that stayed holds the routing the routers hold. One
+// that stops reading is the panel server test's.
 TEST(ServiceTest, HostileClientsLeaveTheServiceAliveAndTheTruthShared)
 {
     ServiceRig rig;
@@ -189,19 +189,11 @@ TEST(ServiceTest, HostileClientsLeaveTheServiceAliveAndTheTruthShared)
     PanelClient steady;
     ASSERT_TRUE(steady.open(port));
 
-    PanelClient deaf;
-    ASSERT_TRUE(deaf.open(port));
-    deaf.send("VIDEO OUTPUT LOCKS:\n9 O\n\n");
-    ASSERT_TRUE(steady.waitFor([&] { return steady.locks.value(9) == "L"; }));
-    // It stops reading: the system's buffers fill and then the server's backlog.
-    deaf.socket().setReadBufferSize(1);
-    QObject::disconnect(&deaf.socket(), nullptr, &deaf, nullptr);
-
     std::vector<std::unique_ptr<PanelClient>> leavers;
     for (int round = 0; round < 6; ++round) {
         auto client = std::make_unique<PanelClient>();
         ASSERT_TRUE(client->open(port));
-        QByteArray burst;
+        QByteArray burst = round == 0 ? "VIDEO OUTPUT LOCKS:\n9 O\n\n" : "";
         for (int o = 0; o < 16; ++o)
             burst += routeBlock((o + round) % 16, (o * 3 + round) % 16);
         client->send(burst);
@@ -212,14 +204,6 @@ TEST(ServiceTest, HostileClientsLeaveTheServiceAliveAndTheTruthShared)
             ::shutdown(int(client->socket().socketDescriptor()), SHUT_WR);
         leavers.push_back(std::move(client));
     }
-    QByteArray flood;
-    for (int n = 0; n < 300; ++n)
-        flood += "INPUT LABELS:\n\nOUTPUT LABELS:\n\nVIDEO OUTPUT LOCKS:\n9 O\n\n";
-    for (int n = 0; n < 400 && deaf.connected(); ++n) {
-        deaf.send(flood);
-        deaf.waitFor([] { return false; }, 5);
-    }
-    ASSERT_TRUE(deaf.waitFor([&] { return !deaf.connected(); }, 20000));
     ASSERT_TRUE(rig.settle());
 
     PanelClient late;
