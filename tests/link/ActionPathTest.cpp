@@ -76,14 +76,14 @@ TEST(ActionPathTest, ReplacingTheRoutersWaitsUntilTheRouteIsDone)
             if (load) {
                 Configuration saved;
                 saved.settings = rig.core.settings();
-                saved.routers.set(0, CoreRig::makeRouter(0, 8));
+                saved.routers.set(0, makeRouter({0, 2, 8, 8}));
                 std::string path = rig.dataDir.filePath("eight.rcf").toStdString();
                 ConfigSave(path, true, saved);
                 rig.platform.fileAnswers.push_back(path);
                 rig.core.LoadConfigurationAction();
             } else {
                 rig.core.ApplySetup([](Configuration &config) {
-                    config.routers.set(0, CoreRig::makeRouter(0, 8));
+                    config.routers.set(0, makeRouter({0, 2, 8, 8}));
                 });
             }
         });

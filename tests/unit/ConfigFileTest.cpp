@@ -1,5 +1,6 @@
 #include "config/ConfigFile.h"
 
+#include "support/RouterSpec.h"
 #include "support/ScriptedPlatform.h"
 #include "util/Version.h"
 #include "util/clsDebug.h"
@@ -209,13 +210,7 @@ TEST_F(ConfigFileTest, SavedFileHasTheFormatLineByLine)
     settings.CommType = 1;
     settings.RemoteType = 2;
     settings.MatrixSize = true;
-    auto fourByTwo = std::make_unique<clsRouter>();
-    fourByTwo->SetRouterType(3);
-    fourByTwo->SetFrameAddress(1);
-    fourByTwo->SetInputCount(3);
-    fourByTwo->SetOutputCount(1);
-    fourByTwo->SetMapOut(4);
-    m_config.routers.set(1, std::move(fourByTwo));
+    m_config.routers.set(1, test::makeRouter({1, 3, 4, 2, 4}));
     m_config.routers.set(4, std::make_unique<clsRouter>()); // type -1: not written
     m_config.macros.SetMacroName(3, "Stage");
     m_config.macros.SetMacro(3, std::vector<std::uint32_t>{0x03020400});
@@ -307,12 +302,7 @@ TEST_F(ConfigFileTest, SaveThenLoadGivesBackSettingsRoutersNamesAndMacros)
     settings.RemoteType = 1;
     settings.MatrixSize = true;
     for (int slot = 0; slot < RouterTable::kSlots; ++slot) {
-        auto made = std::make_unique<clsRouter>();
-        made->SetRouterType(slot % 16);
-        made->SetFrameAddress(slot);
-        made->SetInputCount(126);
-        made->SetOutputCount(slot);
-        made->AudioBreakaway = slot % 2 == 1;
+        auto made = test::makeRouter({slot, slot % 16, 127, slot + 1, 0, slot % 2 == 1});
         for (int i = 0; i <= 126; ++i)
             made->SetRouterInName(i, "Cam\xC3\xA9ra " + std::to_string(i) + ": " +
                                          std::to_string(slot));

@@ -1,5 +1,6 @@
 #include "model/LogicalMatrix.h"
 
+#include "support/RouterSpec.h"
 #include "support/ScriptedPlatform.h"
 #include "util/RuntimeError.h"
 
@@ -13,11 +14,8 @@ class LogicalMatrixTest : public ::testing::Test {
 protected:
     clsRouter *add(int slot)
     {
-        auto router = std::make_unique<clsRouter>();
-        router->SetFrameAddress(slot);
-        auto *raw = router.get();
-        routers.set(slot, std::move(router));
-        return raw;
+        routers.set(slot, test::makeRouter({slot}));
+        return routers[slot];
     }
     void addSlots(int count)
     {

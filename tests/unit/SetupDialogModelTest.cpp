@@ -2,6 +2,7 @@
 
 #include "config/ComPortTarget.h"
 #include "config/ConfigFile.h"
+#include "support/RouterSpec.h"
 #include "support/ScriptedPlatform.h"
 
 #include <filesystem>
@@ -38,14 +39,8 @@ protected:
     void addRouters(const std::vector<int> &ports)
     {
         int next = 0;
-        for (std::size_t i = 0; i < ports.size(); ++i) {
-            auto router = std::make_unique<clsRouter>();
-            router->SetFrameAddress(static_cast<int>(i));
-            router->SetRouterType(7);
-            router->SetInputCount(ports[i] - 1);
-            router->SetOutputCount(ports[i] - 1);
-            router->SetMapOut(next);
-            config.routers.set(static_cast<int>(i), std::move(router));
+        for (int i = 0; i < int(ports.size()); ++i) {
+            config.routers.set(i, test::makeRouter({i, 7, ports[i], ports[i], next}));
             next += ports[i];
         }
     }
