@@ -83,34 +83,27 @@ TEST(Swp08Server, connectIsAnsweredWithTheSourceThatHoldsInBothForms)
     EXPECT_EQ(rig.matrix.routesRun.size(), 3);
 }
 
-TEST(Swp08Server, tallyDumpReportsEachRunOfKnownRoutes)
+// Each run of known routes is its own dump; names come padded or cut to the length asked.
+TEST(Swp08Server, tallyDumpsAndNamesComeInTheFormAndLengthAsked)
 {
     Rig rig(FakeMatrixControl::normalLayout());
     auto c = rig.controller();
-    c->send({0x15, 0x01});
-    ASSERT_TRUE(c->waitForMessages(2));
-    c->send({0x95, 0x00, 0x00});
-    ASSERT_TRUE(c->waitForMessages(4));
-    EXPECT_EQ(c->messages, (std::vector<Bytes>{{0x16, 0x01, 1, 0, 2},
-                                               {0x16, 0x01, 1, 3, 5},
-                                               {0x97, 0x00, 0x00, 1, 0, 0, 0, 2},
-                                               {0x97, 0x00, 0x00, 1, 0, 3, 0, 5}}));
-}
-
-TEST(Swp08Server, namesComeInTheLengthAsked)
-{
-    Rig rig(FakeMatrixControl::normalLayout());
-    auto c = rig.controller();
-    c->send({0x64, 0x00, 0x00});
-    c->send({0x66, 0x00, 0x01});
-    ASSERT_TRUE(c->waitForMessages(2));
-    const std::string sources = "Cam Cam Cam -   -   Tape";
-    Bytes source{0x6A, 0x00, 0x00, 0x00, 0x00, 6};
-    source.insert(source.end(), sources.begin(), sources.end());
-    const std::string destinations = "Mon 1   Mon 2   -       Rec     ";
-    Bytes destination{0x6B, 0x00, 0x01, 0x00, 0x00, 4};
-    destination.insert(destination.end(), destinations.begin(), destinations.end());
-    EXPECT_EQ(c->messages, (std::vector<Bytes>{source, destination}));
+    for (const Bytes &request : {Bytes{0x15, 0x01}, Bytes{0x95, 0x00, 0x00},
+                                 Bytes{0x64, 0x00, 0x00}, Bytes{0x66, 0x00, 0x01}})
+        c->send(request);
+    ASSERT_TRUE(c->waitForMessages(6));
+    const auto named = [](Bytes header, const std::string &names) {
+        header.insert(header.end(), names.begin(), names.end());
+        return header;
+    };
+    EXPECT_EQ(c->messages,
+              (std::vector<Bytes>{
+                  {0x16, 0x01, 1, 0, 2},
+                  {0x16, 0x01, 1, 3, 5},
+                  {0x97, 0x00, 0x00, 1, 0, 0, 0, 2},
+                  {0x97, 0x00, 0x00, 1, 0, 3, 0, 5},
+                  named({0x6A, 0x00, 0x00, 0x00, 0x00, 6}, "Cam Cam Cam -   -   Tape"),
+                  named({0x6B, 0x00, 0x01, 0x00, 0x00, 4}, "Mon 1   Mon 2   -       Rec     ")}));
 }
 
 TEST(Swp08Server, protectsOnTheSharedLocks)
