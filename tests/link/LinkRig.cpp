@@ -81,14 +81,6 @@ clsRouter &LinkRig::router(int frameAddress)
     return *config.routers.at(frameAddress);
 }
 
-std::vector<int> LinkRig::videos(int frameAddress)
-{
-    std::vector<int> inputs;
-    for (int output = 0; output <= router(frameAddress).OutputCount(); ++output)
-        inputs.push_back(router(frameAddress).RouteState(output)->Video());
-    return inputs;
-}
-
 int LinkRig::received(const QByteArray &frame) const
 {
     const auto frames = line.receivedFrames();

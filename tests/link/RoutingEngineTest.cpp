@@ -165,20 +165,24 @@ TEST(RoutingEngine, StatusReplyWritesTheOutputsItCovers)
     LinkRig rig({.routers = {{.frameAddress = 0, .outputs = 3}}});
     rig.router(0).RouteState(2)->SetVideo(5);
     QSignalSpy applied(&rig.engine, &RoutingEngine::statusApplied);
+    const auto videos = [&rig] {
+        const auto video = [&rig](int output) { return rig.router(0).RouteState(output)->Video(); };
+        return std::vector<int>{video(0), video(1), video(2)};
+    };
 
     rig.link.setStatusBuffer(QByteArray("\x83\x80", 2));
     rig.engine.ReceiveStatusUpdate();
 
     EXPECT_EQ(applied.count(), 1);
     EXPECT_TRUE(rig.link.StatusBuffer().isEmpty());
-    EXPECT_EQ(rig.videos(0), (std::vector{3, 0, 5}));
+    EXPECT_EQ(videos(), (std::vector{3, 0, 5}));
     EXPECT_EQ(rig.router(0).RouteState(0)->Audio(), 3);
     EXPECT_FALSE(rig.router(0).RouteState(0)->AudioSplit);
 
     // Bytes that name no input of the router leave the output without a known source.
     rig.link.setStatusBuffer(QByteArray("\x7F\x90\x8F\x81", 4));
     rig.engine.ReceiveStatusUpdate();
-    EXPECT_EQ(rig.videos(0), (std::vector{-1, -1, 15}));
+    EXPECT_EQ(videos(), (std::vector{-1, -1, 15}));
 }
 
 } // namespace

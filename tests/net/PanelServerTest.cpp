@@ -57,7 +57,7 @@ TEST(PanelServer, preludeListsEveryNumberAndTheKnownRoutes)
 
 TEST(PanelServer, everyClientGetsTheRoutingTheRoutersConfirmedAfterTheAck)
 {
-    PanelServerRig rig(FakeMatrixControl::pairedLayout());
+    PanelServerRig rig(FakeMatrixControl::squareLayout(4));
     auto a = rig.client();
     auto b = rig.client();
     const qsizetype preludeSize = a->received.size();
@@ -103,7 +103,7 @@ TEST(PanelServer, refusedRequestsAreNakedAndRunNothing)
 
 TEST(PanelServer, locksShowAsOwnOrOthersAndStopOtherClientsRoutes)
 {
-    PanelServerRig rig(FakeMatrixControl::pairedLayout());
+    PanelServerRig rig(FakeMatrixControl::squareLayout(4));
     auto a = rig.client();
     auto b = rig.client();
     a->send("VIDEO OUTPUT LOCKS:\n1 O\n\n");
@@ -146,7 +146,7 @@ TEST(PanelServer, labelsAreRefusedOrSharedAndAnsweredToAQuery)
 
 TEST(PanelServer, aReplacedConfigurationClosesTheClients)
 {
-    PanelServerRig rig(FakeMatrixControl::pairedLayout());
+    PanelServerRig rig(FakeMatrixControl::squareLayout(4));
     auto a = rig.client();
     rig.matrix.replaceDevice(FakeMatrixControl::normalLayout());
     ASSERT_TRUE(a->waitFor([&] { return !a->connected(); }));

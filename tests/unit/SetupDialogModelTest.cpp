@@ -1,16 +1,12 @@
 #include "config/SetupDialogModel.h"
 
-#include "config/ComPortTarget.h"
 #include "config/ConfigFile.h"
 #include "support/RouterSpec.h"
 #include "support/ScriptedPlatform.h"
 
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 using namespace corvantis;
@@ -212,21 +208,4 @@ TEST_F(SetupDialogModelTest, PortAddressEntryIsCheckedAndWrittenBesideTheComPort
     // Reopened it shows the address.
     auto again = SetupDialogModel(written.settings, written.routers);
     EXPECT_EQ(again.PortAddress(), "socket://127.0.0.1:4001");
-}
-
-TEST(ComPortTarget, LinkInPortsFolderElseDefaultDevice)
-{
-    namespace fs = std::filesystem;
-    const fs::path folder =
-        fs::temp_directory_path() / ("corvantis-ports-" + std::to_string(::getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder / "ports");
-    const fs::path device = folder / "device";
-    std::ofstream(device).put('x');
-    fs::create_symlink(device, folder / "ports" / "com1");
-    const std::string data = folder.string() + "/";
-
-    EXPECT_EQ(ComPortTarget::Resolve("COM1", data).device, device.string());
-    EXPECT_EQ(ComPortTarget::Resolve("COM3", data).device, "/dev/ttyS2");
-    fs::remove_all(folder);
 }
