@@ -66,45 +66,43 @@ TEST(ServiceTest, ARouteFromAPanelGoesOnTheWireAndEveryPanelSeesOnlyWhatWasAccep
     EXPECT_EQ(controller.messages[3], (swp08::Bytes{0x04, 0x01, 0x00, 0x03, 0x05}));
 }
 
-TEST(ServiceTest, NamesFromAPanelAreSavedAndALineBreakInOneIsRefused)
+// The headless service saves a panel's names; beside the window (with or without a file) they
+// are kept as typed ones are, until the window saves, and nothing is asked. A line break in a
+// name is refused, and a name another input has gets its mark.
+TEST(ServiceTest, NamesFromAPanelAreSavedOnlyWithoutTheWindowAndALineBreakIsRefused)
 {
-    ServiceRig rig;
-    ASSERT_TRUE(rig.started);
-    PanelClient panel;
-    ASSERT_TRUE(panel.open(rig.service.server().serverPort()));
-    panel.send("INPUT LABELS:\n1 Camera 2\rPort Address: socket://192.0.2.66:4000\n\n");
-    panel.send("INPUT LABELS:\n2 Camera\n3 Camera\n\n");
-    ASSERT_TRUE(panel.waitFor([&] { return panel.inputLabels.value(3) == "Camera!"; }));
-    EXPECT_EQ(panel.naks, 1);
-
-    Configuration saved;
-    ConfigLoad(rig.path, false, saved);
-    ASSERT_NE(saved.routers.at(0), nullptr);
-    EXPECT_EQ(saved.routers.at(0)->RouterInName(1), clsRouter::DefaultInName(1));
-    EXPECT_EQ(saved.routers.at(0)->RouterInName(3), "Camera!");
-    EXPECT_EQ(saved.settings.CommPortAddress, "");
-}
-
-// Beside the window a panel's name is kept as a typed one is, until the window saves.
-TEST(ServiceTest, NamesFromAPanelBesideTheWindowNeitherSaveNorAsk)
-{
-    for (const bool fromFile : {true, false}) {
+    enum Mode { Headless, BesideWithFile, BesideWithoutFile };
+    for (const Mode mode : {Headless, BesideWithFile, BesideWithoutFile}) {
+        SCOPED_TRACE(mode);
         CoreRig rig({16}, false);
         std::string path = rig.dataDir.filePath("line.rcf").toStdString();
         ConfigSave(path, true, rig.core.config());
-        if (!fromFile)
+        if (mode == BesideWithoutFile)
             rig.core.settings().ConfigFilePath.clear();
         const std::string before = ConfigText(rig.core.config());
-        HeadlessService panels(rig.core);
-        ASSERT_TRUE(panels.listen(QStringLiteral("127.0.0.1"), 0));
+        HeadlessService service(rig.core);
+        ASSERT_TRUE(mode != Headless || service.start(QString::fromStdString(path)));
+        ASSERT_TRUE(service.listen(QStringLiteral("127.0.0.1"), 0));
         PanelClient panel;
-        ASSERT_TRUE(panel.open(panels.server().serverPort()));
-        panel.send("OUTPUT LABELS:\n4 Desk\n\n");
-        ASSERT_TRUE(panel.waitFor([&] { return panel.outputLabels.value(4) == "Desk"; }));
-        EXPECT_TRUE(rig.platform.unexpected.empty()) << fromFile;
-        QFile file(QString::fromStdString(path));
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        EXPECT_EQ(file.readAll().toStdString(), before) << fromFile;
+        ASSERT_TRUE(panel.open(service.server().serverPort()));
+        panel.send("INPUT LABELS:\n1 Camera 2\rPort Address: socket://192.0.2.66:4000\n\n");
+        panel.send("INPUT LABELS:\n2 Camera\n3 Camera\n\n");
+        ASSERT_TRUE(panel.waitFor([&] { return panel.inputLabels.value(3) == "Camera!"; }));
+        EXPECT_EQ(panel.naks, 1);
+        EXPECT_TRUE(rig.platform.unexpected.empty());
+        if (mode != Headless) {
+            QFile file(QString::fromStdString(path));
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            EXPECT_EQ(file.readAll().toStdString(), before);
+            continue;
+        }
+        Configuration saved;
+        ConfigLoad(path, false, saved);
+        ASSERT_NE(saved.routers.at(0), nullptr);
+        EXPECT_EQ(saved.routers.at(0)->RouterInName(1), clsRouter::DefaultInName(1));
+        EXPECT_EQ(saved.routers.at(0)->RouterInName(3), "Camera!");
+        EXPECT_EQ(saved.settings.CommPortAddress, "");
+        service.stop();
     }
 }
 

@@ -133,7 +133,13 @@ TEST_F(ConfigFileTest, LoadedValuesAreSavedBackTheSameWay)
          "Router: 3; 1; 1; 0; 0; 0; 0;Caf\xC3\xA9; Cam: 2; Deck 10:30; \r\nRouter: 3; 2; 0; 0; 0; "
          "0; "
          "0;Cam\xC3\xA9ra; Out; \r\nMatrix Size: -1\r\n"},
+        // The macros are replaced only by a file that has the section; reading goes on after it.
+        {"Matrix Size: 0\r\n", "Begin Macros\r\n  Macro 01: Kept; \r\nEnd Macros"},
+        {"Begin Macros\r\n  Macro 02: Two; {0, 1} = {2, 3}; \r\nEnd Macros\r\nMatrix Size: -1\r\n",
+         "Matrix Size: -1\r\nBegin Macros\r\n  Macro 02: Two; {0, 1} = {2, 3}; \r\nEnd Macros"},
     };
+    m_config.macros.SetMacroName(1, "Kept");
+    m_config.macros.SetMacro(1, std::vector<std::uint32_t>{});
     for (const auto &c : cases) {
         m_config.settings.RouterTimeout = 9;
         load(c.body);
@@ -179,20 +185,6 @@ TEST_F(ConfigFileTest, RoutersGoToTheirFrameAddressAndInvalidOnesAreSkipped)
 
     load("Router: 6; 16; 3; 1; 0; 4; 0;\r\n");
     EXPECT_EQ(m_config.routers.MaxRouter(), -1);
-}
-
-TEST_F(ConfigFileTest, MacroSectionReplacesMacrosOnlyWhenPresent)
-{
-    m_config.macros.SetMacroName(1, "Kept");
-    m_config.macros.SetMacro(1, std::vector<std::uint32_t>{});
-    load("Matrix Size: 0\r\n");
-    EXPECT_EQ(m_config.macros.MacroName(1), "Kept");
-
-    load("Begin Macros\r\n  Macro 02: Two; {0, 1} = {2, 3}; \r\nEnd Macros\r\nMatrix Size: -1\r\n");
-    EXPECT_FALSE(m_config.macros.Macro(1).has_value());
-    EXPECT_EQ(m_config.macros.MacroName(2), "Two");
-    EXPECT_EQ(m_config.macros.Macro(2)->size(), 1u);
-    EXPECT_TRUE(m_config.settings.MatrixSize); // reading goes on after the section
 }
 
 TEST_F(ConfigFileTest, SavedFileHasTheFormatLineByLine)
