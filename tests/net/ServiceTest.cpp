@@ -121,24 +121,16 @@ QMap<int, int> lineRouting(const CoreRig &rig)
     return routing;
 }
 
-// A panel on a service whose line is idle and whose routers have gone silent.
-struct SilentService : ServiceRig {
-    SilentService()
-    {
-        started = started && panel.open(service.server().serverPort()) && settle();
-        line.setSilent(true);
-    }
-    PanelClient panel;
-};
-
 // Every answer comes as the block is read, not after the routes before it: sixteen routes and
 // more renames than may wait, in one write, are all answered while the first route still waits
 // for a silent router. Each beyond the limit is refused, and every one accepted is done.
 TEST(ServiceTest, AFullWriteIsAnsweredWhileTheFirstRouteWaitsAndBeyondTheQueueRefused)
 {
-    SilentService rig;
+    ServiceRig rig;
     ASSERT_TRUE(rig.started);
-    PanelClient &panel = rig.panel;
+    PanelClient panel;
+    ASSERT_TRUE(panel.open(rig.service.server().serverPort()) && rig.settle());
+    rig.line.setSilent(true);
     QByteArray burst;
     for (int o = 0; o < 16; ++o)
         burst += routeBlock(o, 15 - o);
