@@ -9,13 +9,14 @@
 namespace corvantis::test {
 namespace {
 
-// The line answers at once, so no acknowledgement can come late and draw a resend.
-RigOptions pairedOptions()
+// Two routers at frame addresses first and first + 1. The line answers at once, so no
+// acknowledgement can come late and draw a resend.
+RigOptions pairOptions(int commType = kTypeA, bool paired = true, int first = 2)
 {
-    return {.commType = kTypeA,
-            .routers = {{.frameAddress = 2}, {.frameAddress = 3}},
+    return {.commType = commType,
+            .routers = {{.frameAddress = first}, {.frameAddress = first + 1}},
             .routerTimeout = 0.1f,
-            .matrixSize = true,
+            .matrixSize = paired,
             .pacing = false};
 }
 
@@ -24,7 +25,7 @@ RigOptions pairedOptions()
 TEST(RoutingEngine, PairedRouteDisconnectsThePartnerFirst)
 {
     for (const bool partnerThere : {true, false}) {
-        RigOptions options = pairedOptions();
+        RigOptions options = pairOptions();
         if (!partnerThere)
             options.routers = {{.frameAddress = 3}};
         LinkRig rig(options);
@@ -53,7 +54,7 @@ TEST(RoutingEngine, PairedRouteDisconnectsThePartnerFirst)
 
 TEST(RoutingEngine, UnacknowledgedPartnerDisconnectStopsTheRoute)
 {
-    LinkRig rig(pairedOptions());
+    LinkRig rig(pairOptions());
     rig.line.setSilent(true);
     ASSERT_TRUE(rig.openLine());
     rig.router(2).RouteState(5)->SetVideo(4);
@@ -69,11 +70,7 @@ TEST(RoutingEngine, UnacknowledgedPartnerDisconnectStopsTheRoute)
 TEST(RoutingEngine, RemoteClickSendsOnlyWhatThePairStillNeeds)
 {
     for (const bool paired : {false, true}) {
-        LinkRig rig({.commType = kTypeA,
-                     .routers = {{.frameAddress = 0}, {.frameAddress = 1}},
-                     .routerTimeout = 0.1f,
-                     .matrixSize = paired,
-                     .pacing = false});
+        LinkRig rig(pairOptions(kTypeA, paired, 0));
         ASSERT_TRUE(rig.openLine());
         rig.router(1).RouteState(4)->SetVideo(7);
         rig.engine.setRemoteClick(true);
@@ -107,11 +104,7 @@ TEST(RoutingEngine, TypeBRefusesWhatItCannotSendAndChangesNothing)
          {Case{false, false, -1, "Type B routers cannot disconnect an output"},
           Case{true, true, 2, "The partner router feeds this output; Type B cannot release it"},
           Case{true, false, 2, nullptr}}) {
-        LinkRig rig({.commType = kTypeB,
-                     .routers = {{.frameAddress = 0}, {.frameAddress = 1}},
-                     .routerTimeout = 0.1f,
-                     .matrixSize = c.paired,
-                     .pacing = false});
+        LinkRig rig(pairOptions(kTypeB, c.paired, 0));
         ASSERT_TRUE(rig.openLine());
         rig.router(0).RouteState(4)->SetVideo(5);
         if (c.partnerHolds)
