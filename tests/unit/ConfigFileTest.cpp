@@ -65,12 +65,6 @@ protected:
         ConfigSave(path, true, config);
         return path;
     }
-    static std::unique_ptr<clsRouter> router(const std::string &text)
-    {
-        auto made = std::make_unique<clsRouter>();
-        made->SetStringVal(text);
-        return made;
-    }
 
     test::ScriptedPlatform m_platform;
     fs::path m_dir;
@@ -81,7 +75,7 @@ protected:
 
 TEST_F(ConfigFileTest, FileThatIsNoConfigurationOrCannotBeReadChangesNothing)
 {
-    m_config.routers.set(2, router("3; 2; 3; 1; 0; 4; 0;"));
+    m_config.routers.set(2, test::makeRouter({2, 3, 4, 2, 4}));
     m_config.settings.RouterTimeout = 5;
     const std::string notOurs =
         "This is not a valid configuration file for this version of the program";
@@ -167,7 +161,7 @@ TEST_F(ConfigFileTest, RunTimeFailuresNameTheirSectionAndTheLoadGoesOn)
 
 TEST_F(ConfigFileTest, RoutersGoToTheirFrameAddressAndInvalidOnesAreSkipped)
 {
-    m_config.routers.set(5, router("3; 5; 3; 1; 0; 4; 0;"));
+    m_config.routers.set(5, test::makeRouter({5, 3, 4, 2, 4}));
     load("Router: 3; 0; 3; 1; 0; 4; 0;A; B; C; D; X; Y; \r\n"
          "Router: 2; 3; 3; 1; 0; 4; 0;\r\n"
          "Router: 4; 3; 7; 7; 0; 8; -1;\r\n"
