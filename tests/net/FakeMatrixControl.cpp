@@ -50,11 +50,6 @@ bool FakeMatrixControl::canRoute(int output, int input) const
     return isOwned(Side::Output, output) && isOwned(Side::Input, input);
 }
 
-QString FakeMatrixControl::labelRefusal(const QString &text) const
-{
-    return text.contains(QLatin1Char(';')) ? QStringLiteral("a name cannot hold \";\"") : QString();
-}
-
 bool FakeMatrixControl::requestRoute(const QList<Route> &routes, int clientId)
 {
     m_queue.append({clientId, routes});
