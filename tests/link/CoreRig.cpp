@@ -19,7 +19,8 @@ CoreRig::CoreRig(std::initializer_list<int> ports, bool openPort)
     int first = 0;
     for (const int count : ports) {
         const int address = core.config().routers.count();
-        core.config().routers.set(address, makeRouter(address, count, first));
+        core.config().routers.set(address,
+                                  makeRouter({address, 2, count, count, first, false, first}));
         line.addRouter({address, count, count, first});
         first += count;
     }
@@ -41,18 +42,6 @@ CoreRig::~CoreRig()
 {
     core.link().CloseCommPort();
     line.close();
-}
-
-std::unique_ptr<clsRouter> CoreRig::makeRouter(int frameAddress, int ports, int first)
-{
-    auto router = std::make_unique<clsRouter>();
-    router->SetRouterType(2);
-    router->SetFrameAddress(frameAddress);
-    router->SetInputCount(ports - 1);
-    router->SetOutputCount(ports - 1);
-    router->SetMapIn(first);
-    router->SetMapOut(first);
-    return router;
 }
 
 QByteArray CoreRig::route(int output, int input)

@@ -7,6 +7,7 @@
 #include "core/AppCore.h"
 #include "link/Framing.h"
 #include "sim/VirtualRouterLine.h"
+#include "support/RouterSpec.h"
 #include "support/ScriptedPlatform.h"
 #include "ui/CrosspointGrid.h"
 #include "ui/PictureButton.h"
@@ -26,31 +27,10 @@ using namespace std::chrono_literals;
 
 namespace corvantis::test {
 
-struct RouterSpec {
-    int frameAddress = 0;
-    int type = 7;
-    int inputs = 16;
-    int outputs = 16;
-    int mapOut = 0;
-    bool audioBreakaway = false;
-};
-
 struct LineSpec {
     int commType = kTypeB;
     std::vector<RouterSpec> routers = {RouterSpec{}};
 };
-
-inline std::unique_ptr<clsRouter> makeRouter(const RouterSpec &spec)
-{
-    auto router = std::make_unique<clsRouter>();
-    router->SetRouterType(spec.type);
-    router->SetFrameAddress(spec.frameAddress);
-    router->SetInputCount(spec.inputs - 1);
-    router->SetOutputCount(spec.outputs - 1);
-    router->SetMapOut(spec.mapOut);
-    router->AudioBreakaway = spec.audioBreakaway;
-    return router;
-}
 
 template <typename T> T *control(const QWidget *window, const QString &name)
 {
