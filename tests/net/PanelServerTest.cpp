@@ -147,7 +147,8 @@ TEST(PanelServer, aReplacedConfigurationClosesTheClientsAndTheNextHearsEveryNumb
     EXPECT_EQ(rig.client()->received.toStdString(), kNormalPrelude.toStdString());
 }
 
-// Bad and hostile clients: each is dealt with while a good client is served at once.
+// Bad and hostile clients: each is dealt with while a good client is served at once. The client
+// limit and a client that stops reading are every server's, tested there.
 TEST(PanelServer, hostileClientsAreDroppedWhileOthersAreServed)
 {
     PanelServerRig rig(FakeMatrixControl::squareLayout(16));
@@ -167,17 +168,6 @@ TEST(PanelServer, hostileClientsAreDroppedWhileOthersAreServed)
     EXPECT_TRUE(goodRouteWorks());
     EXPECT_TRUE(flood->waitFor([&] { return !flood->connected(); }, 20000));
 
-    auto deaf = rig.client();
-    deaf->socket().setReadBufferSize(1);
-    QObject::disconnect(&deaf->socket(), nullptr, deaf.get(), nullptr);
-    for (int n = 0; n < 20000 && deaf->connected(); ++n) {
-        deaf->send("INPUT LABELS:\n\nOUTPUT LABELS:\n\n");
-        if (n % 500 == 0)
-            QTest::qWait(1);
-    }
-    EXPECT_TRUE(deaf->waitFor([&] { return !deaf->connected(); }));
-    EXPECT_TRUE(goodRouteWorks());
-
     // Half a block, then silence; and a client that stops sending and waits for its answer.
     auto silent = rig.client();
     silent->send("VIDEO OUTPUT ROUTING:\n3");
@@ -188,19 +178,6 @@ TEST(PanelServer, hostileClientsAreDroppedWhileOthersAreServed)
     EXPECT_TRUE(
         halfClosed->waitFor([&] { return halfClosed->acks == 1 && !halfClosed->connected(); }));
     EXPECT_TRUE(goodRouteWorks());
-
-    std::vector<std::unique_ptr<PanelClient>> crowd;
-    while (rig.server.clientCount() < PanelServer::kMaxClients)
-        crowd.push_back(rig.client());
-    PanelClient refused;
-    refused.socket().connectToHost(QHostAddress::LocalHost, rig.server.serverPort());
-    EXPECT_TRUE(refused.waitFor(
-        [&] { return refused.socket().state() == QAbstractSocket::UnconnectedState; }));
-    EXPECT_TRUE(refused.received.isEmpty());
-    EXPECT_TRUE(goodRouteWorks());
-    crowd.pop_back();
-    ASSERT_TRUE(good->waitFor([&] { return rig.server.clientCount() < PanelServer::kMaxClients; }));
-    EXPECT_TRUE(rig.client()->preludeDone);
 }
 
 } // namespace
