@@ -54,7 +54,7 @@ bool FakeMatrixControl::requestRoute(const QList<Route> &routes, int clientId)
 {
     m_queue.append({clientId, routes});
     if (!m_actionTimer.isActive())
-        m_actionTimer.start(0);
+        m_actionTimer.start(routeTime);
     return true;
 }
 
@@ -70,7 +70,7 @@ void FakeMatrixControl::runNext()
     }
     emit routingChanged(outputs);
     if (!m_queue.isEmpty())
-        m_actionTimer.start(0);
+        m_actionTimer.start(routeTime);
 }
 
 // The names panels' "!" rule is the core's; the service test checks it.

@@ -6,11 +6,12 @@
 #include <QSet>
 #include <QStringList>
 #include <QTimer>
+#include <chrono>
 
 namespace corvantis::test {
 
 // A matrix behind the panel server: its own tables, and an action path that runs one queued
-// request at a time, with outputs that can be told to fail.
+// request at a time, each taking routeTime, with outputs that can be told to fail.
 class FakeMatrixControl : public MatrixControl {
     Q_OBJECT
 
@@ -43,6 +44,8 @@ public:
     void replaceDevice(const Layout &layout);
 
     QSet<int> failingOutputs;
+    // How long each queued request takes, for the benchmarks.
+    std::chrono::milliseconds routeTime{0};
     // Every crosspoint run, with its client, in order.
     QList<QPair<int, Route>> routesRun;
 
