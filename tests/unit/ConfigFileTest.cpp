@@ -125,9 +125,15 @@ TEST_F(ConfigFileTest, LoadedValuesAreSavedBackTheSameWay)
         {"Version: 1.0111\r\nRouter Timeout: 0\r\n", "\nRouter Timeout: 0\r\n"},
         // The alive poll's round over every router is kept when switched off.
         {"Poll Round: 0\r\n", "\r\nPoll Round: 0\r\n"},
+        // The gap from 0 to 1, written only when it is not the default.
+        {"Command Gap: 0\r\n", "\r\nRouter Timeout: 0.2\r\nCommand Gap: 0\r\nComm Type"},
+        {"Command Gap: 1\r\n", "\r\nCommand Gap: 1\r\n"},
+        {"Command Gap: 0,05\r\n", "\r\nCommand Gap: 0.05\r\n"},
+        {"Command Gap: 0.2\r\n", "\r\nRouter Timeout: 0.2\r\nComm Type"},
     };
     for (const auto &c : cases) {
         m_config.settings.RouterTimeout = 9;
+        m_config.settings.CommandGap = 0.5f;
         load(c.body);
         EXPECT_NE(ConfigText(m_config).find(c.saved), std::string::npos) << c.body << "\n"
                                                                          << ConfigText(m_config);
@@ -149,6 +155,23 @@ TEST_F(ConfigFileTest, RunTimeFailuresNameTheirSectionAndTheLoadGoesOn)
     EXPECT_FALSE(m_config.settings.MatrixSize);
     EXPECT_FALSE(DebugLog().Enable());
     EXPECT_TRUE(m_config.settings.ConfigLoaded);
+}
+
+TEST_F(ConfigFileTest, AGapOutsideZeroToOneIsNamedByItsLineAndTheRestLoads)
+{
+    for (const char *gap : {"-0.1", "1.01", "abc", ""}) {
+        m_platform.clear();
+        m_config.settings.CommandGap = 0.5f;
+        load(std::string("Com Port: 3\r\nCommand Gap: ") + gap + "\r\nComm Type: 1\r\n");
+        EXPECT_EQ(m_platform.messageTexts(),
+                  (std::vector<std::string>{"Error (section 17): Line 3: Command Gap must be "
+                                            "between 0 and 1 seconds; the default 0.2 is kept",
+                                            kKeptInRcf}))
+            << gap;
+        EXPECT_EQ(m_config.settings.CommandGap, Settings::kDefaultCommandGap) << gap;
+        EXPECT_EQ(std::pair(m_config.settings.CommPortName, m_config.settings.CommType),
+                  std::pair(std::string("COM3"), std::int16_t{1}));
+    }
 }
 
 TEST_F(ConfigFileTest, RoutersGoToTheirFrameAddressAndInvalidOnesAreSkipped)
@@ -303,6 +326,7 @@ TEST_F(ConfigFileTest, SaveThenLoadGivesBackSettingsRoutersNamesAndMacros)
     auto &settings = m_config.settings;
     settings.CommPortName = "COM7";
     settings.RouterTimeout = 0.35f;
+    settings.CommandGap = 0.05f;
     settings.CommType = 1;
     settings.RemoteType = 1;
     settings.MatrixSize = true;
@@ -334,5 +358,6 @@ TEST_F(ConfigFileTest, SaveThenLoadGivesBackSettingsRoutersNamesAndMacros)
     ConfigLoad(path, false, loaded);
     EXPECT_TRUE(m_platform.messages.empty());
     EXPECT_EQ(loaded.settings.ConfigFilePath, path);
+    EXPECT_EQ(loaded.settings.CommandGap, 0.05f);
     EXPECT_EQ(ConfigText(loaded), ConfigText(m_config));
 }
