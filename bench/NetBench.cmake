@@ -27,3 +27,10 @@ if(TARGET corvantis_service AND TARGET corvantis_simlib AND TARGET corvantis)
         CORVANTIS_PROGRAM="$<TARGET_FILE:corvantis>")
     add_dependencies(bench_net_queued corvantis)
 endif()
+
+# A route's acknowledgement and a front-panel report to the window's signal and to the panels.
+if(TARGET corvantis_service AND TARGET corvantis_simlib)
+    add_executable(bench_net_state ${CMAKE_CURRENT_LIST_DIR}/net/StateChangeTimingBench.cpp)
+    target_include_directories(bench_net_state PRIVATE ${CMAKE_CURRENT_LIST_DIR}/support)
+    target_link_libraries(bench_net_state PRIVATE corvantis_service corvantis_simlib)
+endif()
