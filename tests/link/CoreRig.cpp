@@ -11,6 +11,9 @@ CoreRig::CoreRig(std::initializer_list<int> ports, bool openPort)
     Settings &settings = core.settings();
     settings.CommPortName = "COM1";
     settings.RouterTimeout = 0.1f;
+    // Short pauses: the order of frames is what counts here, not the protocol's timing. A file
+    // saved from these settings keeps the gap.
+    settings.CommandGap = 0.02f;
     settings.CommType = kTypeB;
     settings.CurrentRouterType = 2;
     settings.ConfigLoaded = true;
@@ -25,9 +28,9 @@ CoreRig::CoreRig(std::initializer_list<int> ports, bool openPort)
         first += count;
     }
     core.Rebuild();
-    // Short pauses: the order of frames is what counts here, not the protocol's timing.
-    core.link().setTimings({std::chrono::milliseconds(20), std::chrono::milliseconds(5),
-                            std::chrono::milliseconds(20), std::chrono::milliseconds(30)});
+    core.link().setTimings({.noWait = std::chrono::milliseconds(5),
+                            .resend = std::chrono::milliseconds(20),
+                            .statusReply = std::chrono::milliseconds(30)});
     QObject::connect(&core.link(), &SerialLink::errorMessageChanged, &core.link(),
                      [this](const QString &text) {
                          if (!text.isEmpty())

@@ -131,11 +131,17 @@ TEST_F(ConfigFileTest, LoadedValuesAreSavedBackTheSameWay)
         {"Matrix Size: 0\r\n", "Begin Macros\r\n  Macro 01: Kept; \r\nEnd Macros"},
         {"Begin Macros\r\n  Macro 02: Two; {0, 1} = {2, 3}; \r\nEnd Macros\r\nMatrix Size: -1\r\n",
          "Matrix Size: -1\r\nBegin Macros\r\n  Macro 02: Two; {0, 1} = {2, 3}; \r\nEnd Macros"},
+        // The gap from 0 to 1, written only when it is not the default.
+        {"Command Gap: 0\r\n", "\r\nRouter Timeout: 0.2\r\nCommand Gap: 0\r\nComm Type"},
+        {"Command Gap: 1\r\n", "\r\nCommand Gap: 1\r\n"},
+        {"Command Gap: 0,05\r\n", "\r\nCommand Gap: 0.05\r\n"},
+        {"Command Gap: 0.2\r\n", "\r\nRouter Timeout: 0.2\r\nComm Type"},
     };
     m_config.macros.SetMacroName(1, "Kept");
     m_config.macros.SetMacro(1, std::vector<std::uint32_t>{});
     for (const auto &c : cases) {
         m_config.settings.RouterTimeout = 9;
+        m_config.settings.CommandGap = 0.5f;
         load(c.body);
         EXPECT_NE(ConfigText(m_config).find(c.saved), std::string::npos) << c.body << "\n"
                                                                          << ConfigText(m_config);
@@ -157,6 +163,23 @@ TEST_F(ConfigFileTest, RunTimeFailuresNameTheirSectionAndTheLoadGoesOn)
     EXPECT_FALSE(m_config.settings.MatrixSize);
     EXPECT_FALSE(DebugLog().Enable());
     EXPECT_TRUE(m_config.settings.ConfigLoaded);
+}
+
+TEST_F(ConfigFileTest, AGapOutsideZeroToOneIsNamedByItsLineAndTheRestLoads)
+{
+    for (const char *gap : {"-0.1", "1.01", "abc", ""}) {
+        m_platform.clear();
+        m_config.settings.CommandGap = 0.5f;
+        load(std::string("Com Port: 3\r\nCommand Gap: ") + gap + "\r\nComm Type: 1\r\n");
+        EXPECT_EQ(m_platform.messageTexts(),
+                  (std::vector<std::string>{"Error (section 17): Line 3: Command Gap must be "
+                                            "between 0 and 1 seconds; the default 0.2 is kept",
+                                            kKeptInRcf}))
+            << gap;
+        EXPECT_EQ(m_config.settings.CommandGap, Settings::kDefaultCommandGap) << gap;
+        EXPECT_EQ(std::pair(m_config.settings.CommPortName, m_config.settings.CommType),
+                  std::pair(std::string("COM3"), std::int16_t{1}));
+    }
 }
 
 TEST_F(ConfigFileTest, RoutersGoToTheirFrameAddressAndInvalidOnesAreSkipped)
@@ -277,6 +300,7 @@ TEST_F(ConfigFileTest, SaveThenLoadGivesBackSettingsRoutersNamesAndMacros)
     auto &settings = m_config.settings;
     settings.CommPortName = "COM7";
     settings.RouterTimeout = 0.35f;
+    settings.CommandGap = 0.05f;
     settings.CommType = 1;
     settings.RemoteType = 1;
     settings.MatrixSize = true;
@@ -303,5 +327,6 @@ TEST_F(ConfigFileTest, SaveThenLoadGivesBackSettingsRoutersNamesAndMacros)
     ConfigLoad(path, false, loaded);
     EXPECT_TRUE(m_platform.messages.empty());
     EXPECT_EQ(loaded.settings.ConfigFilePath, path);
+    EXPECT_EQ(loaded.settings.CommandGap, 0.05f);
     EXPECT_EQ(ConfigText(loaded), ConfigText(m_config));
 }

@@ -159,6 +159,31 @@ TEST_F(SetupDialogModelTest, OkRefusesWhatCannotWork)
     }
 }
 
+TEST_F(SetupDialogModelTest, OkRefusesAGapOutsideZeroToOne)
+{
+    addRouters({16});
+    const std::string refused = "Command Gap must be between 0 and 1 seconds";
+    const struct {
+        const char *text;
+        std::string message; // empty: accepted
+        float stored;
+    } cases[] = {{"-0.1", refused, 0.5f}, {"1.01", refused, 0.5f}, {"abc", refused, 0.5f},
+                 {"0", "", 0.0f},         {"1", "", 1.0f},         {"0,05", "", 0.05f}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        platform.clear();
+        config.settings.CommandGap = 0.5f;
+        auto model = open();
+        EXPECT_EQ(model.GapText(), "0.5");
+        model.SetGapText(c.text);
+        EXPECT_EQ(model.Accept(), c.message.empty());
+        model.WriteResults(config);
+        EXPECT_FLOAT_EQ(config.settings.CommandGap, c.stored);
+        EXPECT_EQ(messages(), c.message.empty() ? std::vector<std::string>{}
+                                                : std::vector<std::string>{c.message});
+    }
+}
+
 TEST_F(SetupDialogModelTest, OutputsAreLaidOutOneAfterAnotherAndMappingBoxesMoveOnlyTheirRouter)
 {
     addRouters({16, 16, 16});

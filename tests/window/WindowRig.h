@@ -42,6 +42,8 @@ template <typename T> T *control(const QWidget *window, const QString &name)
 
 class WindowRig {
 public:
+    static constexpr float kGap = 0.002f;
+
     WindowRig()
     {
         platform.dataFolder = dataDir.path().toStdString();
@@ -65,13 +67,13 @@ public:
             qFatal("virtual line: %s", qPrintable(line.errorString()));
     }
 
-    // Makes the core and the window; the link's fixed pauses are shortened so many commands
-    // fit into a test.
+    // Makes the core and the window; the line's pauses are shortened so many commands fit
+    // into a test. A file loaded later sets the gap again: files of startWithFile keep it.
     void makeWindow()
     {
         core = std::make_unique<AppCore>();
-        core->link().setTimings(
-            {.closing = 2ms, .noWait = 2ms, .resend = 5ms, .statusReply = 60ms});
+        core->settings().CommandGap = kGap;
+        core->link().setTimings({.noWait = 2ms, .resend = 5ms, .statusReply = 60ms});
         window = std::make_unique<frmMainMatrix>(*core);
     }
 
@@ -83,6 +85,7 @@ public:
         config.settings.CommPortName = "COM1";
         config.settings.CommType = static_cast<std::int16_t>(spec.commType);
         config.settings.RouterTimeout = 0.2f;
+        config.settings.CommandGap = kGap;
         for (const auto &router : spec.routers)
             config.routers.set(router.frameAddress, makeRouter(router));
         QFile file(configPath());
