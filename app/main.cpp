@@ -15,6 +15,7 @@
 #include <QTextStream>
 #include <csignal>
 #include <cstdio>
+#include <utility>
 
 using namespace corvantis;
 
@@ -23,11 +24,14 @@ namespace {
 struct Options {
     QString port;
     QString config;
-    QString listen;
-    QString listenHost;
-    quint16 listenPort = 0;
-    QString swp08Host; // empty: not served
-    quint16 swp08Port = 0;
+    // Where a server is to listen; address empty: not asked for on the command line.
+    struct Listen {
+        QString address;
+        QString host;
+        quint16 port = 0;
+    };
+    Listen text;
+    Listen swp08;
     // Empty address: the web panel as the window last chose it, off for the service.
     WebListening::Choice web;
     bool webGiven = false;
@@ -52,10 +56,10 @@ std::optional<Options> parseOptions(const QCoreApplication &app)
         QStringLiteral("config"),
         QStringLiteral("Start with this configuration file instead of asking."),
         QStringLiteral("FILE"));
-    const QCommandLineOption listenOption(
-        QStringLiteral("listen"),
-        QStringLiteral("Serve network control panels on this address (the protocol has no "
-                       "authentication; default 127.0.0.1:9990 when headless)."),
+    const QCommandLineOption textOption(
+        {QStringLiteral("listen-text"), QStringLiteral("listen")},
+        QStringLiteral("Serve text panels on this address (no authentication; port 9990 is "
+                       "usual; when headless, 127.0.0.1:9990 unless given)."),
         QStringLiteral("HOST:PORT"));
     const QCommandLineOption headlessOption(
         QStringLiteral("headless"),
@@ -63,8 +67,8 @@ std::optional<Options> parseOptions(const QCoreApplication &app)
                        "standard error and the debug log."));
     const QCommandLineOption swp08Option(
         QStringLiteral("listen-swp08"),
-        QStringLiteral("Serve SW-P-08 router controllers on this address (no authentication "
-                       "either; off unless given, port 8910 is usual)."),
+        QStringLiteral("Serve SW-P-08 controllers on this address (no authentication; port "
+                       "8910 is usual; when headless, off unless given)."),
         QStringLiteral("HOST:PORT"));
     const QCommandLineOption webOption(
         QStringLiteral("listen-web"),
@@ -85,9 +89,8 @@ std::optional<Options> parseOptions(const QCoreApplication &app)
         QStringLiteral("set-web-pin"),
         QStringLiteral("Reads the web panel's routing PIN from standard input, keeps its hash in "
                        "the user's settings and exits; an empty line removes the PIN."));
-    parser.addOptions({portOption, configOption, listenOption, swp08Option, webOption,
-                       webCertOption, webKeyOption, webPrivateOption, setWebPinOption,
-                       headlessOption});
+    parser.addOptions({portOption, configOption, textOption, swp08Option, webOption, webCertOption,
+                       webKeyOption, webPrivateOption, setWebPinOption, headlessOption});
     parser.process(app);
 
     Options options;
@@ -102,23 +105,19 @@ std::optional<Options> parseOptions(const QCoreApplication &app)
             return std::nullopt;
         }
     }
-    const QString listen =
-        parser.isSet(listenOption)
-            ? parser.value(listenOption)
-            : (options.headless ? QStringLiteral("127.0.0.1:%1").arg(PanelServer::kDefaultPort)
-                                : QString());
-    options.listen = listen;
-    if (!listen.isEmpty() &&
-        !PanelListening::parseAddress(listen, options.listenHost, options.listenPort)) {
-        std::fprintf(stderr, "--listen: \"%s\" is not HOST:PORT\n", qPrintable(listen));
-        return std::nullopt;
-    }
-    if (parser.isSet(swp08Option) &&
-        !PanelListening::parseAddress(parser.value(swp08Option), options.swp08Host,
-                                      options.swp08Port)) {
-        std::fprintf(stderr, "--listen-swp08: \"%s\" is not HOST:PORT\n",
-                     qPrintable(parser.value(swp08Option)));
-        return std::nullopt;
+    options.text.address = parser.value(textOption);
+    if (options.text.address.isEmpty() && options.headless)
+        options.text.address = QStringLiteral("127.0.0.1:%1").arg(PanelServer::kDefaultPort);
+    options.swp08.address = parser.value(swp08Option);
+    const std::pair<const QCommandLineOption &, Options::Listen &> asked[] = {
+        {textOption, options.text}, {swp08Option, options.swp08}};
+    for (const auto &[option, listen] : asked) {
+        if (!listen.address.isEmpty() &&
+            !PanelListening::parseAddress(listen.address, listen.host, listen.port)) {
+            std::fprintf(stderr, "--%s: \"%s\" is not HOST:PORT\n",
+                         qPrintable(option.names().constFirst()), qPrintable(listen.address));
+            return std::nullopt;
+        }
     }
     options.webGiven = parser.isSet(webOption);
     options.setWebPin = parser.isSet(setWebPinOption);
@@ -177,10 +176,11 @@ int runHeadless(int argc, char *argv[])
     AppCore core;
     core.link().setPortOverride(options->port);
     HeadlessService service(core);
+    const Options::Listen &text = options->text;
+    const Options::Listen &swp08 = options->swp08;
     if (!service.start(options->config) ||
-        !service.listen(options->listenHost, options->listenPort) ||
-        (!options->swp08Host.isEmpty() &&
-         !service.listenSwp08(options->swp08Host, options->swp08Port)) ||
+        (!text.address.isEmpty() && !service.listen(text.host, text.port)) ||
+        (!swp08.address.isEmpty() && !service.listenSwp08(swp08.host, swp08.port)) ||
         (options->webGiven && !service.listenWeb(options->web)))
         return 1;
     SignalWatcher watcher({SIGTERM, SIGINT});
@@ -210,34 +210,35 @@ int runWindow(int argc, char *argv[])
             window.Form_Load();
         else
             window.LoadAtStart(options->config.toStdString());
-        // Panels are served from the window only when asked for: --listen for this run, or
+        // Each server runs from the window only when asked for: its option for this run, or
         // the operator's choice in the window.
-        HeadlessService panels(core);
-        PanelListening listening(panels.server());
-        if (!options->listen.isEmpty()) {
-            if (const QString why = listening.apply({true, options->listen}, false);
-                !why.isEmpty()) {
-                std::fprintf(stderr, "%s\n", qPrintable(why));
-                return 1;
+        HeadlessService servers(core);
+        PanelListening text(servers.server(), PanelListening::kTextPanels);
+        PanelListening swp08(servers.swp08Server(), PanelListening::kSwp08Controllers);
+        const std::pair<PanelListening &, QString> asked[] = {{text, options->text.address},
+                                                              {swp08, options->swp08.address}};
+        for (const auto &[listening, address] : asked) {
+            if (!address.isEmpty()) {
+                if (const QString why = listening.apply({true, address}, false); !why.isEmpty()) {
+                    std::fprintf(stderr, "%s\n", qPrintable(why));
+                    return 1;
+                }
+            } else if (const auto choice = listening.stored(); choice.enabled) {
+                if (const QString why = listening.apply(choice, false); !why.isEmpty())
+                    platform().messageBox(why.toStdString(), "Control Panels", MessageButtons::Ok,
+                                          MessageIcon::Information);
             }
-        } else if (const auto choice = PanelListening::stored(); choice.enabled) {
-            if (const QString why = listening.apply(choice, false); !why.isEmpty())
-                platform().messageBox(why.toStdString(), "Control Panels", MessageButtons::Ok,
-                                      MessageIcon::Information);
         }
-        if (!options->swp08Host.isEmpty() &&
-            !panels.listenSwp08(options->swp08Host, options->swp08Port))
-            return 1;
         // The web panel likewise: --listen-web for this run, or the operator's choice.
         if (options->webGiven) {
-            if (!panels.listenWeb(options->web))
+            if (!servers.listenWeb(options->web))
                 return 1;
         } else if (const auto choice = WebListening::stored(); choice.enabled) {
-            if (const QString why = panels.webListening().apply(choice, false); !why.isEmpty())
+            if (const QString why = servers.webListening().apply(choice, false); !why.isEmpty())
                 platform().messageBox(why.toStdString(), "Web Panel", MessageButtons::Ok,
                                       MessageIcon::Information);
         }
-        window.setPanelListening(&listening, &panels.webListening());
+        window.setPanelListening({&text, &swp08}, &servers.webListening());
         window.show();
         status = QApplication::exec();
     }

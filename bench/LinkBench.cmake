@@ -16,3 +16,10 @@ if(TARGET corvantis_simlib)
     target_include_directories(bench_link_network PRIVATE ${CMAKE_CURRENT_LIST_DIR}/support)
     target_link_libraries(bench_link_network PRIVATE corvantis_link corvantis_simlib)
 endif()
+
+# A batch of 128 routes through the core's action path, with the default gap and with none.
+if(TARGET corvantis_core AND TARGET corvantis_simlib)
+    add_executable(bench_link_batch ${CMAKE_CURRENT_LIST_DIR}/link/RouteBatchTimingBench.cpp)
+    target_include_directories(bench_link_batch PRIVATE ${CMAKE_CURRENT_LIST_DIR}/support)
+    target_link_libraries(bench_link_batch PRIVATE corvantis_core corvantis_simlib)
+endif()

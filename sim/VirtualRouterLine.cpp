@@ -222,6 +222,7 @@ bool VirtualRouterLine::frontPanelRoute(int frameAddress, int output, int input)
 void VirtualRouterLine::clearCounters()
 {
     m_received.clear();
+    m_receivedAt.clear();
     m_framesReceived = 0;
     m_repliesSent = 0;
     m_repliesDropped = 0;
@@ -243,9 +244,12 @@ void VirtualRouterLine::handleFrames(const QList<SimFrame> &frames)
 
 void VirtualRouterLine::handleFrame(const SimFrame &frame)
 {
-    if (m_received.size() >= kMaxKeptFrames)
+    if (m_received.size() >= kMaxKeptFrames) {
         m_received.removeFirst();
+        m_receivedAt.removeFirst();
+    }
     m_received.append(frame.bytes);
+    m_receivedAt.append(Clock::now());
     ++m_framesReceived;
 
     const bool edid =

@@ -16,6 +16,7 @@
 #include <QSet>
 #include <QString>
 #include <QTimer>
+#include <chrono>
 
 namespace corvantis {
 
@@ -40,6 +41,7 @@ class VirtualRouterLine : public QObject {
 
 public:
     using Router = SimRouterSpec;
+    using Clock = std::chrono::steady_clock;
 
     static constexpr qsizetype kMaxKeptFrames = 100'000;
     static constexpr int kDefaultIdleResetMs = 250;
@@ -106,6 +108,8 @@ public:
 
     // Every complete frame received, in order (the most recent kMaxKeptFrames).
     QList<QByteArray> receivedFrames() const { return m_received; }
+    // When each of those frames was complete.
+    QList<Clock::time_point> receivedTimes() const { return m_receivedAt; }
     int framesReceived() const { return m_framesReceived; }
     int repliesSent() const { return m_repliesSent; }
     int repliesDropped() const { return m_repliesDropped; }
@@ -143,6 +147,7 @@ private:
     QString m_error;
 
     QList<QByteArray> m_received;
+    QList<Clock::time_point> m_receivedAt;
     QByteArray m_firstTransmission;
     int m_framesReceived = 0;
     int m_repliesSent = 0;

@@ -136,17 +136,17 @@ bool connect(Program &program, LineThread &thread, const QString &address)
     return false;
 }
 
-// Median time of a Type A route at 9600 baud, the closing pause left out; negative on failure.
+// Median time of a Type A route at 9600 baud, the gap after it left out; negative on failure.
 double routeMedianMs(Program &program)
 {
     std::vector<double> times;
-    const auto closing = program.link.timings().closing;
+    const auto gap = program.link.commandGap();
     for (int i = 0; i < kRoutes; ++i) {
         const auto start = Clock::now();
         if (finish(program.link.SendCommand(0, CmdRoute, i % 16, (i * 7) % 16, true)) != kAck)
             return -1.0;
         times.push_back(
-            std::chrono::duration<double, std::milli>(Clock::now() - start - closing).count());
+            std::chrono::duration<double, std::milli>(Clock::now() - start - gap).count());
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];

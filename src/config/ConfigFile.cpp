@@ -1,5 +1,6 @@
 #include "config/ConfigFile.h"
 
+#include "config/SetupValidation.h"
 #include "util/GeneralFunctions.h"
 #include "util/Numbers.h"
 #include "util/Platform.h"
@@ -56,6 +57,7 @@ enum Section {
     kMacroSection = 14,
     kAfterLastLine = 15,
     kCommTypeKey = 16,
+    kCommandGapKey = 17,
 };
 
 // A failure inside one step is reported with its section and the load goes on.
@@ -284,6 +286,9 @@ std::string ConfigText(const Configuration &config)
     if (!settings.CommPortAddress.empty())
         line("Port Address: " + settings.CommPortAddress);
     line("Router Timeout: " + FormatSingle(settings.RouterTimeout));
+    // Written only when set, so files stay as older versions wrote them.
+    if (settings.CommandGap != Settings::kDefaultCommandGap)
+        line("Command Gap: " + FormatSingle(settings.CommandGap));
     line("Comm Type: " + std::to_string(settings.CommType));
     line("Remote Type: " + std::to_string(settings.RemoteType));
     if (DebugLog().Enable())
@@ -341,6 +346,7 @@ void ConfigLoad(std::string &path, bool showDialog, Configuration &config)
 
     config.routers.clearAll();
     settings.RouterTimeout = kDefaultTimeout;
+    settings.CommandGap = Settings::kDefaultCommandGap;
     settings.PollRound = true;
     settings.CommPortAddress.clear();
 
@@ -384,6 +390,15 @@ void ConfigLoad(std::string &path, bool showDialog, Configuration &config)
                 const float t = ParseSingle(value());
                 if (t >= 0 && t <= kMaxTimeout)
                     settings.RouterTimeout = t;
+            });
+        } else if (key == "command gap") {
+            guarded(kCommandGapKey, [&] {
+                const float gap = SetupValidation::ConvertGap(value());
+                if (const auto problem = SetupValidation::CheckCommandGap(gap))
+                    throw RuntimeError("Line " + std::to_string(lineCounter) + ": " + *problem +
+                                       "; the default " +
+                                       FormatSingle(Settings::kDefaultCommandGap) + " is kept");
+                settings.CommandGap = gap;
             });
         } else if (key == "comm type") {
             guarded(kCommTypeKey, [&] { settings.CommType = number(); });

@@ -58,6 +58,10 @@ SetupDialogModel::SetupDialogModel(const Settings &settings, const RouterTable &
     m_commType = settings.CommType == 0 ? 0 : 1;
     const float timeout = settings.RouterTimeout;
     m_timeoutText = std::isfinite(timeout) && timeout >= 0.0f ? FormatSingle(timeout) : "0.2";
+    const float gap = SetupValidation::CheckCommandGap(settings.CommandGap)
+                          ? Settings::kDefaultCommandGap
+                          : settings.CommandGap;
+    m_gapText = FormatSingle(gap);
 
     const int highest = m_routers.MaxRouter();
     m_lastRouterIndex = std::max(highest, 0);
@@ -155,6 +159,11 @@ std::string SetupDialogModel::PairingNote() const
 void SetupDialogModel::SetTimeoutText(std::string text)
 {
     m_timeoutText = std::move(text);
+}
+
+void SetupDialogModel::SetGapText(std::string text)
+{
+    m_gapText = std::move(text);
 }
 
 void SetupDialogModel::SetRouterCount(int count)
@@ -297,11 +306,17 @@ bool SetupDialogModel::Accept()
             showCheckFailure(*problem);
             return;
         }
+        const float gap = SetupValidation::ConvertGap(m_gapText);
+        if (const auto problem = SetupValidation::CheckCommandGap(gap)) {
+            showCheckFailure(*problem);
+            return;
+        }
         if (const auto problem = SetupValidation::CheckRouters(m_routers)) {
             showCheckFailure(*problem);
             return;
         }
         m_acceptedTimeout = timeout;
+        m_acceptedGap = gap;
         accepted = true;
     });
     m_accepted = accepted;
@@ -326,6 +341,7 @@ std::optional<SetupDialogModel::Result> SetupDialogModel::Results() const
     result.commPortName = ComPortName();
     result.commPortAddress = m_usesAddress ? m_portAddress : std::string();
     result.routerTimeout = m_acceptedTimeout;
+    result.commandGap = m_acceptedGap;
     result.routers = m_routers;
     return result;
 }
@@ -339,6 +355,7 @@ void SetupDialogModel::Result::ApplyTo(Configuration &config) const
     settings.CommPortName = commPortName;
     settings.CommPortAddress = commPortAddress;
     settings.RouterTimeout = routerTimeout;
+    settings.CommandGap = commandGap;
     RouterTable accepted = routers;
     accepted.AdoptRouteStates(config.routers);
     config.routers = std::move(accepted);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/RouterCatalog.h"
+#include "config/Settings.h"
 #include "model/RouterTable.h"
 
 #include <functional>
@@ -12,7 +13,6 @@
 namespace corvantis {
 
 struct Configuration;
-struct Settings;
 
 // The state and decisions of the "Configure Router" dialog, without widgets. It works on
 // copies of the routers: nothing of the configuration changes until WriteResults, so closing
@@ -74,6 +74,7 @@ public:
     // Empty otherwise.
     std::string PairingNote() const;
     const std::string &TimeoutText() const { return m_timeoutText; }
+    const std::string &GapText() const { return m_gapText; }
     bool ExtraHelpVisible() const { return RouterCount() > 1; }
     int CountHelpTopic() const;
     Row RowAt(int row) const;
@@ -91,6 +92,7 @@ public:
     void SetAddressCheck(std::function<std::string(std::string_view)> check);
     void SetCommType(int commType);
     void SetTimeoutText(std::string text);
+    void SetGapText(std::string text);
 
     // Router count 1 to 16: new routers for empty slots up to it, the slots above emptied.
     void SetRouterCount(int count);
@@ -126,6 +128,7 @@ public:
         std::string commPortName;
         std::string commPortAddress;
         float routerTimeout = 0.0f;
+        float commandGap = Settings::kDefaultCommandGap;
         RouterTable routers;
         // Into the configuration, keeping the route states the live routers received since
         // the dialog opened.
@@ -159,9 +162,11 @@ private:
     std::function<std::string(std::string_view)> m_addressCheck;
     int m_commType = 1;
     std::string m_timeoutText;
+    std::string m_gapText;
     int m_chosenModel = -1;
     bool m_accepted = false;
     float m_acceptedTimeout = 0.0f;
+    float m_acceptedGap = Settings::kDefaultCommandGap;
     std::function<void(std::string_view)> m_familyLabelHandler;
 };
 

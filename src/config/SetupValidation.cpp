@@ -38,6 +38,22 @@ std::optional<std::string> SetupValidation::CheckTimeout(float seconds)
            " seconds";
 }
 
+float SetupValidation::ConvertGap(std::string_view text)
+{
+    try {
+        return ParseSingle(text);
+    } catch (const RuntimeError &) {
+        return std::numeric_limits<float>::quiet_NaN();
+    }
+}
+
+std::optional<std::string> SetupValidation::CheckCommandGap(float seconds)
+{
+    if (seconds >= 0.0f && seconds <= kMaxCommandGap)
+        return std::nullopt;
+    return "Command Gap must be between 0 and " + FormatSingle(kMaxCommandGap) + " seconds";
+}
+
 std::optional<std::string> SetupValidation::CheckRouters(const RouterTable &routers)
 {
     std::array<int, kLogicalPorts> outputOwner;

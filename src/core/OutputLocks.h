@@ -9,8 +9,9 @@
 namespace corvantis {
 
 // Who holds each logical output. A held output is routed only by its holder; the others see
-// it locked. Owner ids are the servers' client ids (1 and up) and kThisComputer for the
-// window and its macros; a server may give its clients names ("web 192.168.1.20").
+// it locked. Owner ids are kThisComputer for the window and its macros, and newOwner() for each
+// network client, whichever server it came through, so no two clients ever share one; a server
+// may give its clients names ("web 192.168.1.20").
 class OutputLocks : public QObject {
     Q_OBJECT
 
@@ -20,6 +21,9 @@ public:
     static constexpr int kOutputs = 128;
 
     explicit OutputLocks(QObject *parent = nullptr);
+
+    // An owner id nobody had before: 1, 2, ...
+    int newOwner() { return ++m_lastOwner; }
 
     // kNobody for a free output and for a number outside 0 to 127.
     int holder(int output) const;
@@ -46,6 +50,7 @@ signals:
 private:
     std::array<int, kOutputs> m_holders;
     QMap<int, QString> m_names;
+    int m_lastOwner = kThisComputer;
 };
 
 } // namespace corvantis

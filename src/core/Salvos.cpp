@@ -53,7 +53,9 @@ std::optional<RouteRequest> parseRoute(const QByteArray &fields, QString &why)
 Salvos::Salvos(AppCore &core, QObject *parent) : QObject(parent), m_core(core)
 {
     connect(&core, &AppCore::configurationReplaced, this, [this] {
-        if (pathFor(QString::fromStdString(m_core.settings().ConfigFilePath)) != m_path)
+        // Read again when the configuration moved, or the file was changed by hand meanwhile.
+        const QString path = pathFor(QString::fromStdString(m_core.settings().ConfigFilePath));
+        if (path != m_path || QFileInfo(path).lastModified() != m_fileTime)
             reload();
     });
 }
@@ -146,6 +148,7 @@ void Salvos::reload()
     m_path = pathFor(QString::fromStdString(m_core.settings().ConfigFilePath));
     m_salvos.clear();
     m_keepOriginal = false;
+    m_fileTime = QFileInfo(m_path).lastModified();
     QFile file(m_path);
     if (file.exists()) {
         QString error;
@@ -191,6 +194,7 @@ bool Salvos::save()
         return false;
     }
     m_keepOriginal = false;
+    m_fileTime = QFileInfo(m_path).lastModified();
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "core/OutputLocks.h"
 #include "core/RouteRequest.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -75,6 +76,7 @@ private:
     // The file held lines this program could not read: they are kept in a copy before the
     // first save replaces it.
     bool m_keepOriginal = false;
+    QDateTime m_fileTime;
 };
 
 } // namespace corvantis

@@ -16,6 +16,7 @@
 namespace corvantis {
 
 inline constexpr char kRemoteReport = 'U';
+inline constexpr std::size_t kRemoteReportSize = 3;
 inline constexpr int kStatusByteBase = 128;
 
 // How SendCommand ends after reading the reply to its frame.
@@ -79,13 +80,19 @@ inline int ApplyStatusReply(std::string_view reply, const LogicalMatrix &matrix)
 // data is not such a report or names no cell.
 inline std::optional<int> RemoteReportCell(std::string_view data)
 {
-    if (data.size() < 3 || data[0] != kRemoteReport)
+    if (data.size() < kRemoteReportSize || data[0] != kRemoteReport)
         return std::nullopt;
     const int group = static_cast<std::uint8_t>(data[1]);
     const int cell = static_cast<std::uint8_t>(data[2]);
     if (group < 1 || group > 16 || cell < 1 || cell > 16)
         return std::nullopt;
     return (group - 1) * 16 + (cell - 1);
+}
+
+// The first bytes of a "U" report whose last ones are still on their way.
+inline bool IsPartialReport(std::string_view data)
+{
+    return !data.empty() && data.size() < kRemoteReportSize && data[0] == kRemoteReport;
 }
 
 inline int CountAcks(std::string_view data)

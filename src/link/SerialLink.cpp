@@ -250,12 +250,25 @@ QByteArray SerialLink::TakeStatusBuffer()
     return buffer;
 }
 
-std::chrono::milliseconds SerialLink::routerTimeout() const
+namespace {
+
+std::chrono::milliseconds fromSeconds(float seconds)
 {
-    const float seconds = m_settings.RouterTimeout;
     if (!(seconds > 0.0f))
         return std::chrono::milliseconds(0);
     return std::chrono::milliseconds(std::lround(static_cast<double>(seconds) * 1000.0));
+}
+
+} // namespace
+
+std::chrono::milliseconds SerialLink::routerTimeout() const
+{
+    return fromSeconds(m_settings.RouterTimeout);
+}
+
+std::chrono::milliseconds SerialLink::commandGap() const
+{
+    return fromSeconds(m_settings.CommandGap);
 }
 
 SerialLink::Until::Until(SerialLink &link, Clock::time_point deadline, std::function<bool()> done)
@@ -451,7 +464,7 @@ Task<int> SerialLink::SendCommand(int frameAddress, int code, int p3, int p4, bo
         }
     }
     // The gap belongs to the command: the line stays held, so nothing else goes out in it.
-    co_await Delay(m_timings.closing);
+    co_await Delay(commandGap());
     co_return result;
 }
 

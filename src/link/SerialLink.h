@@ -57,9 +57,8 @@ public:
     using Clock = std::chrono::steady_clock;
 
     // The fixed pauses of the protocol. Only tests that must fit many commands into little
-    // time change them.
+    // time change them. The gap after every command is the configuration's (CommandGap).
     struct Timings {
-        std::chrono::milliseconds closing{200};     // after every command
         std::chrono::milliseconds noWait{50};       // after a command sent without waiting
         std::chrono::milliseconds resend{100};      // before each resend
         std::chrono::milliseconds statusReply{200}; // before reading a status reply
@@ -180,6 +179,8 @@ public:
     const Settings &settings() const { return m_settings; }
     const Timings &timings() const { return m_timings; }
     void setTimings(const Timings &timings) { m_timings = timings; }
+    // The pause after every command, as the settings give it.
+    std::chrono::milliseconds commandGap() const;
     // Frames transmitted since the link was made, resends included.
     quint64 transmissions() const { return m_transmissions; }
 

@@ -7,8 +7,8 @@
 
 namespace corvantis {
 
-// What the panel server needs from the program: the logical matrix as the main window shows
-// it, and the way into the one action path. The application core implements it; the server
+// What the control servers need from the program: the logical matrix as the main window shows
+// it, and the way into the one action path. The application core implements it; a server
 // never reaches the link or the routers itself. All numbers are 0-based logical numbers.
 class MatrixControl : public QObject {
     Q_OBJECT
@@ -35,6 +35,7 @@ public:
     virtual DeviceFacts deviceFacts() const = 0;
     // What the names panels show for the number, "-" when no router owns it.
     virtual QString label(Side side, int index) const = 0;
+    // False for a number outside the matrix too.
     virtual bool isOwned(Side side, int index) const = 0;
     // The input whose video the output shows as the routers last confirmed it; -1 when not
     // known (never routed, never polled, or not owned).

@@ -6,10 +6,6 @@
 #include "net/PanelText.h"
 
 #include <QLoggingCategory>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <algorithm>
-#include <utility>
 
 namespace corvantis {
 
@@ -18,13 +14,6 @@ namespace {
 Q_LOGGING_CATEGORY(lcPanel, "corvantis.net")
 
 using Side = MatrixControl::Side;
-
-QList<int> sorted(const QSet<int> &numbers)
-{
-    QList<int> list(numbers.begin(), numbers.end());
-    std::sort(list.begin(), list.end());
-    return list;
-}
 
 QList<int> upTo(int count)
 {
@@ -38,98 +27,18 @@ QList<int> upTo(int count)
 } // namespace
 
 PanelServer::PanelServer(MatrixControl &matrix, OutputLocks &locks, QObject *parent)
-    : QObject(parent), m_matrix(matrix), m_locks(locks), m_server(new QTcpServer(this))
+    : ControlServer(QStringLiteral("panel"), matrix, locks, parent)
 {
-    m_changeTimer.setSingleShot(true);
-    m_changeTimer.setInterval(0);
-    connect(&m_changeTimer, &QTimer::timeout, this, &PanelServer::sendChanges);
-    connect(&m_matrix, &MatrixControl::routingChanged, this,
-            [this](const QList<int> &outputs) { markChanged(m_changedRouting, outputs); });
-    connect(&m_matrix, &MatrixControl::labelsChanged, this,
-            [this](const QList<int> &inputs, const QList<int> &outputs) {
-                markChanged(m_changedInputLabels, inputs);
-                markChanged(m_changedOutputLabels, outputs);
-            });
-    connect(&m_matrix, &MatrixControl::deviceChanged, this, &PanelServer::deviceChanged);
-    connect(&m_locks, &OutputLocks::changed, this,
-            [this](const QList<int> &outputs) { markChanged(m_changedLocks, outputs); });
 }
 
-PanelServer::~PanelServer()
+ClientConnection *PanelServer::connection(int clientId, QTcpSocket *socket)
 {
-    close();
+    auto *session = new PanelSession(clientId, socket, this);
+    connect(session, &PanelSession::blockReceived, this, &PanelServer::handleBlock);
+    return session;
 }
 
-bool PanelServer::listen(const QHostAddress &address, quint16 port)
-{
-    // The new socket first: a refused address changes nothing, and a move drops no client.
-    auto *next = new QTcpServer(this);
-    bool taken = next->listen(address, port);
-    if (!taken && port != 0 && m_server->isListening() && m_server->serverPort() == port) {
-        // The same port may clash with the socket being replaced (the wildcard address against
-        // one of its own): that one steps aside, and comes back when the move fails.
-        const QHostAddress before = m_server->serverAddress();
-        m_server->close();
-        taken = next->listen(address, port);
-        if (!taken && !m_server->listen(before, port))
-            qCWarning(lcPanel) << "panel server lost" << before.toString() << port;
-    }
-    if (!taken) {
-        m_errorString = next->errorString();
-        delete next;
-        return false;
-    }
-    connect(next, &QTcpServer::newConnection, this, &PanelServer::acceptPending);
-    delete std::exchange(m_server, next);
-    qCInfo(lcPanel) << "panel server listening on" << address.toString() << m_server->serverPort();
-    return true;
-}
-
-void PanelServer::close()
-{
-    m_server->close();
-    const QList<PanelSession *> sessions = m_sessions;
-    for (PanelSession *session : sessions)
-        session->close(QStringLiteral("the server stopped"));
-}
-
-bool PanelServer::isListening() const
-{
-    return m_server->isListening();
-}
-
-quint16 PanelServer::serverPort() const
-{
-    return m_server->serverPort();
-}
-
-QString PanelServer::errorString() const
-{
-    return m_errorString;
-}
-
-void PanelServer::acceptPending()
-{
-    while (QTcpSocket *socket = m_server->nextPendingConnection()) {
-        if (m_sessions.size() >= kMaxClients) {
-            qCWarning(lcPanel) << "panel client" << socket->peerAddress().toString()
-                               << "refused: already" << kMaxClients << "clients";
-            socket->abort();
-            socket->deleteLater();
-            continue;
-        }
-        auto *session = new PanelSession(m_nextClientId++, socket, this);
-        connect(session, &PanelSession::blockReceived, this, &PanelServer::handleBlock);
-        connect(session, &PanelSession::closed, this, &PanelServer::sessionClosed);
-        m_sessions.append(session);
-        qCInfo(lcPanel) << "panel client" << session->clientId() << "connected from"
-                        << session->peer();
-        emit clientConnected(session->clientId(), session->peer());
-        greet(*session);
-    }
-}
-
-void PanelServer::greet(PanelSession &session)
+void PanelServer::welcome(ClientConnection &session)
 {
     const MatrixControl::DeviceFacts facts = m_matrix.deviceFacts();
     session.send(PanelText::preamble() + PanelText::device(facts) +
@@ -288,71 +197,27 @@ QList<MatrixControl::Route> PanelServer::knownRoutes(const QList<int> &outputs) 
     return routes;
 }
 
-void PanelServer::markChanged(QSet<int> &pending, const QList<int> &numbers)
+void PanelServer::broadcast(const ChangeGatherer::Changes &changes)
 {
-    if (numbers.isEmpty() || m_sessions.isEmpty())
-        return;
-    pending.unite(QSet<int>(numbers.begin(), numbers.end()));
-    if (!m_changeTimer.isActive())
-        m_changeTimer.start();
-}
-
-void PanelServer::sendChanges()
-{
-    const MatrixControl::DeviceFacts facts = m_matrix.deviceFacts();
-    const auto inRange = [](QSet<int> &pending, int count) {
-        QList<int> list = sorted(pending);
-        pending.clear();
-        list.erase(std::remove_if(list.begin(), list.end(),
-                                  [count](int n) { return n < 0 || n >= count; }),
-                   list.end());
-        return list;
-    };
-    const QList<int> inputLabels = inRange(m_changedInputLabels, facts.inputs);
-    const QList<int> outputLabels = inRange(m_changedOutputLabels, facts.outputs);
-    const QList<int> locks = inRange(m_changedLocks, facts.outputs);
-    const QList<int> routing = inRange(m_changedRouting, facts.outputs);
-
     // What every client gets alike is formatted once.
     QByteArray shared;
-    if (!inputLabels.isEmpty())
-        shared += labelsBlock(Side::Input, inputLabels);
-    if (!outputLabels.isEmpty())
-        shared += labelsBlock(Side::Output, outputLabels);
+    if (!changes.inputLabels.isEmpty())
+        shared += labelsBlock(Side::Input, changes.inputLabels);
+    if (!changes.outputLabels.isEmpty())
+        shared += labelsBlock(Side::Output, changes.outputLabels);
     // An empty block would read as a query.
-    const QList<MatrixControl::Route> known = knownRoutes(routing);
+    const QList<MatrixControl::Route> known = knownRoutes(changes.routing);
     const QByteArray routes = known.isEmpty() ? QByteArray() : PanelText::routing(known);
 
-    const QList<PanelSession *> sessions = m_sessions;
-    for (PanelSession *session : sessions) {
+    const QList<ClientConnection *> sessions = clients();
+    for (ClientConnection *session : sessions) {
         QByteArray bytes = shared;
-        if (!locks.isEmpty())
-            bytes += locksBlock(locks, session->clientId());
+        if (!changes.locks.isEmpty())
+            bytes += locksBlock(changes.locks, session->clientId());
         bytes += routes;
         if (!bytes.isEmpty())
             session->send(bytes);
     }
-}
-
-void PanelServer::sessionClosed(PanelSession *session, const QString &reason)
-{
-    m_sessions.removeOne(session);
-    session->deleteLater();
-    qCInfo(lcPanel) << "panel client" << session->clientId() << "closed:" << reason;
-    m_locks.releaseAll(session->clientId());
-    emit clientClosed(session->clientId(), reason);
-}
-
-void PanelServer::deviceChanged()
-{
-    // Sizes and names may all have changed; clients learn the new matrix when they reconnect.
-    m_changedRouting.clear();
-    m_changedInputLabels.clear();
-    m_changedOutputLabels.clear();
-    m_changedLocks.clear();
-    const QList<PanelSession *> sessions = m_sessions;
-    for (PanelSession *session : sessions)
-        session->close(QStringLiteral("the configuration was replaced"));
 }
 
 } // namespace corvantis

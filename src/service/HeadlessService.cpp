@@ -44,29 +44,18 @@ bool HeadlessService::start(const QString &configPath)
     return true;
 }
 
-bool HeadlessService::listen(const QString &listenHost, quint16 listenPort)
+bool HeadlessService::serve(ControlServer &server, const QString &listenHost, quint16 listenPort)
 {
     const QHostAddress address(listenHost);
-    if (address.isNull() || !m_server.listen(address, listenPort)) {
-        std::fprintf(stderr, "cannot listen on %s:%u: %s\n", qPrintable(listenHost), listenPort,
-                     qPrintable(m_server.errorString()));
+    if (address.isNull() || !server.listen(address, listenPort)) {
+        std::fprintf(stderr, "cannot listen for %s clients on %s:%u: %s\n",
+                     qPrintable(server.protocol()), qPrintable(listenHost), listenPort,
+                     qPrintable(address.isNull() ? QStringLiteral("not an IP address")
+                                                 : server.errorString()));
         return false;
     }
-    DebugLog().Log("Panel server listening",
-                   {listenHost.toStdString(), std::to_string(listenPort)});
-    return true;
-}
-
-bool HeadlessService::listenSwp08(const QString &listenHost, quint16 listenPort)
-{
-    const QHostAddress address(listenHost);
-    if (address.isNull() || !m_swp08.listen(address, listenPort)) {
-        std::fprintf(stderr, "cannot serve SW-P-08 on %s:%u: %s\n", qPrintable(listenHost),
-                     listenPort, qPrintable(m_swp08.errorString()));
-        return false;
-    }
-    DebugLog().Log("SW-P-08 server listening",
-                   {listenHost.toStdString(), std::to_string(listenPort)});
+    DebugLog().Log("Server listening", {server.protocol().toStdString(), listenHost.toStdString(),
+                                        std::to_string(listenPort)});
     return true;
 }
 

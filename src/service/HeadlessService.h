@@ -13,7 +13,7 @@ namespace corvantis {
 
 class AppCore;
 
-// The panel server over the application core, and what runs Corvantis without a window: the
+// The control servers over the application core, and what runs Corvantis without a window: the
 // configuration, the link, the status tick and the alive poll. Messages go to standard error
 // and the debug log.
 class HeadlessService : public QObject {
@@ -26,11 +26,10 @@ public:
     // are saved to that file at once. False (with the reason on standard error) when the file
     // did not load.
     bool start(const QString &configPath);
-    // Serves control panels; false (with the reason on standard error) when the address
-    // cannot be taken.
-    bool listen(const QString &host, quint16 port);
-    // Serves binary-protocol controllers the same way; off until asked for.
-    bool listenSwp08(const QString &host, quint16 port);
+    // Serves text panels, or SW-P-08 controllers; false (with the reason on standard error)
+    // when the address cannot be taken.
+    bool listen(const QString &host, quint16 port) { return serve(m_server, host, port); }
+    bool listenSwp08(const QString &host, quint16 port) { return serve(m_swp08, host, port); }
     // Serves the web panel as chosen, with the stored PIN; off until asked for. False (with
     // the reason on standard error) when it cannot.
     bool listenWeb(const WebListening::Choice &choice);
@@ -42,6 +41,7 @@ public:
     WebListening &webListening() { return m_webListening; }
 
 private:
+    bool serve(ControlServer &server, const QString &host, quint16 port);
     void saveNames();
 
     AppCore &m_core;

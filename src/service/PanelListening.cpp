@@ -1,6 +1,7 @@
 #include "service/PanelListening.h"
 
 #include "net/PanelServer.h"
+#include "net/Swp08Server.h"
 #include "util/clsDebug.h"
 
 #include <QHostAddress>
@@ -8,15 +9,24 @@
 
 namespace corvantis {
 
+// The text panels' keys are the ones older versions kept.
+const PanelListening::Protocol PanelListening::kTextPanels{"panels", "text panels",
+                                                           PanelServer::kDefaultPort};
+const PanelListening::Protocol PanelListening::kSwp08Controllers{"swp08", "SW-P-08 controllers",
+                                                                 Swp08Server::kDefaultPort};
+
 namespace {
 
-constexpr auto kEnabledKey = "panels/listen";
-constexpr auto kAddressKey = "panels/address";
+QString defaultAddress(const PanelListening::Protocol &protocol)
+{
+    return QStringLiteral("127.0.0.1:%1").arg(protocol.defaultPort);
+}
 
 } // namespace
 
-PanelListening::PanelListening(PanelServer &server, QObject *parent)
-    : QObject(parent), m_server(server)
+PanelListening::PanelListening(ControlServer &server, const Protocol &protocol, QObject *parent)
+    : QObject(parent), m_server(server),
+      m_protocol(protocol), m_current{false, defaultAddress(protocol)}
 {
 }
 
@@ -36,39 +46,43 @@ bool PanelListening::parseAddress(const QString &text, QString &host, quint16 &p
     return !host.isEmpty();
 }
 
-PanelListening::Choice PanelListening::stored()
+QString PanelListening::key(const char *name) const
+{
+    return QLatin1String(m_protocol.settingsGroup) + QLatin1Char('/') + QLatin1String(name);
+}
+
+PanelListening::Choice PanelListening::stored() const
 {
     const QSettings settings;
-    Choice choice;
-    choice.enabled = settings.value(QLatin1String(kEnabledKey), false).toBool();
-    choice.address = settings.value(QLatin1String(kAddressKey), choice.address).toString();
-    return choice;
+    return {settings.value(key("listen"), false).toBool(),
+            settings.value(key("address"), defaultAddress(m_protocol)).toString()};
 }
 
 QString PanelListening::apply(const Choice &choice, bool store)
 {
+    const QString clients = QLatin1String(m_protocol.clients);
     QString host;
     quint16 port = 0;
     if (!parseAddress(choice.address, host, port) || QHostAddress(host).isNull())
         return QStringLiteral("\"%1\" is not an address and port such as 127.0.0.1:%2")
             .arg(choice.address)
-            .arg(PanelServer::kDefaultPort);
+            .arg(m_protocol.defaultPort);
     const bool unchanged = choice.enabled && m_current.enabled && m_server.isListening() &&
                            choice.address == m_current.address;
     if (choice.enabled && !unchanged) {
         if (!m_server.listen(QHostAddress(host), port))
-            return QStringLiteral("Cannot serve control panels on %1: %2")
-                .arg(choice.address, m_server.errorString());
-        DebugLog().Log("Panel server listening", {choice.address.toStdString()});
+            return QStringLiteral("Cannot serve %1 on %2: %3")
+                .arg(clients, choice.address, m_server.errorString());
+        DebugLog().Log("Serving", {m_protocol.clients, choice.address.toStdString()});
     } else if (!choice.enabled && m_server.isListening()) {
         m_server.close();
-        DebugLog().Log("Panel server stopped", {});
+        DebugLog().Log("Stopped serving", {m_protocol.clients});
     }
     m_current = choice;
     if (store) {
         QSettings settings;
-        settings.setValue(QLatin1String(kEnabledKey), choice.enabled);
-        settings.setValue(QLatin1String(kAddressKey), choice.address);
+        settings.setValue(key("listen"), choice.enabled);
+        settings.setValue(key("address"), choice.address);
     }
     return {};
 }

@@ -5,25 +5,35 @@
 
 namespace corvantis {
 
-class PanelServer;
+class ControlServer;
 
-// Whether and where the window serves control panels. Off unless the operator turns it on;
+// Whether and where the window runs one control server. Off unless the operator turns it on;
 // the choice is kept in the user's settings for the next start.
 class PanelListening : public QObject {
     Q_OBJECT
 
 public:
+    // A server as the settings, the window and its messages name it.
+    struct Protocol {
+        const char *settingsGroup;
+        const char *clients;
+        quint16 defaultPort;
+    };
+    static const Protocol kTextPanels;
+    static const Protocol kSwp08Controllers;
+
     struct Choice {
         bool enabled = false;
-        QString address = QStringLiteral("127.0.0.1:9990");
+        QString address;
         bool operator==(const Choice &) const = default;
     };
 
-    explicit PanelListening(PanelServer &server, QObject *parent = nullptr);
+    PanelListening(ControlServer &server, const Protocol &protocol, QObject *parent = nullptr);
 
     // HOST:PORT or [IPv6]:PORT; false when the text is neither.
     static bool parseAddress(const QString &text, QString &host, quint16 &port);
-    static Choice stored();
+    const Protocol &protocol() const { return m_protocol; }
+    Choice stored() const;
     Choice current() const { return m_current; }
 
     // Listens as chosen (or stops) and, when store is set, keeps the choice. Empty when done;
@@ -31,7 +41,10 @@ public:
     QString apply(const Choice &choice, bool store = true);
 
 private:
-    PanelServer &m_server;
+    QString key(const char *name) const;
+
+    ControlServer &m_server;
+    const Protocol &m_protocol;
     Choice m_current;
 };
 

@@ -108,11 +108,11 @@ void MainMenus::onLine(const char *title, ActionQueue::Action action)
     m_core.RunOnLine(QString::fromLatin1(title), std::move(action));
 }
 
-void MainMenus::setPanelListening(PanelListening *listening, WebListening *web)
+void MainMenus::setPanelListening(const QList<PanelListening *> &listening, WebListening *web)
 {
     m_listening = listening;
     m_web = web;
-    m_mnuControlPanels->setEnabled(listening != nullptr && web != nullptr);
+    m_mnuControlPanels->setEnabled(!listening.isEmpty() && web != nullptr);
 }
 
 void MainMenus::importNames()
@@ -133,22 +133,23 @@ void MainMenus::exportNames()
 
 void MainMenus::chooseControlPanels()
 {
-    if (!m_listening || !m_web)
+    if (m_listening.isEmpty() || !m_web)
         return;
-    frmControlPanels dialog(m_listening->current(), m_web->current(),
-                            qobject_cast<QWidget *>(parent()));
+    frmControlPanels dialog(m_listening, m_web->current(), qobject_cast<QWidget *>(parent()));
     if (dialog.exec() != QDialog::Accepted)
         return;
-    const PanelListening::Choice choice = dialog.choice();
+    const QList<PanelListening::Choice> choices = dialog.choices();
     const WebListening::Choice web = dialog.webChoice();
     const QString pin = dialog.newPin();
     const bool removePin = dialog.removePin();
     m_core.actions().Submit(
         QStringLiteral("Sub mnuControlPanels_Click"), ActionQueue::Needs::Nothing,
-        [this, choice, web, pin, removePin] {
+        [this, choices, web, pin, removePin] {
+            // Each server as chosen; one that cannot keeps what it had.
             QStringList problems;
-            if (const QString why = m_listening->apply(choice); !why.isEmpty())
-                problems << why;
+            for (qsizetype n = 0; n < m_listening.size(); ++n)
+                if (const QString why = m_listening[n]->apply(choices.at(n)); !why.isEmpty())
+                    problems << why;
             if (!pin.isEmpty() || removePin)
                 if (const QString why = WebListening::storePin(removePin ? QString() : pin);
                     !why.isEmpty())

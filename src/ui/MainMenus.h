@@ -2,6 +2,7 @@
 
 #include "core/ActionQueue.h"
 
+#include <QList>
 #include <QObject>
 #include <functional>
 
@@ -25,8 +26,8 @@ public:
 
     QAction &help() const { return *m_mnuHelp; }
     QAction &about() const { return *m_mnuAbout; }
-    // Offers File > Control Panels... for this listening choice.
-    void setPanelListening(PanelListening *listening, WebListening *web);
+    // Offers File > Control Panels... for these servers' listening choices and the web panel's.
+    void setPanelListening(const QList<PanelListening *> &listening, WebListening *web);
 
 signals:
     void loadConfigRequested();
@@ -51,7 +52,7 @@ private:
     QAction *m_mnuHelp = nullptr;
     QAction *m_mnuAbout = nullptr;
     QAction *m_mnuControlPanels = nullptr;
-    PanelListening *m_listening = nullptr;
+    QList<PanelListening *> m_listening;
     WebListening *m_web = nullptr;
 };
 

@@ -83,15 +83,21 @@ void SalvoMenu::storeOutputs()
         m_core.salvos().StoreSnapshot(dialog.name(), dialog.outputs());
 }
 
-void SalvoMenu::renameSalvo()
+QString SalvoMenu::chooseSalvo(const QString &title)
 {
     QStringList names;
     for (const Salvos::Salvo &salvo : m_core.salvos().all())
         names << salvo.name;
     bool ok = false;
-    const QString from = QInputDialog::getItem(window(), QStringLiteral("Rename Salvo"),
-                                               QStringLiteral("Salvo:"), names, 0, false, &ok);
-    if (!ok)
+    const QString name =
+        QInputDialog::getItem(window(), title, QStringLiteral("Salvo:"), names, 0, false, &ok);
+    return ok ? name : QString();
+}
+
+void SalvoMenu::renameSalvo()
+{
+    const QString from = chooseSalvo(QStringLiteral("Rename Salvo"));
+    if (from.isEmpty())
         return;
     const QString to = askName(QStringLiteral("Rename Salvo"), from, from);
     if (!to.isEmpty() && to != from)
@@ -100,15 +106,11 @@ void SalvoMenu::renameSalvo()
 
 void SalvoMenu::deleteSalvo()
 {
-    QStringList names;
-    for (const Salvos::Salvo &salvo : m_core.salvos().all())
-        names << salvo.name;
-    bool ok = false;
-    const QString name = QInputDialog::getItem(window(), QStringLiteral("Delete Salvo"),
-                                               QStringLiteral("Salvo:"), names, 0, false, &ok);
-    if (ok && QMessageBox::question(window(), QStringLiteral("Delete Salvo"),
-                                    QStringLiteral("Delete the salvo \"%1\"?").arg(name)) ==
-                  QMessageBox::Yes)
+    const QString name = chooseSalvo(QStringLiteral("Delete Salvo"));
+    if (!name.isEmpty() &&
+        QMessageBox::question(window(), QStringLiteral("Delete Salvo"),
+                              QStringLiteral("Delete the salvo \"%1\"?").arg(name)) ==
+            QMessageBox::Yes)
         m_core.salvos().Remove(name);
 }
 

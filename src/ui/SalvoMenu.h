@@ -26,6 +26,8 @@ private:
     void deleteSalvo();
     // A name the salvos accept, asked until it is or the operator cancels; empty then.
     QString askName(const QString &title, const QString &suggestion, const QString &renaming = {});
+    // The salvo the operator picks from the list; empty when cancelled.
+    QString chooseSalvo(const QString &title);
     QWidget *window() const;
 
     AppCore &m_core;

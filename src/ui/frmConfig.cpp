@@ -135,6 +135,11 @@ QWidget *frmConfig::buildSettings()
     m_txtTimeout = new QLineEdit(panel);
     m_txtTimeout->setObjectName(QStringLiteral("txtTimeout"));
     m_txtTimeout->setFixedWidth(64);
+    m_txtGap = new QLineEdit(panel);
+    m_txtGap->setObjectName(QStringLiteral("txtGap"));
+    m_txtGap->setFixedWidth(64);
+    m_txtGap->setToolTip(QStringLiteral("The pause after every command, 0 to 1 second. Less than "
+                                        "0.2 only for routers known to take commands faster."));
     m_lblPairingNote = makeLabel({}, panel, QStringLiteral("lblPairingNote"));
     m_lblPairingNote->setWordWrap(true);
     m_lblComTarget = new PortTargetLabel(m_dataFolder, panel);
@@ -150,7 +155,10 @@ QWidget *frmConfig::buildSettings()
     grid->addWidget(makeLabel(QStringLiteral("Router Timeout"), panel), 1, 4);
     grid->addWidget(m_txtTimeout, 1, 5);
     grid->addWidget(makeLabel(QStringLiteral("seconds"), panel), 1, 6);
-    grid->addWidget(m_lblPairingNote, 2, 4, 1, 3);
+    grid->addWidget(makeLabel(QStringLiteral("Command Gap"), panel), 2, 4);
+    grid->addWidget(m_txtGap, 2, 5);
+    grid->addWidget(makeLabel(QStringLiteral("seconds"), panel), 2, 6);
+    grid->addWidget(m_lblPairingNote, 3, 4, 1, 3);
     grid->setColumnStretch(2, 1);
     grid->setColumnMinimumWidth(3, 12);
 
@@ -171,6 +179,8 @@ QWidget *frmConfig::buildSettings()
     });
     connect(m_txtTimeout, &QLineEdit::textEdited, this,
             [this](const QString &text) { m_model.SetTimeoutText(text.toStdString()); });
+    connect(m_txtGap, &QLineEdit::textEdited, this,
+            [this](const QString &text) { m_model.SetGapText(text.toStdString()); });
     return panel;
 }
 
@@ -271,6 +281,8 @@ void frmConfig::refresh()
         showPairingNote();
         if (m_txtTimeout->text().toStdString() != m_model.TimeoutText())
             m_txtTimeout->setText(QString::fromStdString(m_model.TimeoutText()));
+        if (m_txtGap->text().toStdString() != m_model.GapText())
+            m_txtGap->setText(QString::fromStdString(m_model.GapText()));
     }
     const bool advanced = m_model.AdvancedMode();
     m_lblExtraHelp->setVisible(m_model.ExtraHelpVisible());
@@ -369,6 +381,7 @@ void frmConfig::okClicked()
     // Enter in a box presses OK without the box losing the focus; its value still counts.
     commitFocusedBox();
     m_model.SetTimeoutText(m_txtTimeout->text().toStdString());
+    m_model.SetGapText(m_txtGap->text().toStdString());
     if (m_model.Accept())
         accept();
 }

@@ -19,7 +19,7 @@ namespace corvantis {
 
 struct Configuration;
 
-// "Configure Router": serial port, time-out, framing and the routers on the line. It edits
+// "Configure Router": serial port, time-out, gap, framing and the routers on the line. It edits
 // copies and hands the accepted setup back through writeResults(); it never opens the port.
 // Every control's objectName is its name; the four router rows are numbered, as in
 // "cboRouter_0" to "cboRouter_3".
@@ -27,9 +27,9 @@ class frmConfig : public QDialog {
     Q_OBJECT
 
 public:
-    // 4260 and 7575 twips at 15 twips a pixel.
-    static constexpr int kNormalHeight = 284;
-    static constexpr int kAdvancedHeight = 505;
+    // Room for every settings row, the pairing note included; the advanced part adds its own.
+    static constexpr int kNormalHeight = 316;
+    static constexpr int kAdvancedHeight = kNormalHeight + 221;
     static constexpr int kWidth = 640;
 
     explicit frmConfig(const Configuration &config, QWidget *parent = nullptr);
@@ -80,6 +80,7 @@ private:
     QLineEdit *m_txtPortAddress = nullptr;
     QComboBox *m_cboCommType = nullptr;
     QLineEdit *m_txtTimeout = nullptr;
+    QLineEdit *m_txtGap = nullptr;
     RouterRowsPanel *m_rows = nullptr;
     QLabel *m_lblExtraHelp = nullptr;
     QPushButton *m_btnResetMapping = nullptr;

@@ -13,7 +13,7 @@
 
 namespace corvantis {
 
-frmControlPanels::frmControlPanels(const PanelListening::Choice &choice,
+frmControlPanels::frmControlPanels(const QList<PanelListening *> &servers,
                                    const WebListening::Choice &web, QWidget *parent)
     : QDialog(parent)
 {
@@ -21,22 +21,32 @@ frmControlPanels::frmControlPanels(const PanelListening::Choice &choice,
     setWindowTitle(QStringLiteral("Control Panels"));
     setModal(true);
 
-    m_chkListen = new QCheckBox(QStringLiteral("&Serve network control panels"), this);
-    m_chkListen->setObjectName(QStringLiteral("chkListen"));
-    m_chkListen->setChecked(choice.enabled);
-    m_txtAddress = new QLineEdit(choice.address, this);
-    m_txtAddress->setObjectName(QStringLiteral("txtAddress"));
-    m_txtAddress->setMinimumWidth(220);
-    m_txtAddress->setEnabled(choice.enabled);
-    connect(m_chkListen, &QCheckBox::toggled, m_txtAddress, &QWidget::setEnabled);
-    auto *note = new QLabel(QStringLiteral("Panels need no password: whoever reaches this address "
-                                           "can route, rename and lock. Keep 127.0.0.1 unless "
-                                           "the network is trusted."),
+    auto *layout = new QVBoxLayout(this);
+    for (const PanelListening *server : servers) {
+        const PanelListening::Protocol &protocol = server->protocol();
+        const PanelListening::Choice choice = server->current();
+        const QString group = QString::fromLatin1(protocol.settingsGroup);
+        // The box's check is the choice; unchecked, its address is greyed.
+        auto *serve =
+            new QGroupBox(QStringLiteral("Serve &%1").arg(QLatin1String(protocol.clients)), this);
+        serve->setObjectName(QStringLiteral("grpServe_") + group);
+        serve->setCheckable(true);
+        serve->setChecked(choice.enabled);
+        auto *address = new QLineEdit(choice.address, serve);
+        address->setObjectName(QStringLiteral("txtAddress_") + group);
+        address->setMinimumWidth(220);
+        auto *form = new QFormLayout(serve);
+        form->addRow(QStringLiteral("Address (host:port, %1 is usual):").arg(protocol.defaultPort),
+                     address);
+        layout->addWidget(serve);
+        m_sections.append({serve, address});
+    }
+    auto *note = new QLabel(QStringLiteral("No protocol here has a password: whoever reaches an "
+                                           "address can route, rename and lock. Keep 127.0.0.1 "
+                                           "unless the network is trusted."),
                             this);
     note->setWordWrap(true);
-
-    auto *form = new QFormLayout;
-    form->addRow(QStringLiteral("&Address (host:port):"), m_txtAddress);
+    layout->addWidget(note);
 
     auto *cmdOK = DialogLook::MakeButton(QStringLiteral("OK"), QStringLiteral("cmdOK"), this);
     cmdOK->setDefault(true);
@@ -48,11 +58,6 @@ frmControlPanels::frmControlPanels(const PanelListening::Choice &choice,
     buttons->addStretch(1);
     buttons->addWidget(cmdOK);
     buttons->addWidget(cmdCancel);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_chkListen);
-    layout->addLayout(form);
-    layout->addWidget(note);
     layout->addWidget(webGroup(web));
     layout->addLayout(buttons);
     DialogLook::Apply(this);
@@ -125,9 +130,12 @@ bool frmControlPanels::removePin() const
     return m_chkRemovePin->isChecked();
 }
 
-PanelListening::Choice frmControlPanels::choice() const
+QList<PanelListening::Choice> frmControlPanels::choices() const
 {
-    return {m_chkListen->isChecked(), m_txtAddress->text().trimmed()};
+    QList<PanelListening::Choice> choices;
+    for (const Section &section : m_sections)
+        choices.append({section.serve->isChecked(), section.address->text().trimmed()});
+    return choices;
 }
 
 } // namespace corvantis

@@ -200,7 +200,7 @@ void frmMainMatrix::start(const std::function<void()> &chooseConfiguration)
     }
 }
 
-void frmMainMatrix::setPanelListening(PanelListening *listening, WebListening *web)
+void frmMainMatrix::setPanelListening(const QList<PanelListening *> &listening, WebListening *web)
 {
     m_menus->setPanelListening(listening, web);
 }

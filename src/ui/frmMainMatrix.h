@@ -41,8 +41,9 @@ public:
     ~frmMainMatrix() override;
 
     AppCore &core() const { return m_core; }
-    // The window offers to serve control panels when it is given the choice.
-    void setPanelListening(PanelListening *listening, WebListening *web);
+    // The window offers to run the control servers and the web panel when it is given their
+    // choices.
+    void setPanelListening(const QList<PanelListening *> &listening, WebListening *web);
     CrosspointGrid *grid() const;
 
     // The start-up: the question, then the load or the setup dialog and the rebuild. The

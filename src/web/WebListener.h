@@ -19,7 +19,6 @@ class WebListener : public QObject {
 public:
     static constexpr int kMaxClients = 32;
     static constexpr qint64 kMaxBacklog = 1024 * 1024;
-    static constexpr int kFirstOwnerId = 2001;
     static constexpr quint16 kDefaultPort = 8080;
 
     explicit WebListener(QAbstractHttpServer &http, QObject *parent = nullptr);
@@ -44,7 +43,6 @@ public:
     bool admit();
     void release();
     int clientCount() const { return m_clients; }
-    int takeOwnerId() { return m_nextOwnerId++; }
 
 private:
     QAbstractHttpServer &m_http;
@@ -54,7 +52,6 @@ private:
     bool m_secure = false;
     QString m_errorString;
     int m_clients = 0;
-    int m_nextOwnerId = kFirstOwnerId;
 };
 
 } // namespace corvantis

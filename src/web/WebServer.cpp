@@ -63,7 +63,7 @@ QByteArray compact(const QJsonObject &object)
 } // namespace
 
 WebServer::WebServer(AppCore &core, QObject *parent)
-    : QObject(parent), m_core(core), m_sessions([this] { return m_listener.takeOwnerId(); }),
+    : QObject(parent), m_core(core), m_sessions([&core] { return core.locks().newOwner(); }),
       m_state(core)
 {
     addRoutes();

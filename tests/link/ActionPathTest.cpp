@@ -28,7 +28,7 @@ void routeWhileSilent(CoreRig &rig, const std::function<void()> &during)
     ASSERT_TRUE(rig.settle());
 }
 
-TEST(ActionPathTest, ClicksDuringAWaitRunAfterItInTheirOrder)
+TEST(ActionPathTest, ClicksAMacroAndUpdateMatrixDuringAWaitRunAfterItInTheirOrder)
 {
     CoreRig rig;
     ASSERT_TRUE(rig.opened);
@@ -37,37 +37,27 @@ TEST(ActionPathTest, ClicksDuringAWaitRunAfterItInTheirOrder)
             // Row r, column c: input r to output c.
             rig.core.RouteCell(((click % 16) * 16) + (click % 16));
         }
-    });
-    QList<QByteArray> expected{CoreRig::route(0, 0)};
-    for (int click = 1; click <= 20; ++click)
-        expected << CoreRig::route(click % 16, click % 16);
-    EXPECT_EQ(rig.distinctFrames(), expected);
-    EXPECT_TRUE(rig.errorLines.contains("Waiting for the router..."));
-    for (int o = 0; o < kOutputs; ++o)
-        EXPECT_EQ(rig.core.config().routers.at(0)->RouteState(o)->Video(),
-                  rig.line.crosspoint(0, o))
-            << "output " << o;
-}
-
-TEST(ActionPathTest, MacroAndUpdateMatrixDuringAWaitGoOutWholeAfterIt)
-{
-    CoreRig rig;
-    ASSERT_TRUE(rig.opened);
-    routeWhileSilent(rig, [&rig] {
         rig.core.RunOnLine("Macro 1", [&rig]() -> Task<void> {
             co_await rig.core.RouteAt(0, 3, 4, AppCore::kAllLevels);
             co_await rig.core.RouteAt(0, 5, 6, AppCore::kAllLevels);
         });
         rig.core.UpdateMatrix();
     });
+    EXPECT_TRUE(rig.errorLines.contains("Waiting for the router..."));
+    for (int o = 0; o < kOutputs; ++o)
+        EXPECT_EQ(rig.core.config().routers.at(0)->RouteState(o)->Video(),
+                  rig.line.crosspoint(0, o))
+            << "output " << o;
     // Update Matrix makes the next ticks ask for every crosspoint.
     for (int tick = 0; tick < 2; ++tick) {
         rig.core.poller().Tick();
         ASSERT_TRUE(rig.settle());
     }
-    const QList<QByteArray> expected{CoreRig::route(0, 0), CoreRig::route(3, 4),
-                                     CoreRig::route(5, 6),
-                                     LinkRig::frame(kTypeB, 0, CmdStatus, 15, 15)};
+    QList<QByteArray> expected{CoreRig::route(0, 0)};
+    for (int click = 1; click <= 20; ++click)
+        expected << CoreRig::route(click % 16, click % 16);
+    expected << CoreRig::route(3, 4) << CoreRig::route(5, 6)
+             << LinkRig::frame(kTypeB, 0, CmdStatus, 15, 15);
     EXPECT_EQ(rig.distinctFrames(), expected);
 }
 
@@ -86,14 +76,14 @@ TEST(ActionPathTest, ReplacingTheRoutersWaitsUntilTheRouteIsDone)
             if (load) {
                 Configuration saved;
                 saved.settings = rig.core.settings();
-                saved.routers.set(0, CoreRig::makeRouter(0, 8));
+                saved.routers.set(0, makeRouter({0, 2, 8, 8}));
                 std::string path = rig.dataDir.filePath("eight.rcf").toStdString();
                 ConfigSave(path, true, saved);
                 rig.platform.fileAnswers.push_back(path);
                 rig.core.LoadConfigurationAction();
             } else {
                 rig.core.ApplySetup([](Configuration &config) {
-                    config.routers.set(0, CoreRig::makeRouter(0, 8));
+                    config.routers.set(0, makeRouter({0, 2, 8, 8}));
                 });
             }
         });
@@ -103,34 +93,6 @@ TEST(ActionPathTest, ReplacingTheRoutersWaitsUntilTheRouteIsDone)
         EXPECT_EQ(after->OutputCount(), 7);
         EXPECT_TRUE(rig.platform.unexpected.empty());
     }
-}
-
-TEST(ActionPathTest, TheSetupKeepsWhatTheRoutersReportedWhileItWasOpen)
-{
-    CoreRig rig;
-    ASSERT_TRUE(rig.opened);
-    // The dialog's copy was taken before the router reported input 9 on output 2.
-    RouterTable edited = rig.core.config().routers;
-    rig.core.config().routers.at(0)->RouteState(2)->SetVideo(9);
-    rig.core.ApplySetup([edited](Configuration &config) {
-        RouterTable accepted = edited;
-        accepted.AdoptRouteStates(config.routers);
-        config.routers = std::move(accepted);
-    });
-    EXPECT_EQ(rig.core.config().routers.at(0)->RouteState(2)->Video(), 9);
-}
-
-TEST(ActionPathTest, WaitingActionsAreDroppedWithOneMessageWhenTheLineIsGone)
-{
-    CoreRig rig;
-    ASSERT_TRUE(rig.opened);
-    routeWhileSilent(rig, [&rig] {
-        for (int click = 1; click <= 5; ++click)
-            rig.core.RouteCell(click);
-        rig.line.close();
-    });
-    EXPECT_EQ(rig.errorLines.count("The line is gone: 5 waiting actions cancelled"), 1);
-    EXPECT_EQ(rig.core.actions().Waiting(), 0);
 }
 
 } // namespace

@@ -20,7 +20,7 @@ std::string successText(int from, int to)
 TEST(AddressChange, TypeAAcceptedChangeIsASuccess)
 {
     LinkRig rig(quickRig(kTypeA));
-    rig.link.setTimings({.closing = 0ms});
+    rig.config.settings.CommandGap = 0;
     ASSERT_TRUE(rig.openLine());
     AddressChange change(rig.config.settings, rig.link);
 
@@ -39,7 +39,8 @@ TEST_P(AddressChangeOnTheLine, UnansweredChangeReportsFailureUnderAKnownFraming)
 {
     const auto [commType, reported] = GetParam();
     LinkRig rig(quickRig(commType, 0.02f));
-    rig.link.setTimings({.closing = 0ms, .resend = 0ms});
+    rig.config.settings.CommandGap = 0;
+    rig.link.setTimings({.resend = 0ms});
     ASSERT_TRUE(rig.openLine());
     AddressChange change(rig.config.settings, rig.link);
 
@@ -59,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(EachFraming, AddressChangeOnTheLine,
 TEST(AddressChange, TypeBTwoByteAnswerIsASuccessAtTheAddressItNames)
 {
     LinkRig rig(quickRig(kTypeB));
-    rig.link.setTimings({.closing = 0ms});
+    rig.config.settings.CommandGap = 0;
     // Not the checksum echo: the second byte names the address the router took.
     ScriptedDevice device(AnswerAlways(QByteArrayLiteral("\x01\x07")));
     ASSERT_TRUE(device.open(rig.portLinkPath()));

@@ -11,6 +11,9 @@ CoreRig::CoreRig(std::initializer_list<int> ports, bool openPort)
     Settings &settings = core.settings();
     settings.CommPortName = "COM1";
     settings.RouterTimeout = 0.1f;
+    // Short pauses: the order of frames is what counts here, not the protocol's timing. A file
+    // saved from these settings keeps the gap.
+    settings.CommandGap = 0.02f;
     settings.CommType = kTypeB;
     settings.CurrentRouterType = 2;
     settings.ConfigLoaded = true;
@@ -19,14 +22,15 @@ CoreRig::CoreRig(std::initializer_list<int> ports, bool openPort)
     int first = 0;
     for (const int count : ports) {
         const int address = core.config().routers.count();
-        core.config().routers.set(address, makeRouter(address, count, first));
+        core.config().routers.set(address,
+                                  makeRouter({address, 2, count, count, first, false, first}));
         line.addRouter({address, count, count, first});
         first += count;
     }
     core.Rebuild();
-    // Short pauses: the order of frames is what counts here, not the protocol's timing.
-    core.link().setTimings({std::chrono::milliseconds(20), std::chrono::milliseconds(5),
-                            std::chrono::milliseconds(20), std::chrono::milliseconds(30)});
+    core.link().setTimings({.noWait = std::chrono::milliseconds(5),
+                            .resend = std::chrono::milliseconds(20),
+                            .statusReply = std::chrono::milliseconds(30)});
     QObject::connect(&core.link(), &SerialLink::errorMessageChanged, &core.link(),
                      [this](const QString &text) {
                          if (!text.isEmpty())
@@ -41,18 +45,6 @@ CoreRig::~CoreRig()
 {
     core.link().CloseCommPort();
     line.close();
-}
-
-std::unique_ptr<clsRouter> CoreRig::makeRouter(int frameAddress, int ports, int first)
-{
-    auto router = std::make_unique<clsRouter>();
-    router->SetRouterType(2);
-    router->SetFrameAddress(frameAddress);
-    router->SetInputCount(ports - 1);
-    router->SetOutputCount(ports - 1);
-    router->SetMapIn(first);
-    router->SetMapOut(first);
-    return router;
 }
 
 QByteArray CoreRig::route(int output, int input)

@@ -2,6 +2,7 @@
 
 #include "core/AppCore.h"
 #include "sim/VirtualRouterLine.h"
+#include "support/RouterSpec.h"
 #include "support/ScriptedPlatform.h"
 
 #include <QByteArray>
@@ -21,7 +22,6 @@ public:
     CoreRig(const CoreRig &) = delete;
     CoreRig &operator=(const CoreRig &) = delete;
 
-    static std::unique_ptr<clsRouter> makeRouter(int frameAddress, int ports, int first = 0);
     static QByteArray route(int output, int input);
     // The frames on the wire with resends of the same frame counted once.
     QList<QByteArray> distinctFrames() const;

@@ -1,6 +1,7 @@
 #include "LinkRig.h"
 
 #include "link/Framing.h"
+#include "support/RouterSpec.h"
 #include "util/GeneralFunctions.h"
 
 #include <QDeadlineTimer>
@@ -27,14 +28,9 @@ LinkRig::LinkRig(const RigOptions &options)
     line.setPacing(options.pacing);
     int firstOutput = 0;
     for (const auto &spec : options.routers) {
-        auto router = std::make_unique<clsRouter>();
-        router->SetRouterType(options.routerType);
-        router->SetFrameAddress(spec.frameAddress);
-        router->SetInputCount(spec.inputs - 1);
-        router->SetOutputCount(spec.outputs - 1);
-        router->SetMapOut(firstOutput);
-        router->AudioBreakaway = spec.audioBreakaway;
-        config.routers.set(spec.frameAddress, std::move(router));
+        config.routers.set(spec.frameAddress,
+                           makeRouter({spec.frameAddress, options.routerType, spec.inputs,
+                                       spec.outputs, firstOutput, spec.audioBreakaway}));
         line.addRouter({spec.frameAddress, spec.inputs, spec.outputs, firstOutput});
         firstOutput += spec.outputs;
     }
@@ -83,14 +79,6 @@ void LinkRig::makeDanglingPortLink()
 clsRouter &LinkRig::router(int frameAddress)
 {
     return *config.routers.at(frameAddress);
-}
-
-std::vector<int> LinkRig::videos(int frameAddress)
-{
-    std::vector<int> inputs;
-    for (int output = 0; output <= router(frameAddress).OutputCount(); ++output)
-        inputs.push_back(router(frameAddress).RouteState(output)->Video());
-    return inputs;
 }
 
 int LinkRig::received(const QByteArray &frame) const

@@ -55,8 +55,6 @@ public:
     // Leaves ports/com1 pointing at nothing, as when a device was unplugged.
     void makeDanglingPortLink();
     clsRouter &router(int frameAddress);
-    // The input on each output of the router, -1 for none.
-    std::vector<int> videos(int frameAddress);
     // Frames the line received that equal this one.
     int received(const QByteArray &frame) const;
     static QByteArray frame(int commType, int frameAddress, int code, int p3, int p4);

@@ -55,7 +55,8 @@ INSTANTIATE_TEST_SUITE_P(Replies, FirmwareVersion,
 TEST(MaintenanceCommands, RsSwitchSendsItsFrameOnlyForAnAddressFrom0To15)
 {
     LinkRig rig(quickRig(kTypeB));
-    rig.link.setTimings({.closing = 0ms, .noWait = 0ms});
+    rig.config.settings.CommandGap = 0;
+    rig.link.setTimings({.noWait = 0ms});
     ASSERT_TRUE(rig.openLine());
     MaintenanceCommands commands(rig.config.settings, rig.link);
 

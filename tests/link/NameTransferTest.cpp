@@ -44,8 +44,9 @@ struct NamesRig : CoreRig {
 
 std::string trickyName(AppCore::Side side, int number)
 {
-    static const char *parts[] = {"Cam, \"wide\"", "Küche", " padded ", "Łódź 4K", "plain"};
-    return std::string(parts[number % 5]) + (side == AppCore::Side::Input ? " i" : " o") +
+    static const char *parts[] = {"Cam, wide", "Küche", " padded",   "Łódź 4K",
+                                  "plain",     "\"",    "a,\"b\",c", "会議室 "};
+    return std::string(parts[number % 8]) + (side == AppCore::Side::Input ? " i" : " o") +
            std::to_string(number);
 }
 
@@ -57,11 +58,6 @@ TEST(NameTransferTest, ExportThenImportRestoresEveryNameAndUndoPutsTheOthersBack
     rig.nameAll(trickyName);
     rig.core.ExportNamesAction(rig.path("names.csv"));
     ASSERT_TRUE(rig.settle());
-    QFile exported(rig.path("names.csv"));
-    ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
-    const QByteArray text = exported.readAll();
-    EXPECT_TRUE(text.startsWith("direction,number,name\r\ninput,1,"));
-    EXPECT_TRUE(text.contains("input,5,\"Cam, \"\"wide\"\" i5\"\r\n"));
 
     rig.nameAll([](Side, int) { return "before"; });
     rig.import("names.csv");
@@ -82,18 +78,16 @@ TEST(NameTransferTest, ExportThenImportRestoresEveryNameAndUndoPutsTheOthersBack
 TEST(NameTransferTest, EachRefusedLineIsReportedWithItsNumberAndTheRestApplies)
 {
     NamesRig rig;
+    // The file's own faults are the reader's (NamesCsvTest); ";" and control characters are
+    // the names' rule.
     rig.write("names.csv", "direction,number,name\ninput,1,Camera 1\ninput,2,Cam;era\n"
-                           "output,3,Desk\nsideways,4,Nowhere\noutput,129,Far\ninput,1,Again\n"
-                           "output,5,\"open\noutput,4,Desk\ninput,3,Bell\a\n");
+                           "output,3,Desk\nsideways,4,Nowhere\noutput,4,Desk\ninput,3,Bell\a\n");
     rig.import("names.csv");
     EXPECT_EQ(rig.lastBox(), "Imported names.csv: 3 names changed.\n"
-                             "6 lines refused:\n"
+                             "3 lines refused:\n"
                              "Line 3: \";\" and control characters are not allowed in a name\n"
                              "Line 5: unknown direction \"sideways\" (input or output)\n"
-                             "Line 6: number \"129\" is not a whole number from 1 to 128\n"
-                             "Line 7: input 1 is named on an earlier line\n"
-                             "Line 8: unterminated quote\n"
-                             "Line 10: \";\" and control characters are not allowed in a name");
+                             "Line 7: \";\" and control characters are not allowed in a name");
     // Two outputs of one router cannot share a name: the second gets the "!".
     EXPECT_EQ((std::vector{rig.name(Side::Input, 1), rig.name(Side::Input, 2),
                            rig.name(Side::Output, 3), rig.name(Side::Output, 4)}),
@@ -125,10 +119,6 @@ TEST(NameTransferTest, AFileThatIsNoNamesFileChangesNothing)
         QByteArray bytes; // empty: the file does not exist
         const char *says;
     } cases[] = {
-        {"latin1.csv",
-         "direction,number,name\ninput,1,K\xfc"
-         "che\n",
-         "Line 2: invalid UTF-8"},
         {"notes.txt", "Shopping list\nmilk\n", "Line 1: bad header"},
         {"missing.csv", {}, "Error: Cannot read"},
     };

@@ -38,17 +38,6 @@ struct ServedRig {
 
 class ThroughSer2net : public ::testing::TestWithParam<Mode> {};
 
-TEST_P(ThroughSer2net, RouteArrivesByteExactAndOnce)
-{
-    ServedRig served({.commType = kTypeA}, GetParam());
-    ASSERT_TRUE(served.ready) << served.server.error().toStdString();
-    auto &rig = served.rig;
-
-    EXPECT_EQ(finish(rig.link.SendCommand(0, CmdRoute, 4, 2, true)), 6);
-    EXPECT_EQ(rig.line.receivedFrames(),
-              QList<QByteArray>{LinkRig::frame(kTypeA, 0, CmdRoute, 4, 2)});
-}
-
 TEST_P(ThroughSer2net, EdidWithAllOnesBytesArrivesByteExact)
 {
     ServedRig served({.commType = kTypeB, .routerTimeout = 0.5f}, GetParam());

@@ -9,13 +9,14 @@
 namespace corvantis::test {
 namespace {
 
-// The line answers at once, so no acknowledgement can come late and draw a resend.
-RigOptions pairedOptions()
+// Two routers at frame addresses first and first + 1. The line answers at once, so no
+// acknowledgement can come late and draw a resend.
+RigOptions pairOptions(int commType = kTypeA, bool paired = true, int first = 2)
 {
-    return {.commType = kTypeA,
-            .routers = {{.frameAddress = 2}, {.frameAddress = 3}},
+    return {.commType = commType,
+            .routers = {{.frameAddress = first}, {.frameAddress = first + 1}},
             .routerTimeout = 0.1f,
-            .matrixSize = true,
+            .matrixSize = paired,
             .pacing = false};
 }
 
@@ -24,7 +25,7 @@ RigOptions pairedOptions()
 TEST(RoutingEngine, PairedRouteDisconnectsThePartnerFirst)
 {
     for (const bool partnerThere : {true, false}) {
-        RigOptions options = pairedOptions();
+        RigOptions options = pairOptions();
         if (!partnerThere)
             options.routers = {{.frameAddress = 3}};
         LinkRig rig(options);
@@ -53,7 +54,7 @@ TEST(RoutingEngine, PairedRouteDisconnectsThePartnerFirst)
 
 TEST(RoutingEngine, UnacknowledgedPartnerDisconnectStopsTheRoute)
 {
-    LinkRig rig(pairedOptions());
+    LinkRig rig(pairOptions());
     rig.line.setSilent(true);
     ASSERT_TRUE(rig.openLine());
     rig.router(2).RouteState(5)->SetVideo(4);
@@ -69,11 +70,7 @@ TEST(RoutingEngine, UnacknowledgedPartnerDisconnectStopsTheRoute)
 TEST(RoutingEngine, RemoteClickSendsOnlyWhatThePairStillNeeds)
 {
     for (const bool paired : {false, true}) {
-        LinkRig rig({.commType = kTypeA,
-                     .routers = {{.frameAddress = 0}, {.frameAddress = 1}},
-                     .routerTimeout = 0.1f,
-                     .matrixSize = paired,
-                     .pacing = false});
+        LinkRig rig(pairOptions(kTypeA, paired, 0));
         ASSERT_TRUE(rig.openLine());
         rig.router(1).RouteState(4)->SetVideo(7);
         rig.engine.setRemoteClick(true);
@@ -107,11 +104,7 @@ TEST(RoutingEngine, TypeBRefusesWhatItCannotSendAndChangesNothing)
          {Case{false, false, -1, "Type B routers cannot disconnect an output"},
           Case{true, true, 2, "The partner router feeds this output; Type B cannot release it"},
           Case{true, false, 2, nullptr}}) {
-        LinkRig rig({.commType = kTypeB,
-                     .routers = {{.frameAddress = 0}, {.frameAddress = 1}},
-                     .routerTimeout = 0.1f,
-                     .matrixSize = c.paired,
-                     .pacing = false});
+        LinkRig rig(pairOptions(kTypeB, c.paired, 0));
         ASSERT_TRUE(rig.openLine());
         rig.router(0).RouteState(4)->SetVideo(5);
         if (c.partnerHolds)
@@ -165,20 +158,24 @@ TEST(RoutingEngine, StatusReplyWritesTheOutputsItCovers)
     LinkRig rig({.routers = {{.frameAddress = 0, .outputs = 3}}});
     rig.router(0).RouteState(2)->SetVideo(5);
     QSignalSpy applied(&rig.engine, &RoutingEngine::statusApplied);
+    const auto videos = [&rig] {
+        const auto video = [&rig](int output) { return rig.router(0).RouteState(output)->Video(); };
+        return std::vector<int>{video(0), video(1), video(2)};
+    };
 
     rig.link.setStatusBuffer(QByteArray("\x83\x80", 2));
     rig.engine.ReceiveStatusUpdate();
 
     EXPECT_EQ(applied.count(), 1);
     EXPECT_TRUE(rig.link.StatusBuffer().isEmpty());
-    EXPECT_EQ(rig.videos(0), (std::vector{3, 0, 5}));
+    EXPECT_EQ(videos(), (std::vector{3, 0, 5}));
     EXPECT_EQ(rig.router(0).RouteState(0)->Audio(), 3);
     EXPECT_FALSE(rig.router(0).RouteState(0)->AudioSplit);
 
     // Bytes that name no input of the router leave the output without a known source.
     rig.link.setStatusBuffer(QByteArray("\x7F\x90\x8F\x81", 4));
     rig.engine.ReceiveStatusUpdate();
-    EXPECT_EQ(rig.videos(0), (std::vector{-1, -1, 15}));
+    EXPECT_EQ(videos(), (std::vector{-1, -1, 15}));
 }
 
 } // namespace

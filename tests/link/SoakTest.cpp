@@ -22,7 +22,8 @@ TEST(Soak, ThousandRoutesOverABadLineEndInStep)
                  .routerType = kAliveModel,
                  .pacing = false});
     // Short fixed pauses so a thousand commands fit the time; the protocol is unchanged.
-    rig.link.setTimings({.closing = 40ms, .noWait = 5ms, .resend = 10ms, .statusReply = 200ms});
+    rig.config.settings.CommandGap = 0.04f;
+    rig.link.setTimings({.noWait = 5ms, .resend = 10ms, .statusReply = 200ms});
     rig.line.setDropPercent(5);
     rig.line.setNoise(true);
     rig.line.setSeed(20240611);

@@ -1,5 +1,6 @@
 #include "LinkRig.h"
 #include "link/Framing.h"
+#include "sim/PseudoTerminal.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -87,6 +88,27 @@ TEST(StatusPoller, ReportsThatNameNoCellAreDropped)
     rig.poller.HandleReceived(QByteArray("U\x10\x10junk"));
     ASSERT_EQ(clicks.count(), 1);
     EXPECT_EQ(clicks[0][0].toInt(), 255);
+}
+
+// At 9600 baud a report takes three byte times: a tick that reads it half-way waits for the
+// rest instead of dropping it.
+TEST(StatusPoller, AReportStillArrivingAtTheTickIsCompletedNotLost)
+{
+    LinkRig rig({.commType = kTypeB, .pacing = false});
+    PseudoTerminal router;
+    QString error;
+    ASSERT_TRUE(router.open(rig.portLinkPath(), &error)) << error.toStdString();
+    ASSERT_FALSE(finish(rig.link.OpenCommPort()));
+    ASSERT_TRUE(waitFor([&] { return router.isAttached(); }));
+    QSignalSpy clicks(&rig.poller, &StatusPoller::remoteCellClick);
+
+    router.write(QByteArray("U\x03"));
+    ASSERT_TRUE(waitFor([&] { return rig.link.bytesAvailable() == 2; }));
+    rig.poller.Tick();
+    router.write(QByteArray("\x05"));
+    ASSERT_TRUE(waitFor([&] { return !rig.poller.LineWorkRunning(); }));
+    ASSERT_EQ(clicks.count(), 1);
+    EXPECT_EQ(clicks[0][0].toInt(), 2 * 16 + 4);
 }
 
 TEST(StatusPoller, PeriodicTypeBRequestWaitsForAQuietLineAndIsAppliedOnTheNextTick)

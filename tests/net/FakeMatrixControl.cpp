@@ -11,14 +11,6 @@ FakeMatrixControl::Layout FakeMatrixControl::normalLayout()
             {2, -1, -1, 5}};
 }
 
-FakeMatrixControl::Layout FakeMatrixControl::pairedLayout()
-{
-    return {{"Corvantis paired", "Studio B", "C0A800000002", 4, 2},
-            {"Input 00", "Input 01", "Input 02", "Input 03"},
-            {"Output 00", "Output 01"},
-            {3, 0}};
-}
-
 FakeMatrixControl::Layout FakeMatrixControl::squareLayout(int count)
 {
     Layout layout{{"Corvantis square", "Bench", "C0A800000003", count, count}, {}, {}, {}};
@@ -56,11 +48,6 @@ int FakeMatrixControl::routedInput(int output) const
 bool FakeMatrixControl::canRoute(int output, int input) const
 {
     return isOwned(Side::Output, output) && isOwned(Side::Input, input);
-}
-
-QString FakeMatrixControl::labelRefusal(const QString &text) const
-{
-    return text.contains(QLatin1Char(';')) ? QStringLiteral("a name cannot hold \";\"") : QString();
 }
 
 bool FakeMatrixControl::requestRoute(const QList<Route> &routes, int clientId)

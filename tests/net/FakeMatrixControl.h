@@ -22,9 +22,8 @@ public:
         QStringList outputLabels;
         QList<int> routes; // per output, -1 unknown
     };
-    // Two routers with gaps between them, and a paired layout.
+    // Two routers with gaps between them.
     static Layout normalLayout();
-    static Layout pairedLayout();
     // count x count, all owned, output o on input o.
     static Layout squareLayout(int count);
 
@@ -35,17 +34,18 @@ public:
     bool isOwned(Side side, int index) const override;
     int routedInput(int output) const override;
     bool canRoute(int output, int input) const override;
-    QString labelRefusal(const QString &text) const override;
+    // Every name is taken: the names' rule is the core's.
+    QString labelRefusal(const QString &) const override { return {}; }
     bool requestRoute(const QList<Route> &routes, int clientId) override;
     bool requestRename(Side side, const QList<Label> &labels, int clientId) override;
 
     // A change the routers reported by themselves.
     void reportRoute(int output, int input);
     void replaceDevice(const Layout &layout);
-    bool idle() const { return m_queue.isEmpty(); }
 
-    std::chrono::milliseconds routeTime{0};
     QSet<int> failingOutputs;
+    // How long each queued request takes, for the benchmarks.
+    std::chrono::milliseconds routeTime{0};
     // Every crosspoint run, with its client, in order.
     QList<QPair<int, Route>> routesRun;
 

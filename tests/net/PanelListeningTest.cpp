@@ -6,6 +6,7 @@
 #include "PanelClient.h"
 #include "core/OutputLocks.h"
 #include "net/PanelServer.h"
+#include "net/Swp08Server.h"
 
 #include <QSettings>
 #include <QTcpServer>
@@ -33,7 +34,7 @@ TEST(PanelListeningTest, ARefusedAddressOrAMoveKeepsThePanelsAndOnlyATakenChoice
     FakeMatrixControl matrix(FakeMatrixControl::Layout{});
     OutputLocks locks;
     PanelServer server(matrix, locks);
-    PanelListening listening(server);
+    PanelListening listening(server, PanelListening::kTextPanels);
     const auto servedAt = [&server] {
         return QStringLiteral("127.0.0.1:%1").arg(server.serverPort());
     };
@@ -41,7 +42,7 @@ TEST(PanelListeningTest, ARefusedAddressOrAMoveKeepsThePanelsAndOnlyATakenChoice
     const QString free = freeAddress();
     ASSERT_EQ(listening.apply({true, free}), QString());
     EXPECT_TRUE(server.isListening());
-    EXPECT_EQ(PanelListening::stored(), (PanelListening::Choice{true, free}));
+    EXPECT_EQ(listening.stored(), (PanelListening::Choice{true, free}));
     PanelClient panel;
     ASSERT_TRUE(panel.open(server.serverPort()));
     const auto answered = [&panel] {
@@ -57,7 +58,7 @@ TEST(PanelListeningTest, ARefusedAddressOrAMoveKeepsThePanelsAndOnlyATakenChoice
         EXPECT_FALSE(listening.apply({true, refused}).isEmpty()) << qPrintable(refused);
         EXPECT_TRUE(server.isListening()) << qPrintable(refused);
         EXPECT_EQ(servedAt(), free);
-        EXPECT_EQ(PanelListening::stored(), (PanelListening::Choice{true, free}));
+        EXPECT_EQ(listening.stored(), (PanelListening::Choice{true, free}));
     }
     EXPECT_TRUE(answered());
 
@@ -75,5 +76,25 @@ TEST(PanelListeningTest, ARefusedAddressOrAMoveKeepsThePanelsAndOnlyATakenChoice
 
     ASSERT_EQ(listening.apply({false, moved}), QString());
     EXPECT_FALSE(server.isListening());
-    EXPECT_FALSE(PanelListening::stored().enabled);
+    EXPECT_FALSE(listening.stored().enabled);
+}
+
+TEST(PanelListeningTest, EachServerKeepsAChoiceOfItsOwn)
+{
+    QTemporaryDir settingsDir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+    FakeMatrixControl matrix(FakeMatrixControl::Layout{});
+    OutputLocks locks;
+    PanelServer text(matrix, locks);
+    Swp08Server swp08(matrix, locks);
+    PanelListening textListening(text, PanelListening::kTextPanels);
+    PanelListening swp08Listening(swp08, PanelListening::kSwp08Controllers);
+    EXPECT_EQ(swp08Listening.stored(), (PanelListening::Choice{false, "127.0.0.1:8910"}));
+
+    const QString free = freeAddress();
+    ASSERT_EQ(swp08Listening.apply({true, free}), QString());
+    EXPECT_TRUE(swp08.isListening());
+    EXPECT_FALSE(text.isListening());
+    EXPECT_EQ(swp08Listening.stored(), (PanelListening::Choice{true, free}));
+    EXPECT_EQ(textListening.stored(), (PanelListening::Choice{false, "127.0.0.1:9990"}));
 }

@@ -47,17 +47,9 @@ const QByteArray kNormalPrelude = "PROTOCOL PREAMBLE:\nVersion: 2.8\n\n"
                                   "VIDEO OUTPUT LOCKS:\n0 U\n1 L\n2 U\n3 U\n\n"
                                   "VIDEO OUTPUT ROUTING:\n0 2\n3 5\n\n"
                                   "END PRELUDE:\n\n";
-TEST(PanelServer, preludeListsEveryNumberAndTheKnownRoutes)
-{
-    PanelServerRig rig(FakeMatrixControl::normalLayout());
-    // The window's lock shows as someone else's.
-    rig.locks.lock(1, OutputLocks::kThisComputer);
-    EXPECT_EQ(rig.client()->received.toStdString(), kNormalPrelude.toStdString());
-}
-
 TEST(PanelServer, everyClientGetsTheRoutingTheRoutersConfirmedAfterTheAck)
 {
-    PanelServerRig rig(FakeMatrixControl::pairedLayout());
+    PanelServerRig rig(FakeMatrixControl::squareLayout(4));
     auto a = rig.client();
     auto b = rig.client();
     const qsizetype preludeSize = a->received.size();
@@ -71,13 +63,6 @@ TEST(PanelServer, everyClientGetsTheRoutingTheRoutersConfirmedAfterTheAck)
     rig.matrix.reportRoute(1, 3);
     ASSERT_TRUE(b->waitFor([&] { return b->routing[1] == 3; }));
     EXPECT_TRUE(b->received.endsWith("\n\nVIDEO OUTPUT ROUTING:\n0 1\n1 3\n\n"));
-
-    // A route the routers did not take: a panel that showed it at once is set right.
-    rig.matrix.failingOutputs = {0};
-    a->routing[0] = 2;
-    a->send("VIDEO OUTPUT ROUTING:\n0 2\n\n");
-    ASSERT_TRUE(b->waitFor([&] { return b->received.endsWith("VIDEO OUTPUT ROUTING:\n0 1\n\n"); }));
-    EXPECT_TRUE(a->waitFor([&] { return a->routing[0] == 1; }));
 }
 
 TEST(PanelServer, refusedRequestsAreNakedAndRunNothing)
@@ -110,7 +95,7 @@ TEST(PanelServer, refusedRequestsAreNakedAndRunNothing)
 
 TEST(PanelServer, locksShowAsOwnOrOthersAndStopOtherClientsRoutes)
 {
-    PanelServerRig rig(FakeMatrixControl::pairedLayout());
+    PanelServerRig rig(FakeMatrixControl::squareLayout(4));
     auto a = rig.client();
     auto b = rig.client();
     a->send("VIDEO OUTPUT LOCKS:\n1 O\n\n");
@@ -133,15 +118,14 @@ TEST(PanelServer, locksShowAsOwnOrOthersAndStopOtherClientsRoutes)
     EXPECT_EQ(rig.locks.holder(0), OutputLocks::kNobody);
 }
 
-TEST(PanelServer, labelsAreRefusedOrSharedAndAnsweredToAQuery)
+// A refused name is the service test's: the names' rule is the core's.
+TEST(PanelServer, labelsAreSharedAndAnsweredToAQuery)
 {
     PanelServerRig rig(FakeMatrixControl::normalLayout());
     auto a = rig.client();
     auto b = rig.client();
-    a->send("INPUT LABELS:\n0 Cam;1\n\n");
     a->send("INPUT LABELS:\n1 Cam 1\n\nOUTPUT LABELS:\n3 Record deck\n\n");
-    ASSERT_TRUE(a->waitFor([&] { return a->acks + a->naks == 3; }));
-    EXPECT_EQ(a->naks, 1);
+    ASSERT_TRUE(a->waitFor([&] { return a->acks == 2; }));
     ASSERT_TRUE(b->waitFor([&] { return b->outputLabels[3] == "Record deck"; }));
     EXPECT_EQ(b->inputLabels[1], "Cam 1");
     a->send("INPUT LABELS:\n\n");
@@ -151,16 +135,20 @@ TEST(PanelServer, labelsAreRefusedOrSharedAndAnsweredToAQuery)
     }));
 }
 
-TEST(PanelServer, aReplacedConfigurationClosesTheClients)
+// A client of the old configuration is closed; the next one hears every number of the new one.
+TEST(PanelServer, aReplacedConfigurationClosesTheClientsAndTheNextHearsEveryNumber)
 {
-    PanelServerRig rig(FakeMatrixControl::pairedLayout());
+    PanelServerRig rig(FakeMatrixControl::squareLayout(4));
     auto a = rig.client();
     rig.matrix.replaceDevice(FakeMatrixControl::normalLayout());
     ASSERT_TRUE(a->waitFor([&] { return !a->connected(); }));
-    EXPECT_EQ(rig.client()->received, QByteArray(kNormalPrelude).replace("1 L", "1 U"));
+    // The window's lock shows as someone else's.
+    rig.locks.lock(1, OutputLocks::kThisComputer);
+    EXPECT_EQ(rig.client()->received.toStdString(), kNormalPrelude.toStdString());
 }
 
-// Bad and hostile clients: each is dealt with while a good client is served at once.
+// Bad and hostile clients: each is dealt with while a good client is served at once. The client
+// limit and a client that stops reading are every server's, tested there.
 TEST(PanelServer, hostileClientsAreDroppedWhileOthersAreServed)
 {
     PanelServerRig rig(FakeMatrixControl::squareLayout(16));
@@ -180,17 +168,6 @@ TEST(PanelServer, hostileClientsAreDroppedWhileOthersAreServed)
     EXPECT_TRUE(goodRouteWorks());
     EXPECT_TRUE(flood->waitFor([&] { return !flood->connected(); }, 20000));
 
-    auto deaf = rig.client();
-    deaf->socket().setReadBufferSize(1);
-    QObject::disconnect(&deaf->socket(), nullptr, deaf.get(), nullptr);
-    for (int n = 0; n < 20000 && deaf->connected(); ++n) {
-        deaf->send("INPUT LABELS:\n\nOUTPUT LABELS:\n\n");
-        if (n % 500 == 0)
-            QTest::qWait(1);
-    }
-    EXPECT_TRUE(deaf->waitFor([&] { return !deaf->connected(); }));
-    EXPECT_TRUE(goodRouteWorks());
-
     // Half a block, then silence; and a client that stops sending and waits for its answer.
     auto silent = rig.client();
     silent->send("VIDEO OUTPUT ROUTING:\n3");
@@ -201,19 +178,6 @@ TEST(PanelServer, hostileClientsAreDroppedWhileOthersAreServed)
     EXPECT_TRUE(
         halfClosed->waitFor([&] { return halfClosed->acks == 1 && !halfClosed->connected(); }));
     EXPECT_TRUE(goodRouteWorks());
-
-    std::vector<std::unique_ptr<PanelClient>> crowd;
-    while (rig.server.clientCount() < PanelServer::kMaxClients)
-        crowd.push_back(rig.client());
-    PanelClient refused;
-    refused.socket().connectToHost(QHostAddress::LocalHost, rig.server.serverPort());
-    EXPECT_TRUE(refused.waitFor(
-        [&] { return refused.socket().state() == QAbstractSocket::UnconnectedState; }));
-    EXPECT_TRUE(refused.received.isEmpty());
-    EXPECT_TRUE(goodRouteWorks());
-    crowd.pop_back();
-    ASSERT_TRUE(good->waitFor([&] { return rig.server.clientCount() < PanelServer::kMaxClients; }));
-    EXPECT_TRUE(rig.client()->preludeDone);
 }
 
 } // namespace

@@ -43,7 +43,7 @@ TEST_P(ServiceProcessTest, ASignalWhileRoutesWaitEndsTheProgramAndKeepsItsNames)
     // Generous: a resend here would be the line's lateness, not the program's fault.
     config.settings.RouterTimeout = 1.0f;
     config.settings.ConfigLoaded = true;
-    config.routers.set(0, CoreRig::makeRouter(0, 16));
+    config.routers.set(0, makeRouter({0, 2}));
     std::string path = data.filePath("line.rcf").toStdString();
     ConfigSave(path, true, config);
 

@@ -3,6 +3,7 @@
 #include "net/Swp08Framing.h"
 
 #include <QTcpSocket>
+#include <QTest>
 #include <functional>
 #include <vector>
 
@@ -12,11 +13,24 @@ namespace corvantis::test {
 // ACKs and NAKs in them.
 class Swp08Controller {
 public:
-    bool open(quint16 port);
+    bool open(quint16 port)
+    {
+        socket.connectToHost(QHostAddress::LocalHost, port);
+        return QTest::qWaitFor([this] { return socket.state() == QTcpSocket::ConnectedState; });
+    }
     void send(const swp08::Bytes &data) { sendRaw(swp08::EncodeMessage(data)); }
-    void sendRaw(const swp08::Bytes &bytes);
+    void sendRaw(const swp08::Bytes &bytes)
+    {
+        socket.write(reinterpret_cast<const char *>(bytes.data()), qint64(bytes.size()));
+    }
     // Runs the event loop until the condition holds or five seconds passed.
-    bool waitFor(const std::function<bool()> &condition);
+    bool waitFor(const std::function<bool()> &condition)
+    {
+        return QTest::qWaitFor([&] {
+            pump();
+            return condition();
+        });
+    }
     bool waitForMessages(std::size_t count)
     {
         return waitFor([&] { return messages.size() >= count; });
@@ -29,7 +43,20 @@ public:
     int naks = 0;
 
 private:
-    void pump();
+    void pump()
+    {
+        using Kind = swp08::FrameReader::Event::Kind;
+        const QByteArray bytes = socket.readAll();
+        const std::span<const std::uint8_t> span(
+            reinterpret_cast<const std::uint8_t *>(bytes.data()), std::size_t(bytes.size()));
+        raw.insert(raw.end(), span.begin(), span.end());
+        for (const auto &event : m_reader.feed(span)) {
+            if (event.kind == Kind::Message)
+                messages.push_back(event.data);
+            acks += event.kind == Kind::Ack;
+            naks += event.kind == Kind::Nak;
+        }
+    }
 
     swp08::FrameReader m_reader;
 };

@@ -6,6 +6,7 @@
 #include "core/OutputLocks.h"
 
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace corvantis::test {
@@ -33,18 +34,6 @@ public:
     Swp08Server server{matrix, locks};
     int expectedClients = 0;
 };
-
-TEST(Swp08Server, answersAnInterrogateWithDleInEveryNumberByteForByte)
-{
-    Rig rig(FakeMatrixControl::squareLayout(20));
-    auto c = rig.controller();
-    // Interrogate destination 16 on matrix 0 level 0: count 4, checksum -(1+16+4) & 0x7F.
-    c->sendRaw({0x10, 0x02, 0x01, 0x00, 0x00, 0x10, 0x10, 0x04, 0x6B, 0x10, 0x03});
-    ASSERT_TRUE(c->waitForMessages(1));
-    // ACK, then tally 16 <- 16: count 5, checksum -(3+16+16+5) & 0x7F.
-    EXPECT_EQ(c->raw, (Bytes{0x10, 0x06, 0x10, 0x02, 0x03, 0x00, 0x00, 0x10, 0x10, 0x10, 0x10, 0x05,
-                             0x58, 0x10, 0x03}));
-}
 
 TEST(Swp08Server, connectIsAnsweredWithTheSourceThatHoldsInBothForms)
 {
@@ -95,81 +84,94 @@ TEST(Swp08Server, connectIsAnsweredWithTheSourceThatHoldsInBothForms)
     EXPECT_EQ(rig.matrix.routesRun.size(), 3);
 }
 
-TEST(Swp08Server, routesFromElsewhereReachEveryControllerUnasked)
+// Each run of known routes is its own dump; names come padded or cut to the length asked.
+TEST(Swp08Server, tallyDumpsAndNamesComeInTheFormAndLengthAsked)
 {
     Rig rig(FakeMatrixControl::normalLayout());
     auto c = rig.controller();
-    rig.matrix.reportRoute(3, 0);
-    ASSERT_TRUE(c->waitForMessages(2));
+    for (const Bytes &request : {Bytes{0x15, 0x01}, Bytes{0x95, 0x00, 0x00},
+                                 Bytes{0x64, 0x00, 0x00}, Bytes{0x66, 0x00, 0x01}})
+        c->send(request);
+    ASSERT_TRUE(c->waitForMessages(6));
+    const auto named = [](Bytes header, const std::string &names) {
+        header.insert(header.end(), names.begin(), names.end());
+        return header;
+    };
     EXPECT_EQ(c->messages,
-              (std::vector<Bytes>{{0x04, 0x00, 0x00, 0x03, 0x00}, {0x04, 0x01, 0x00, 0x03, 0x00}}));
+              (std::vector<Bytes>{
+                  {0x16, 0x01, 1, 0, 2},
+                  {0x16, 0x01, 1, 3, 5},
+                  {0x97, 0x00, 0x00, 1, 0, 0, 0, 2},
+                  {0x97, 0x00, 0x00, 1, 0, 3, 0, 5},
+                  named({0x6A, 0x00, 0x00, 0x00, 0x00, 6}, "Cam Cam Cam -   -   Tape"),
+                  named({0x6B, 0x00, 0x01, 0x00, 0x00, 4}, "Mon 1   Mon 2   -       Rec     ")}));
 }
 
-TEST(Swp08Server, tallyDumpReportsEachRunOfKnownRoutes)
-{
-    Rig rig(FakeMatrixControl::normalLayout());
-    auto c = rig.controller();
-    c->send({0x15, 0x01});
-    ASSERT_TRUE(c->waitForMessages(2));
-    c->send({0x95, 0x00, 0x00});
-    ASSERT_TRUE(c->waitForMessages(4));
-    EXPECT_EQ(c->messages, (std::vector<Bytes>{{0x16, 0x01, 1, 0, 2},
-                                               {0x16, 0x01, 1, 3, 5},
-                                               {0x97, 0x00, 0x00, 1, 0, 0, 0, 2},
-                                               {0x97, 0x00, 0x00, 1, 0, 3, 0, 5}}));
-}
-
-TEST(Swp08Server, namesComeInTheLengthAsked)
-{
-    Rig rig(FakeMatrixControl::normalLayout());
-    auto c = rig.controller();
-    c->send({0x64, 0x00, 0x00});
-    c->send({0x66, 0x00, 0x01});
-    ASSERT_TRUE(c->waitForMessages(2));
-    const std::string sources = "Cam Cam Cam -   -   Tape";
-    Bytes source{0x6A, 0x00, 0x00, 0x00, 0x00, 6};
-    source.insert(source.end(), sources.begin(), sources.end());
-    const std::string destinations = "Mon 1   Mon 2   -       Rec     ";
-    Bytes destination{0x6B, 0x00, 0x01, 0x00, 0x00, 4};
-    destination.insert(destination.end(), destinations.begin(), destinations.end());
-    EXPECT_EQ(c->messages, (std::vector<Bytes>{source, destination}));
-}
-
-TEST(Swp08Server, protectsOnTheSharedLocks)
+// Every lock change reaches every controller on both levels in the form it last used; a
+// refused or idle request is answered to the requester alone.
+TEST(Swp08Server, protectsOnTheSharedLocksReachEveryController)
 {
     Rig rig(FakeMatrixControl::squareLayout(20));
     auto c = rig.controller();
     auto other = rig.controller();
-    c->send({0x0C, 0x00, 0x00, 0x10, 0x05}); // protect 16 as device 5
-    ASSERT_TRUE(c->waitForMessages(1));
-    EXPECT_EQ(c->messages.back(), (Bytes{0x0D, 0x00, 0x01, 0x00, 0x10, 0x05}));
-    EXPECT_TRUE(rig.locks.lockedAgainst(16, OutputLocks::kThisComputer));
-
-    other->send({0x8A, 0x00, 0x01, 0x00, 0x10, 0x00, 0x09});
-    other->send({0x02, 0x00, 0x00, 0x10, 0x01});
-    other->send({0x0E, 0x00, 0x00, 0x10, 0x09}); // not its protect to remove
-    ASSERT_TRUE(other->waitForMessages(3));
-    EXPECT_EQ(other->messages, (std::vector<Bytes>{{0x8B, 0x00, 0x01, 0x02, 0x00, 0x10, 0x00, 0x05},
-                                                   {0x04, 0x00, 0x00, 0x10, 0x10},
-                                                   {0x0F, 0x00, 0x02, 0x00, 0x10, 0x05}}));
-
-    c->send({0x0E, 0x00, 0x00, 0x10, 0x05});
-    ASSERT_TRUE(c->waitForMessages(2));
-    EXPECT_EQ(c->messages.back(), (Bytes{0x0F, 0x00, 0x00, 0x00, 0x10, 0x00}));
+    const auto send = [](Swp08Controller &from, const Bytes &data) {
+        return [&from, data] { from.send(data); };
+    };
+    struct Step {
+        const char *name;
+        std::function<void()> act;
+        std::vector<Bytes> toC, toOther;
+    };
+    // clang-format off
+    const Step steps[] = {
+        {"protect 16 as device 5", send(*c, {0x0C, 0x00, 0x00, 0x10, 0x05}),
+         {{0x0D, 0x00, 0x01, 0x00, 0x10, 0x05}, {0x0D, 0x01, 0x01, 0x00, 0x10, 0x05}},
+         {{0x0D, 0x00, 0x02, 0x00, 0x10, 0x05}, {0x0D, 0x01, 0x02, 0x00, 0x10, 0x05}}},
+        {"interrogated, extended", send(*other, {0x8A, 0x00, 0x01, 0x00, 0x10, 0x00, 0x09}),
+         {},
+         {{0x8B, 0x00, 0x01, 0x02, 0x00, 0x10, 0x00, 0x05}}},
+        {"the window locks 2", [&] { rig.locks.lock(2, OutputLocks::kThisComputer); },
+         {{0x0D, 0x00, 0x02, 0x00, 0x02, 0x00}, {0x0D, 0x01, 0x02, 0x00, 0x02, 0x00}},
+         {{0x8D, 0x00, 0x00, 0x02, 0x00, 0x02, 0x00, 0x00},
+          {0x8D, 0x00, 0x01, 0x02, 0x00, 0x02, 0x00, 0x00}}},
+        {"connect refused", send(*other, {0x02, 0x00, 0x00, 0x10, 0x01}),
+         {},
+         {{0x04, 0x00, 0x00, 0x10, 0x10}}},
+        {"not its protect to remove", send(*other, {0x0E, 0x00, 0x00, 0x10, 0x09}),
+         {},
+         {{0x0F, 0x00, 0x02, 0x00, 0x10, 0x05}}},
+        {"removed by its holder", send(*c, {0x0E, 0x00, 0x00, 0x10, 0x05}),
+         {{0x0F, 0x00, 0x00, 0x00, 0x10, 0x00}, {0x0F, 0x01, 0x00, 0x00, 0x10, 0x00}},
+         {{0x0F, 0x00, 0x00, 0x00, 0x10, 0x00}, {0x0F, 0x01, 0x00, 0x00, 0x10, 0x00}}},
+    };
+    // clang-format on
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.name);
+        c->messages.clear();
+        other->messages.clear();
+        step.act();
+        ASSERT_TRUE(c->waitForMessages(step.toC.size()));
+        ASSERT_TRUE(other->waitForMessages(step.toOther.size()));
+        QTest::qWait(20); // nothing more follows
+        c->waitForMessages(0);
+        other->waitForMessages(0);
+        EXPECT_EQ(c->messages, step.toC);
+        EXPECT_EQ(other->messages, step.toOther);
+    }
     EXPECT_EQ(rig.locks.holder(16), OutputLocks::kNobody);
     EXPECT_TRUE(rig.matrix.routesRun.isEmpty());
 }
 
+// Every answer byte for byte, the DLEs in the numbers doubled, however the bytes arrive.
 TEST(Swp08Server, servesSplitCoalescedAndBadInputWithoutLosingAGoodMessage)
 {
     Rig rig(FakeMatrixControl::squareLayout(20));
     auto c = rig.controller();
-    const Bytes interrogate = EncodeMessage(Bytes{0x01, 0x00, 0x00, 0x10});
+    // Interrogate destination 16 on matrix 0 level 0: count 4, checksum -(1+16+4) & 0x7F.
+    const Bytes interrogate{0x10, 0x02, 0x01, 0x00, 0x00, 0x10, 0x10, 0x04, 0x6B, 0x10, 0x03};
     Bytes stream{0x41, 0x42}; // garbage
     stream.insert(stream.end(),
                   {0x10, 0x02, 0x01, 0x00, 0x00, 0x05, 0x04, 0x77, 0x10, 0x03}); // bad sum
-    stream.insert(stream.end(),
-                  {0x10, 0x02, 0x01, 0x00, 0x00, 0x05, 0x05, 0x75, 0x10, 0x03}); // bad count
     const Bytes unknownMatrix = EncodeMessage(Bytes{0x01, 0x10, 0x00, 0x05});
     stream.insert(stream.end(), unknownMatrix.begin(), unknownMatrix.end());
     stream.insert(stream.end(), interrogate.begin(), interrogate.end());
@@ -180,9 +182,13 @@ TEST(Swp08Server, servesSplitCoalescedAndBadInputWithoutLosingAGoodMessage)
             QTest::qWait(0);
     }
     ASSERT_TRUE(c->waitForMessages(2));
-    EXPECT_EQ(c->naks, 2);
-    EXPECT_EQ(c->acks, 3);
-    EXPECT_EQ(c->messages, (std::vector<Bytes>(2, Bytes{0x03, 0x00, 0x00, 0x10, 0x10})));
+    // NAK, ACK for the matrix that is not here (no answer), then twice ACK and tally 16 <- 16:
+    // count 5, checksum -(3+16+16+5) & 0x7F.
+    Bytes expected{0x10, 0x15, 0x10, 0x06};
+    for (int twice = 0; twice < 2; ++twice)
+        expected.insert(expected.end(), {0x10, 0x06, 0x10, 0x02, 0x03, 0x00, 0x00, 0x10, 0x10, 0x10,
+                                         0x10, 0x05, 0x58, 0x10, 0x03});
+    EXPECT_EQ(c->raw, expected);
 }
 
 TEST(Swp08Server, aControllerThatLeavesOrLosesItsMatrixGivesUpItsProtects)

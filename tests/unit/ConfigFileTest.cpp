@@ -1,5 +1,6 @@
 #include "config/ConfigFile.h"
 
+#include "support/RouterSpec.h"
 #include "support/ScriptedPlatform.h"
 #include "util/Version.h"
 #include "util/clsDebug.h"
@@ -64,12 +65,6 @@ protected:
         ConfigSave(path, true, config);
         return path;
     }
-    static std::unique_ptr<clsRouter> router(const std::string &text)
-    {
-        auto made = std::make_unique<clsRouter>();
-        made->SetStringVal(text);
-        return made;
-    }
 
     test::ScriptedPlatform m_platform;
     fs::path m_dir;
@@ -80,7 +75,7 @@ protected:
 
 TEST_F(ConfigFileTest, FileThatIsNoConfigurationOrCannotBeReadChangesNothing)
 {
-    m_config.routers.set(2, router("3; 2; 3; 1; 0; 4; 0;"));
+    m_config.routers.set(2, test::makeRouter({2, 3, 4, 2, 4}));
     m_config.settings.RouterTimeout = 5;
     const std::string notOurs =
         "This is not a valid configuration file for this version of the program";
@@ -125,9 +120,28 @@ TEST_F(ConfigFileTest, LoadedValuesAreSavedBackTheSameWay)
         {"Version: 1.0111\r\nRouter Timeout: 0\r\n", "\nRouter Timeout: 0\r\n"},
         // The alive poll's round over every router is kept when switched off.
         {"Poll Round: 0\r\n", "\r\nPoll Round: 0\r\n"},
+        // Names keep their colons; Windows-1252 and LF line ends as older systems wrote them,
+        // with one line added in UTF-8 later.
+        {"Router: 3; 1; 1; 0; 0; 0; 0;Caf\xE9; Cam: 2; Deck 10:30; \nMatrix Size: -1\n"
+         "Router: 3; 2; 0; 0; 0; 0; 0;Cam\xC3\xA9ra; Out; \n",
+         "Router: 3; 1; 1; 0; 0; 0; 0;Caf\xC3\xA9; Cam: 2; Deck 10:30; \r\nRouter: 3; 2; 0; 0; 0; "
+         "0; "
+         "0;Cam\xC3\xA9ra; Out; \r\nMatrix Size: -1\r\n"},
+        // The macros are replaced only by a file that has the section; reading goes on after it.
+        {"Matrix Size: 0\r\n", "Begin Macros\r\n  Macro 01: Kept; \r\nEnd Macros"},
+        {"Begin Macros\r\n  Macro 02: Two; {0, 1} = {2, 3}; \r\nEnd Macros\r\nMatrix Size: -1\r\n",
+         "Matrix Size: -1\r\nBegin Macros\r\n  Macro 02: Two; {0, 1} = {2, 3}; \r\nEnd Macros"},
+        // The gap from 0 to 1, written only when it is not the default.
+        {"Command Gap: 0\r\n", "\r\nRouter Timeout: 0.2\r\nCommand Gap: 0\r\nComm Type"},
+        {"Command Gap: 1\r\n", "\r\nCommand Gap: 1\r\n"},
+        {"Command Gap: 0,05\r\n", "\r\nCommand Gap: 0.05\r\n"},
+        {"Command Gap: 0.2\r\n", "\r\nRouter Timeout: 0.2\r\nComm Type"},
     };
+    m_config.macros.SetMacroName(1, "Kept");
+    m_config.macros.SetMacro(1, std::vector<std::uint32_t>{});
     for (const auto &c : cases) {
         m_config.settings.RouterTimeout = 9;
+        m_config.settings.CommandGap = 0.5f;
         load(c.body);
         EXPECT_NE(ConfigText(m_config).find(c.saved), std::string::npos) << c.body << "\n"
                                                                          << ConfigText(m_config);
@@ -151,9 +165,26 @@ TEST_F(ConfigFileTest, RunTimeFailuresNameTheirSectionAndTheLoadGoesOn)
     EXPECT_TRUE(m_config.settings.ConfigLoaded);
 }
 
+TEST_F(ConfigFileTest, AGapOutsideZeroToOneIsNamedByItsLineAndTheRestLoads)
+{
+    for (const char *gap : {"-0.1", "1.01", "abc", ""}) {
+        m_platform.clear();
+        m_config.settings.CommandGap = 0.5f;
+        load(std::string("Com Port: 3\r\nCommand Gap: ") + gap + "\r\nComm Type: 1\r\n");
+        EXPECT_EQ(m_platform.messageTexts(),
+                  (std::vector<std::string>{"Error (section 17): Line 3: Command Gap must be "
+                                            "between 0 and 1 seconds; the default 0.2 is kept",
+                                            kKeptInRcf}))
+            << gap;
+        EXPECT_EQ(m_config.settings.CommandGap, Settings::kDefaultCommandGap) << gap;
+        EXPECT_EQ(std::pair(m_config.settings.CommPortName, m_config.settings.CommType),
+                  std::pair(std::string("COM3"), std::int16_t{1}));
+    }
+}
+
 TEST_F(ConfigFileTest, RoutersGoToTheirFrameAddressAndInvalidOnesAreSkipped)
 {
-    m_config.routers.set(5, router("3; 5; 3; 1; 0; 4; 0;"));
+    m_config.routers.set(5, test::makeRouter({5, 3, 4, 2, 4}));
     load("Router: 3; 0; 3; 1; 0; 4; 0;A; B; C; D; X; Y; \r\n"
          "Router: 2; 3; 3; 1; 0; 4; 0;\r\n"
          "Router: 4; 3; 7; 7; 0; 8; -1;\r\n"
@@ -173,34 +204,6 @@ TEST_F(ConfigFileTest, RoutersGoToTheirFrameAddressAndInvalidOnesAreSkipped)
     EXPECT_EQ(m_config.routers.MaxRouter(), -1);
 }
 
-TEST_F(ConfigFileTest, RouterNamesKeepTheirColonsAndLettersFromOlderFiles)
-{
-    // Windows-1252, LF line ends, as older systems wrote them; one line added in UTF-8 later.
-    auto path = write("old.rcf", "CV ConfigFile 1.2\nRouter: 3; 1; 1; 0; 0; 0; 0;Caf\xE9; "
-                                 "Cam: 2; Deck 10:30; \nMatrix Size: -1\n"
-                                 "Router: 3; 2; 0; 0; 0; 0; 0;Cam\xC3\xA9ra; Out; \n");
-    ConfigLoad(path, false, m_config);
-    EXPECT_NE(ConfigText(m_config).find("Router: 3; 1; 1; 0; 0; 0; 0;Caf\xC3\xA9; Cam: 2; Deck "
-                                        "10:30; \r\nRouter: 3; 2; 0; 0; 0; 0; 0;Cam\xC3\xA9ra; "
-                                        "Out; \r\nMatrix Size: -1\r\n"),
-              std::string::npos)
-        << ConfigText(m_config);
-}
-
-TEST_F(ConfigFileTest, MacroSectionReplacesMacrosOnlyWhenPresent)
-{
-    m_config.macros.SetMacroName(1, "Kept");
-    m_config.macros.SetMacro(1, std::vector<std::uint32_t>{});
-    load("Matrix Size: 0\r\n");
-    EXPECT_EQ(m_config.macros.MacroName(1), "Kept");
-
-    load("Begin Macros\r\n  Macro 02: Two; {0, 1} = {2, 3}; \r\nEnd Macros\r\nMatrix Size: -1\r\n");
-    EXPECT_FALSE(m_config.macros.Macro(1).has_value());
-    EXPECT_EQ(m_config.macros.MacroName(2), "Two");
-    EXPECT_EQ(m_config.macros.Macro(2)->size(), 1u);
-    EXPECT_TRUE(m_config.settings.MatrixSize); // reading goes on after the section
-}
-
 TEST_F(ConfigFileTest, SavedFileHasTheFormatLineByLine)
 {
     auto &settings = m_config.settings;
@@ -209,13 +212,7 @@ TEST_F(ConfigFileTest, SavedFileHasTheFormatLineByLine)
     settings.CommType = 1;
     settings.RemoteType = 2;
     settings.MatrixSize = true;
-    auto fourByTwo = std::make_unique<clsRouter>();
-    fourByTwo->SetRouterType(3);
-    fourByTwo->SetFrameAddress(1);
-    fourByTwo->SetInputCount(3);
-    fourByTwo->SetOutputCount(1);
-    fourByTwo->SetMapOut(4);
-    m_config.routers.set(1, std::move(fourByTwo));
+    m_config.routers.set(1, test::makeRouter({1, 3, 4, 2, 4}));
     m_config.routers.set(4, std::make_unique<clsRouter>()); // type -1: not written
     m_config.macros.SetMacroName(3, "Stage");
     m_config.macros.SetMacro(3, std::vector<std::uint32_t>{0x03020400});
@@ -303,16 +300,12 @@ TEST_F(ConfigFileTest, SaveThenLoadGivesBackSettingsRoutersNamesAndMacros)
     auto &settings = m_config.settings;
     settings.CommPortName = "COM7";
     settings.RouterTimeout = 0.35f;
+    settings.CommandGap = 0.05f;
     settings.CommType = 1;
     settings.RemoteType = 1;
     settings.MatrixSize = true;
     for (int slot = 0; slot < RouterTable::kSlots; ++slot) {
-        auto made = std::make_unique<clsRouter>();
-        made->SetRouterType(slot % 16);
-        made->SetFrameAddress(slot);
-        made->SetInputCount(126);
-        made->SetOutputCount(slot);
-        made->AudioBreakaway = slot % 2 == 1;
+        auto made = test::makeRouter({slot, slot % 16, 127, slot + 1, 0, slot % 2 == 1});
         for (int i = 0; i <= 126; ++i)
             made->SetRouterInName(i, "Cam\xC3\xA9ra " + std::to_string(i) + ": " +
                                          std::to_string(slot));
@@ -334,5 +327,6 @@ TEST_F(ConfigFileTest, SaveThenLoadGivesBackSettingsRoutersNamesAndMacros)
     ConfigLoad(path, false, loaded);
     EXPECT_TRUE(m_platform.messages.empty());
     EXPECT_EQ(loaded.settings.ConfigFilePath, path);
+    EXPECT_EQ(loaded.settings.CommandGap, 0.05f);
     EXPECT_EQ(ConfigText(loaded), ConfigText(m_config));
 }

@@ -1,5 +1,6 @@
 #include "model/LogicalMatrix.h"
 
+#include "support/RouterSpec.h"
 #include "support/ScriptedPlatform.h"
 #include "util/RuntimeError.h"
 
@@ -13,11 +14,8 @@ class LogicalMatrixTest : public ::testing::Test {
 protected:
     clsRouter *add(int slot)
     {
-        auto router = std::make_unique<clsRouter>();
-        router->SetFrameAddress(slot);
-        auto *raw = router.get();
-        routers.set(slot, std::move(router));
-        return raw;
+        routers.set(slot, test::makeRouter({slot}));
+        return routers[slot];
     }
     void addSlots(int count)
     {
@@ -32,7 +30,7 @@ protected:
 
 } // namespace
 
-TEST_F(LogicalMatrixTest, NormalLayoutGivesOverlapsToTheLowerSlot)
+TEST_F(LogicalMatrixTest, NormalLayoutGivesOverlapsToTheLowerSlotAndUnclaimedPortsToNobody)
 {
     auto *first = add(0);
     auto *second = add(1);
@@ -55,18 +53,17 @@ TEST_F(LogicalMatrixTest, NormalLayoutGivesOverlapsToTheLowerSlot)
                   matrix.cvMatInToPhy2(20, second, {}), matrix.cvPhyInToMat(0, *second, {4, 0})}),
               (std::vector{2, -17, -1, 12, 4}));
     EXPECT_THROW(matrix.cvMatOutToPhy1(15, {0, 120}), RuntimeError);
-}
 
-TEST_F(LogicalMatrixTest, UnclaimedLogicalPortsBelongToNobody)
-{
+    // Logical ports no router claims belong to nobody.
+    routers.clearAll();
     auto *router = add(3);
     router->SetInputCount(7);
     router->SetMapIn(8);
     matrix.BuildLogicalMatrix(false);
     EXPECT_EQ(std::pair(matrix.InputRouter(7), matrix.InputRouter(16)), std::pair(-1, -1));
     EXPECT_FALSE(matrix.AnyAudioBreakaway());
-    const auto port = matrix.cvMatInToPhy1(2, {});
-    EXPECT_EQ(std::pair(port.router, port.port), (std::pair<clsRouter *, int>(nullptr, -1)));
+    const auto nobody = matrix.cvMatInToPhy1(2, {});
+    EXPECT_EQ(std::pair(nobody.router, nobody.port), (std::pair<clsRouter *, int>(nullptr, -1)));
 }
 
 TEST_F(LogicalMatrixTest, PairedLayoutWorkedExampleAndEveryCellRoundTrips)

@@ -113,6 +113,19 @@ TEST_F(MacroBankLogicTest, RenameChangesOnlyTheNameAndIsSilentWhenEmpty)
     EXPECT_EQ(*m_store.Macro(1), Steps{MacroStep::Pack(0, 1, 2, 3)});
 }
 
+// A route recorded again moves to the end with its new level; another input is another route.
+TEST_F(MacroBankLogicTest, ARouteRecordedAgainMovesToTheEndWithItsNewLevel)
+{
+    m_recording.ClearRecording();
+    m_recording.RecordRoute(1, 4, -1, 3);
+    m_recording.RecordRoute(0, 2, 5, 1);
+    m_recording.RecordRoute(1, 4, 255, 2); // no input, written either way
+    m_recording.RecordRoute(0, 2, 6, 1);
+    EXPECT_EQ(m_recording.steps(),
+              (Steps{MacroStep::Pack(0, 2, 5, 1), MacroStep::Pack(1, 4, 255, 2),
+                     MacroStep::Pack(0, 2, 6, 1)}));
+}
+
 namespace {
 
 // Logs what the window would do, in order; one step throws.

@@ -1,15 +1,12 @@
 #include "config/SetupDialogModel.h"
 
-#include "config/ComPortTarget.h"
 #include "config/ConfigFile.h"
+#include "support/RouterSpec.h"
 #include "support/ScriptedPlatform.h"
 
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 using namespace corvantis;
@@ -38,14 +35,8 @@ protected:
     void addRouters(const std::vector<int> &ports)
     {
         int next = 0;
-        for (std::size_t i = 0; i < ports.size(); ++i) {
-            auto router = std::make_unique<clsRouter>();
-            router->SetFrameAddress(static_cast<int>(i));
-            router->SetRouterType(7);
-            router->SetInputCount(ports[i] - 1);
-            router->SetOutputCount(ports[i] - 1);
-            router->SetMapOut(next);
-            config.routers.set(static_cast<int>(i), std::move(router));
+        for (int i = 0; i < int(ports.size()); ++i) {
+            config.routers.set(i, test::makeRouter({i, 7, ports[i], ports[i], next}));
             next += ports[i];
         }
     }
@@ -74,6 +65,8 @@ TEST_F(SetupDialogModelTest, OpensWithEachRowsOwnModelAndOkWritesBackWhatItShowe
     const auto before = routerTexts(config.routers);
 
     auto model = open();
+    // What a router reports while the dialog is open survives its OK.
+    config.routers.at(0)->RouteState(2)->SetVideo(9);
     EXPECT_EQ(model.RouterCount(), 5);
     EXPECT_EQ(model.CountHelpTopic(), SetupDialogModel::kHelpMultipleRouters);
     EXPECT_EQ(model.ComPortIndex(), 1);
@@ -85,6 +78,7 @@ TEST_F(SetupDialogModelTest, OpensWithEachRowsOwnModelAndOkWritesBackWhatItShowe
     ASSERT_TRUE(model.Accept());
     model.WriteResults(config);
     EXPECT_EQ(routerTexts(config.routers), before);
+    EXPECT_EQ(config.routers.at(0)->RouteState(2)->Video(), 9);
     EXPECT_EQ(std::tuple(config.settings.CommPortName, config.settings.CommType,
                          config.settings.RouterTimeout, config.settings.CurrentRouterType,
                          config.settings.ConfigLoaded),
@@ -165,6 +159,31 @@ TEST_F(SetupDialogModelTest, OkRefusesWhatCannotWork)
     }
 }
 
+TEST_F(SetupDialogModelTest, OkRefusesAGapOutsideZeroToOne)
+{
+    addRouters({16});
+    const std::string refused = "Command Gap must be between 0 and 1 seconds";
+    const struct {
+        const char *text;
+        std::string message; // empty: accepted
+        float stored;
+    } cases[] = {{"-0.1", refused, 0.5f}, {"1.01", refused, 0.5f}, {"abc", refused, 0.5f},
+                 {"0", "", 0.0f},         {"1", "", 1.0f},         {"0,05", "", 0.05f}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        platform.clear();
+        config.settings.CommandGap = 0.5f;
+        auto model = open();
+        EXPECT_EQ(model.GapText(), "0.5");
+        model.SetGapText(c.text);
+        EXPECT_EQ(model.Accept(), c.message.empty());
+        model.WriteResults(config);
+        EXPECT_FLOAT_EQ(config.settings.CommandGap, c.stored);
+        EXPECT_EQ(messages(), c.message.empty() ? std::vector<std::string>{}
+                                                : std::vector<std::string>{c.message});
+    }
+}
+
 TEST_F(SetupDialogModelTest, OutputsAreLaidOutOneAfterAnotherAndMappingBoxesMoveOnlyTheirRouter)
 {
     addRouters({16, 16, 16});
@@ -214,21 +233,4 @@ TEST_F(SetupDialogModelTest, PortAddressEntryIsCheckedAndWrittenBesideTheComPort
     // Reopened it shows the address.
     auto again = SetupDialogModel(written.settings, written.routers);
     EXPECT_EQ(again.PortAddress(), "socket://127.0.0.1:4001");
-}
-
-TEST(ComPortTarget, LinkInPortsFolderElseDefaultDevice)
-{
-    namespace fs = std::filesystem;
-    const fs::path folder =
-        fs::temp_directory_path() / ("corvantis-ports-" + std::to_string(::getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder / "ports");
-    const fs::path device = folder / "device";
-    std::ofstream(device).put('x');
-    fs::create_symlink(device, folder / "ports" / "com1");
-    const std::string data = folder.string() + "/";
-
-    EXPECT_EQ(ComPortTarget::Resolve("COM1", data).device, device.string());
-    EXPECT_EQ(ComPortTarget::Resolve("COM3", data).device, "/dev/ttyS2");
-    fs::remove_all(folder);
 }

@@ -78,7 +78,7 @@ int main(int argc, char *argv[])
         }
     } else {
         for (int frame = 0; frame < parser.value(routersOption).toInt(); ++frame) {
-            core.config().routers.set(frame, CoreRig::makeRouter(frame, 16, frame * 16));
+            core.config().routers.set(frame, makeRouter({frame, 2, 16, 16, frame * 16, false, frame * 16}));
             rig.line.addRouter({frame, 16, 16, frame * 16});
         }
     }

@@ -53,7 +53,7 @@ void MaintenanceDialogsTest::init()
     m_config->settings.CommType = kTypeB;
     m_config->settings.CurrentRouterType = 7;
     m_config->routers.set(0, makeRouter({}));
-    m_link->setTimings({.closing = 0ms});
+    m_config->settings.CommandGap = 0;
 }
 
 void MaintenanceDialogsTest::cleanup()

@@ -88,6 +88,8 @@ void startDemo(WindowRig &rig)
     rig.platform.answers.push_back(MessageAnswer::Yes);
     rig.platform.fileAnswers.push_back(copy.toStdString());
     rig.window->Form_Load();
+    // The demo file keeps the default gap; the clicks below need not wait for it.
+    rig.core->settings().CommandGap = WindowRig::kGap;
     rig.window->show();
     QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
     rig.settle();

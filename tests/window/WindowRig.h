@@ -7,6 +7,7 @@
 #include "core/AppCore.h"
 #include "link/Framing.h"
 #include "sim/VirtualRouterLine.h"
+#include "support/RouterSpec.h"
 #include "support/ScriptedPlatform.h"
 #include "ui/CrosspointGrid.h"
 #include "ui/PictureButton.h"
@@ -26,31 +27,10 @@ using namespace std::chrono_literals;
 
 namespace corvantis::test {
 
-struct RouterSpec {
-    int frameAddress = 0;
-    int type = 7;
-    int inputs = 16;
-    int outputs = 16;
-    int mapOut = 0;
-    bool audioBreakaway = false;
-};
-
 struct LineSpec {
     int commType = kTypeB;
     std::vector<RouterSpec> routers = {RouterSpec{}};
 };
-
-inline std::unique_ptr<clsRouter> makeRouter(const RouterSpec &spec)
-{
-    auto router = std::make_unique<clsRouter>();
-    router->SetRouterType(spec.type);
-    router->SetFrameAddress(spec.frameAddress);
-    router->SetInputCount(spec.inputs - 1);
-    router->SetOutputCount(spec.outputs - 1);
-    router->SetMapOut(spec.mapOut);
-    router->AudioBreakaway = spec.audioBreakaway;
-    return router;
-}
 
 template <typename T> T *control(const QWidget *window, const QString &name)
 {
@@ -62,6 +42,8 @@ template <typename T> T *control(const QWidget *window, const QString &name)
 
 class WindowRig {
 public:
+    static constexpr float kGap = 0.002f;
+
     WindowRig()
     {
         platform.dataFolder = dataDir.path().toStdString();
@@ -85,13 +67,13 @@ public:
             qFatal("virtual line: %s", qPrintable(line.errorString()));
     }
 
-    // Makes the core and the window; the link's fixed pauses are shortened so many commands
-    // fit into a test.
+    // Makes the core and the window; the line's pauses are shortened so many commands fit
+    // into a test. A file loaded later sets the gap again: files of startWithFile keep it.
     void makeWindow()
     {
         core = std::make_unique<AppCore>();
-        core->link().setTimings(
-            {.closing = 2ms, .noWait = 2ms, .resend = 5ms, .statusReply = 60ms});
+        core->settings().CommandGap = kGap;
+        core->link().setTimings({.noWait = 2ms, .resend = 5ms, .statusReply = 60ms});
         window = std::make_unique<frmMainMatrix>(*core);
     }
 
@@ -103,6 +85,7 @@ public:
         config.settings.CommPortName = "COM1";
         config.settings.CommType = static_cast<std::int16_t>(spec.commType);
         config.settings.RouterTimeout = 0.2f;
+        config.settings.CommandGap = kGap;
         for (const auto &router : spec.routers)
             config.routers.set(router.frameAddress, makeRouter(router));
         QFile file(configPath());

@@ -55,6 +55,7 @@ void frmConfigTest::init()
     m_config = Configuration{};
     m_config.settings.CommPortName = "COM2";
     m_config.settings.RouterTimeout = 0.5f;
+    m_config.settings.CommandGap = 0.1f;
     m_config.settings.CommType = 1;
     for (int slot = 0; slot < 8; ++slot)
         m_config.routers.set(slot, makeRouter({slot, 6, 8, 8, slot * 8}));
@@ -76,6 +77,7 @@ void frmConfigTest::valuesInEditsThroughTheControlsOkValuesOut()
     QCOMPARE(child<QComboBox>("cboRouterCount")->currentText(), QStringLiteral("8"));
     QCOMPARE(child<QComboBox>("cboCom")->currentText(), QStringLiteral("COM2"));
     QCOMPARE(child<QLineEdit>("txtTimeout")->text(), QStringLiteral("0.5"));
+    QCOMPARE(child<QLineEdit>("txtGap")->text(), QStringLiteral("0.1"));
     QCOMPARE(child<QComboBox>("cboRouter_1")->currentText(), QStringLiteral("Orla 32x32"));
 
     choose("cboRouter_0", 3);
@@ -88,6 +90,7 @@ void frmConfigTest::valuesInEditsThroughTheControlsOkValuesOut()
     choose("cboRouterCount", 2);
     QVERIFY(!child<QComboBox>("cboRouter_3")->isVisible());
     typeInto("txtTimeout", "1.5");
+    typeInto("txtGap", "0.05");
     // Enter in a count box applies the count before OK.
     typeInto("txtOutputs_2", "2", Qt::Key_Return);
     QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
@@ -95,6 +98,7 @@ void frmConfigTest::valuesInEditsThroughTheControlsOkValuesOut()
     m_dialog->writeResults(m_config);
     QVERIFY(m_config.settings.ConfigLoaded);
     QCOMPARE(m_config.settings.RouterTimeout, 1.5f);
+    QCOMPARE(m_config.settings.CommandGap, 0.05f);
     QCOMPARE(m_config.settings.CommType, std::int16_t(1));
     QCOMPARE(m_config.routers.MaxRouter(), 2);
     QCOMPARE(m_config.routers.at(0)->RouterType(), std::int16_t(5));
