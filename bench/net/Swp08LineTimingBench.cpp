@@ -50,8 +50,7 @@ int main(int argc, char **argv)
 
     const auto frame = BuildFrame(kTypeB, 0, CmdRoute, 0, 0).size();
     // The frame, one acknowledging byte back, and the pause the line keeps after a command.
-    const double routeMs =
-        1000.0 * kByteSeconds * double(frame + 1) + ms(core.link().timings().closing);
+    const double routeMs = 1000.0 * kByteSeconds * double(frame + 1) + ms(core.link().commandGap());
     std::vector<double> toConnected;
     constexpr int kRoutes = 40;
     for (int k = 0; k < kRoutes; ++k) {

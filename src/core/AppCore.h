@@ -58,7 +58,7 @@ public:
         // Many outputs at once: the window greys its buttons, locked outputs are named at the end.
         bool bulk = false;
         // Told each route's result as it ends; finished with the action.
-        std::shared_ptr<RouteReport> report;
+        std::shared_ptr<RouteReport> report = nullptr;
     };
 
     struct ScrollRange {
