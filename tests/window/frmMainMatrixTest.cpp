@@ -443,12 +443,10 @@ void frmMainMatrixTest::aSalvoFromTheMenuEndsInASummaryThatRetriesWhatFailed()
                 ->toPlainText()
                 .startsWith("Night: 2 of 3 confirmed, 1 failed\nOutput 18 to input 4: failed: "));
 
+    // Which frames a retry sends is the core's salvo test's.
     rig.line.setRouterSilent(1, false);
-    rig.line.clearCounters();
     QTest::mouseClick(control<QPushButton>(summary, "cmdRetryFailed"), Qt::LeftButton);
     rig.finishActions();
-    QCOMPARE(rig.line.receivedFrames(),
-             (QList<QByteArray>{WindowRig::frame(kTypeA, 1, CmdRoute, 1, 3)}));
     QCOMPARE(rig.child<QLabel>("txtProgress")->text(),
              QStringLiteral("Night (retry): 1 of 1 confirmed"));
 }
