@@ -66,11 +66,18 @@ private slots:
     void aSalvoFromTheMenuEndsInASummaryThatRetriesWhatFailed();
 
 private:
-    WindowRig &start(const LineSpec &spec)
+    WindowRig &start(const LineSpec &spec = {})
     {
         m_rig->startWithFile(spec);
         m_rig->platform.clear();
         return *m_rig;
+    }
+    // Type A over two routers: no status request and no poll share the line with the tested
+    // commands.
+    WindowRig &startTypeA()
+    {
+        DebugLog().SetEnable(false);
+        return start({kTypeA, {RouterSpec{0, 3}, RouterSpec{1, 3, 16, 16, 16}}});
     }
     void typeInto(const QString &box, const QString &text)
     {
@@ -179,10 +186,8 @@ void frmMainMatrixTest::rebuildShowsWhatTheMatrixHolds()
 
 void frmMainMatrixTest::cellClickRoutesAndUnassignedOrLockedCellsSaySo()
 {
-    LineSpec spec;
     // Logical outputs 17 to 20 belong to no router.
-    spec.routers = {RouterSpec{0, 7, 16, 16, 0}, RouterSpec{1, 5, 4, 4, 20}};
-    WindowRig &rig = start(spec);
+    WindowRig &rig = start({kTypeB, {RouterSpec{0, 7, 16, 16, 0}, RouterSpec{1, 5, 4, 4, 20}}});
     rig.line.clearCounters();
 
     const QRect cell = rig.grid().cellRect(WindowRig::cell(2, 5));
@@ -214,9 +219,7 @@ void frmMainMatrixTest::cellClickRoutesAndUnassignedOrLockedCellsSaySo()
 
 void frmMainMatrixTest::controlClickRoutesEveryOutputAndSurvivesAFailingHandler()
 {
-    LineSpec spec;
-    spec.routers = {RouterSpec{0, 7, 16, 16, 0}, RouterSpec{1, 5, 4, 4, 20}};
-    WindowRig &rig = start(spec);
+    WindowRig &rig = start({kTypeB, {RouterSpec{0, 7, 16, 16, 0}, RouterSpec{1, 5, 4, 4, 20}}});
     rig.line.clearCounters();
     bool disabledThroughout = true;
     QObject::connect(&rig.line, &VirtualRouterLine::frameReceived, rig.window.get(), [&] {
@@ -253,9 +256,7 @@ void frmMainMatrixTest::controlClickRoutesEveryOutputAndSurvivesAFailingHandler(
 
 void frmMainMatrixTest::closeDuringABulkRouteWaitsForItThenSavesWithoutAQuestion()
 {
-    LineSpec spec;
-    spec.routers = {RouterSpec{0, 7, 16, 16, 0}, RouterSpec{1, 7, 16, 16, 16}};
-    WindowRig &rig = start(spec);
+    WindowRig &rig = start({kTypeB, {RouterSpec{0, 7, 16, 16, 0}, RouterSpec{1, 7, 16, 16, 16}}});
     rig.core->config().routers.at(0)->SetRouterInName(2, "Camera 3");
     rig.line.clearCounters();
     bool closedAtOnce = true;
@@ -278,9 +279,7 @@ void frmMainMatrixTest::closeDuringABulkRouteWaitsForItThenSavesWithoutAQuestion
 
 void frmMainMatrixTest::levelKeysAndSelectorsChooseWhatAClickRoutes()
 {
-    LineSpec spec;
-    spec.routers = {RouterSpec{0, 7, 16, 16, 0, true}};
-    WindowRig &rig = start(spec);
+    WindowRig &rig = start({kTypeB, {RouterSpec{0, 7, 16, 16, 0, true}}});
     auto selected = [&](int i) {
         return rig.child<PictureButton>(QString("imgLayerSel_%1").arg(i))->isDown();
     };
@@ -315,7 +314,7 @@ void frmMainMatrixTest::levelKeysAndSelectorsChooseWhatAClickRoutes()
 
 void frmMainMatrixTest::routesReportedByTheRouterAreDrawn()
 {
-    WindowRig &rig = start({});
+    WindowRig &rig = start();
     rig.line.clearCounters();
     QVERIFY(rig.line.frontPanelRoute(0, 3, 2));
     QTRY_COMPARE(rig.picture(2, 3), 3);
@@ -332,9 +331,7 @@ void frmMainMatrixTest::routesReportedByTheRouterAreDrawn()
 
 void frmMainMatrixTest::typedNameIsCommittedOnceForTheInputItWasTypedFor()
 {
-    LineSpec spec;
-    spec.routers = {RouterSpec{0, 7, 24, 16}};
-    WindowRig &rig = start(spec);
+    WindowRig &rig = start({kTypeB, {RouterSpec{0, 7, 24, 16}}});
     const clsRouter &router = *rig.core->config().routers.at(0);
 
     // The box shows the name the core kept: a duplicate gets its mark.
@@ -365,9 +362,7 @@ void frmMainMatrixTest::typedNameIsCommittedOnceForTheInputItWasTypedFor()
 
 void frmMainMatrixTest::switchingPanelAndModeEntriesReachTheRouter()
 {
-    LineSpec spec;
-    spec.routers = {RouterSpec{0, 14, 16, 16}, RouterSpec{2, 14, 16, 16, 16}};
-    WindowRig &rig = start(spec);
+    WindowRig &rig = start({kTypeB, {RouterSpec{0, 14, 16, 16}, RouterSpec{2, 14, 16, 16, 16}}});
     rig.line.clearCounters();
     rig.child<QLineEdit>("txtAddy")->setText("2");
     rig.child<QComboBox>("cboRsIn")->setCurrentIndex(1);
@@ -394,12 +389,7 @@ void frmMainMatrixTest::switchingPanelAndModeEntriesReachTheRouter()
 
 void frmMainMatrixTest::recordedMacroIsSavedReloadedAndReplayed()
 {
-    DebugLog().SetEnable(false);
-    // Type A: no status request and no poll share the line with the tested commands.
-    LineSpec spec;
-    spec.commType = kTypeA;
-    spec.routers = {RouterSpec{0, 3}, RouterSpec{1, 3, 16, 16, 16}};
-    WindowRig &rig = start(spec);
+    WindowRig &rig = startTypeA();
     auto macro = [&](int i) { return rig.child<QPushButton>(QString("btnMacro_%1").arg(i)); };
     auto *record = rig.child<QPushButton>("btnRecord");
     QTest::mouseClick(record, Qt::LeftButton);
@@ -436,15 +426,11 @@ void frmMainMatrixTest::recordedMacroIsSavedReloadedAndReplayed()
 // failed route, and its Retry Failed sends that route alone.
 void frmMainMatrixTest::aSalvoFromTheMenuEndsInASummaryThatRetriesWhatFailed()
 {
-    DebugLog().SetEnable(false);
-    LineSpec spec;
-    spec.commType = kTypeA;
-    spec.routers = {RouterSpec{0, 3}, RouterSpec{1, 3, 16, 16, 16}};
     QFile file(Salvos::pathFor(m_rig->configPath()));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(Salvos::format({{"Night", {{0, 1, 2, 3}, {1, 1, 3, 3}, {0, 2, 4, 3}}}}));
     file.close();
-    WindowRig &rig = start(spec);
+    WindowRig &rig = startTypeA();
     rig.line.setRouterSilent(1, true);
     auto *menu = rig.child<QMenu>("mnuSalvosMenu");
     emit menu->aboutToShow();
@@ -457,12 +443,10 @@ void frmMainMatrixTest::aSalvoFromTheMenuEndsInASummaryThatRetriesWhatFailed()
                 ->toPlainText()
                 .startsWith("Night: 2 of 3 confirmed, 1 failed\nOutput 18 to input 4: failed: "));
 
+    // Which frames a retry sends is the core's salvo test's.
     rig.line.setRouterSilent(1, false);
-    rig.line.clearCounters();
     QTest::mouseClick(control<QPushButton>(summary, "cmdRetryFailed"), Qt::LeftButton);
     rig.finishActions();
-    QCOMPARE(rig.line.receivedFrames(),
-             (QList<QByteArray>{WindowRig::frame(kTypeA, 1, CmdRoute, 1, 3)}));
     QCOMPARE(rig.child<QLabel>("txtProgress")->text(),
              QStringLiteral("Night (retry): 1 of 1 confirmed"));
 }
