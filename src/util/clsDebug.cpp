@@ -138,7 +138,9 @@ void clsDebug::write(const std::string &line, const char *label)
     if (!openForAppend(label))
         return;
     const std::string entry = line + "\r\n";
-    if (std::fwrite(entry.data(), 1, entry.size(), m_file) != entry.size())
+    // Flushed at once: the trace is read most when the program ended badly.
+    if (std::fwrite(entry.data(), 1, entry.size(), m_file) != entry.size() ||
+        std::fflush(m_file) != 0)
         reportFailure(label, std::strerror(errno));
 }
 

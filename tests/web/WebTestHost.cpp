@@ -8,9 +8,11 @@
 //   quit
 // --config FILE takes the routers and names from a configuration file, --routers N (16 x 16
 // each) builds N routers side by side; --pacing paces the line at 9600 baud; --salvo adds
-// "Evening news" (every output of each router to the next input).
+// "Evening news" (every output of each router to the next input); --debug-log FILE keeps the
+// core's trace there.
 #include "../link/CoreRig.h"
 #include "../link/LinkRig.h"
+#include "util/clsDebug.h"
 #include "web/PinHash.h"
 #include "web/WebServer.h"
 
@@ -63,7 +65,9 @@ int main(int argc, char *argv[])
     const QCommandLineOption pacingOption("pacing", "9600 baud.");
     const QCommandLineOption salvoOption("salvo", "A salvo over every output.");
     const QCommandLineOption pinOption("pin", "The routing PIN.", "PIN", "4711");
-    parser.addOptions({configOption, routersOption, pacingOption, salvoOption, pinOption});
+    const QCommandLineOption logOption("debug-log", "The core's trace.", "FILE");
+    parser.addOptions(
+        {configOption, routersOption, pacingOption, salvoOption, pinOption, logOption});
     parser.process(app);
 
     CoreRig rig({}, false);
@@ -78,7 +82,8 @@ int main(int argc, char *argv[])
         }
     } else {
         for (int frame = 0; frame < parser.value(routersOption).toInt(); ++frame) {
-            core.config().routers.set(frame, makeRouter({frame, 2, 16, 16, frame * 16, false, frame * 16}));
+            core.config().routers.set(
+                frame, makeRouter({frame, 2, 16, 16, frame * 16, false, frame * 16}));
             rig.line.addRouter({frame, 16, 16, frame * 16});
         }
     }
@@ -90,6 +95,10 @@ int main(int argc, char *argv[])
     core.Rebuild();
     if (parser.isSet(salvoOption))
         storeSalvo(rig);
+    if (parser.isSet(logOption)) {
+        DebugLog().SetDBFile(parser.value(logOption).toStdString(), true, true);
+        DebugLog().SetEnable(true);
+    }
     core.OpenCommPort();
     core.poller().start();
     core.SendStartupRequestWhenFree();

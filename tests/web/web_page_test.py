@@ -31,6 +31,13 @@ def wait_for(what, condition, seconds=10.0):
     raise AssertionError(f'timed out waiting until {what}')
 
 
+# What a page knew when a step failed, so that a failure on a busy machine says why.
+DIAGNOSIS = """const m = corvantis.model, st = m.state;
+    return JSON.stringify({connected: m.connected, session: m.session, visibility: document.visibilityState,
+      frames: corvantis.frames(), message: document.getElementById('message').textContent,
+      marks: corvantis.marks(2, 4), route: st && st.routes[2], health: st && st.routers});"""
+
+
 def step(text):
     print(f'-- {text}', flush=True)
 
@@ -42,9 +49,10 @@ def free_port():
 
 
 class Host:
-    def __init__(self, program, config):
+    def __init__(self, program, config, log):
+        self.log = log
         self.process = subprocess.Popen(
-            [program, '--config', config, '--salvo', '--pacing', '--pin', PIN],
+            [program, '--config', config, '--salvo', '--pacing', '--pin', PIN, '--debug-log', log],
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
         self.lines = queue.Queue()
         threading.Thread(target=self.read, daemon=True).start()
@@ -86,7 +94,7 @@ def browser(profiles, width, height):
                      '--disable-background-networking', '--disable-component-update',
                      f'--user-data-dir={tempfile.mkdtemp(dir=profiles)}'):
         options.add_argument(argument)
-    options.set_capability('goog:loggingPrefs', {'performance': 'ALL'})
+    options.set_capability('goog:loggingPrefs', {'performance': 'ALL', 'browser': 'ALL'})
     return webdriver.Chrome(service=Service('/usr/bin/chromedriver', port=free_port()),
                             options=options)
 
@@ -142,9 +150,9 @@ def main():
     parser.add_argument('--config', required=True)
     arguments = parser.parse_args()
     images = os.environ.get('CORVANTIS_IMAGES_DIR')
-    host = Host(arguments.host, arguments.config)
     drivers = []
     with tempfile.TemporaryDirectory() as profiles:
+        host = Host(arguments.host, arguments.config, os.path.join(profiles, 'debug.txt'))
         try:
             first = Page(browser(profiles, 1280, 800), host.port)
             drivers.append(first.driver)
@@ -208,6 +216,17 @@ def main():
                      lambda: first.mark(9, 2) == 'confirmed', 15)
             assert 'Disconnected, reconnecting\u2026' in first.seen('offline'), \
                 f'the page never said it was disconnected: {first.seen("offline")}'
+        except AssertionError:
+            for number, driver in enumerate(drivers, 1):
+                print(f'browser {number}:', driver.execute_script(DIAGNOSIS), flush=True)
+                for entry in driver.get_log('browser'):
+                    print(f'  console: {entry["message"]}', flush=True)
+            if os.path.exists(host.log):
+                with open(host.log, errors='replace') as log:
+                    # One "Comm Event" a byte at 9600 baud would bury the rest.
+                    lines = [line.rstrip() for line in log if 'Comm Event' not in line]
+                print('the core\'s trace, last lines:', *lines[-50:], sep='\n  ', flush=True)
+            raise
         finally:
             for driver in drivers:
                 driver.quit()
