@@ -55,9 +55,11 @@ AppCore::AppCore(QObject *parent) : QObject(parent)
         if (m_presets.clear())
             m_link.SetErrMsg(QStringLiteral("Presets dropped: the configuration was replaced"));
     });
-    // A router's own report is a fact, whichever front end is up.
-    connect(&m_poller, &StatusPoller::remoteCellClick, this,
-            [this](int cell) { RouteCell(cell, true); });
+    // A router's own report is a fact, whichever front end is up. Queued: it may be taken out
+    // of an answer in the middle of another conversation.
+    connect(
+        &m_link, &SerialLink::routerReported, this, [this](int cell) { RouteCell(cell, true); },
+        Qt::QueuedConnection);
     // A status reply tells what every router holds: no earlier failure stands against it.
     connect(&m_engine, &RoutingEngine::statusApplied, &m_truth, &CrosspointTruth::routersConfirmed);
     connectHealth();

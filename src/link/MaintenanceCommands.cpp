@@ -68,7 +68,7 @@ Task<std::optional<QByteArray>> MaintenanceCommands::request(QByteArray frame)
     if (!open)
         co_return std::nullopt;
     const auto exchange =
-        co_await m_link.Exchange(*hold, frame, SerialLink::ReplyWait::fixedDelay(kReplyWait));
+        co_await m_link.Exchange(*hold, frame, SerialLink::ReplyWait::textAfter(kReplyWait));
     m_link.setReplyReceived(false);
     co_return exchange.reply;
 }

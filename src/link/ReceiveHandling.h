@@ -11,7 +11,9 @@
 #include <cstdint>
 #include <exception>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace corvantis {
 
@@ -76,23 +78,61 @@ inline int ApplyStatusReply(std::string_view reply, const LogicalMatrix &matrix)
     return written;
 }
 
+namespace detail {
+inline bool namesReportCell(char byte)
+{
+    const int value = static_cast<std::uint8_t>(byte);
+    return value >= 1 && value <= 16;
+}
+} // namespace detail
+
 // The grid cell (row x 16 + column) that a router's own "U" report names, or nothing when the
 // data is not such a report or names no cell.
 inline std::optional<int> RemoteReportCell(std::string_view data)
 {
-    if (data.size() < kRemoteReportSize || data[0] != kRemoteReport)
+    if (data.size() < kRemoteReportSize || data[0] != kRemoteReport ||
+        !detail::namesReportCell(data[1]) || !detail::namesReportCell(data[2]))
         return std::nullopt;
-    const int group = static_cast<std::uint8_t>(data[1]);
-    const int cell = static_cast<std::uint8_t>(data[2]);
-    if (group < 1 || group > 16 || cell < 1 || cell > 16)
-        return std::nullopt;
-    return (group - 1) * 16 + (cell - 1);
+    return (static_cast<std::uint8_t>(data[1]) - 1) * 16 + (static_cast<std::uint8_t>(data[2]) - 1);
 }
 
 // The first bytes of a "U" report whose last ones are still on their way.
 inline bool IsPartialReport(std::string_view data)
 {
-    return !data.empty() && data.size() < kRemoteReportSize && data[0] == kRemoteReport;
+    return !data.empty() && data.size() < kRemoteReportSize && data[0] == kRemoteReport &&
+           std::all_of(data.begin() + 1, data.end(), detail::namesReportCell);
+}
+
+// Input from the routers with their own "U" reports taken out. A router reports a front-panel
+// change whenever it happens, so a report may sit before, after or between the bytes of an
+// answer to a command; status and acknowledgement bytes never spell one.
+struct SeparatedInput {
+    std::string answer;
+    std::vector<int> cells;
+    // Bytes at the end of answer that may be a report still arriving.
+    std::size_t tail = 0;
+};
+
+inline SeparatedInput SeparateRemoteReports(std::string_view data)
+{
+    SeparatedInput out;
+    out.answer.reserve(data.size());
+    std::size_t i = 0;
+    while (i < data.size()) {
+        const std::string_view rest = data.substr(i);
+        if (const auto cell = RemoteReportCell(rest)) {
+            out.cells.push_back(*cell);
+            i += kRemoteReportSize;
+            continue;
+        }
+        if (IsPartialReport(rest)) {
+            out.answer.append(rest);
+            out.tail = rest.size();
+            break;
+        }
+        out.answer.push_back(data[i++]);
+    }
+    return out;
 }
 
 inline int CountAcks(std::string_view data)

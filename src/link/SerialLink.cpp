@@ -43,6 +43,13 @@ SerialLink::SerialLink(const Settings &settings, QObject *parent)
     m_wakeTimer.setSingleShot(true);
     connect(&m_wakeTimer, &QTimer::timeout, this, &SerialLink::wakeDue);
     connect(this, &SerialLink::portOpenChanged, this, &SerialLink::wakeDue);
+    m_reportRestTimer.setSingleShot(true);
+    m_reportRestTimer.setInterval(kReportRest);
+    connect(&m_reportRestTimer, &QTimer::timeout, this, [this] {
+        // The rest never came: those bytes were an answer after all.
+        m_settled = m_input.size();
+        wakeDue();
+    });
 }
 
 SerialLink::~SerialLink()
@@ -155,6 +162,9 @@ void SerialLink::CloseCommPort()
     if (!isOpen())
         return;
     m_transport->close();
+    m_input.clear();
+    m_settled = 0;
+    m_reportRestTimer.stop();
     emit portOpenChanged(false);
 }
 
@@ -194,7 +204,40 @@ void SerialLink::onReadyRead()
 {
     m_replyReceived = true;
     DebugLog().Log("Comm Event", {std::to_string(kReceiveEvent)});
+    takeIn();
     wakeDue();
+}
+
+void SerialLink::takeIn()
+{
+    if (!isOpen())
+        return;
+    const QByteArray fresh = m_transport->readAll();
+    if (fresh.isEmpty())
+        return;
+    m_input += fresh;
+    if (!m_reportsInAnswers) {
+        m_settled = m_input.size();
+        return;
+    }
+    const SeparatedInput found = SeparateRemoteReports(
+        std::string_view(m_input.constData() + m_settled, std::size_t(m_input.size() - m_settled)));
+    m_input.truncate(m_settled);
+    m_input.append(found.answer.data(), qsizetype(found.answer.size()));
+    m_settled = m_input.size() - qsizetype(found.tail);
+    // The answer a command waits for may look like the start of a report (a Type B checksum
+    // of "U"): it is the answer.
+    if (found.tail > 0 && m_settled == 0 && !m_awaitedFrame.isEmpty() &&
+        IsValidReply(
+            m_settings.CommType, found.answer,
+            std::string_view(m_awaitedFrame.constData(), std::size_t(m_awaitedFrame.size()))))
+        m_settled = m_input.size();
+    if (m_settled < m_input.size())
+        m_reportRestTimer.start();
+    else
+        m_reportRestTimer.stop();
+    for (const int cell : found.cells)
+        emit routerReported(cell);
 }
 
 void SerialLink::onErrorOccurred(int event, const QString &text)
@@ -228,18 +271,25 @@ bool SerialLink::WriteRaw(const QByteArray &bytes)
 
 QByteArray SerialLink::ReadInput()
 {
-    return isOpen() ? m_transport->readAll() : QByteArray();
+    takeIn();
+    const QByteArray answer = m_input.left(m_settled);
+    m_input.remove(0, m_settled);
+    m_settled = 0;
+    return answer;
 }
 
 qint64 SerialLink::bytesAvailable() const
 {
-    return isOpen() ? m_transport->bytesAvailable() : 0;
+    return m_input.size() + (isOpen() ? m_transport->bytesAvailable() : 0);
 }
 
 void SerialLink::DiscardInput()
 {
     if (!isOpen())
         return;
+    takeIn();
+    m_input.remove(0, m_settled);
+    m_settled = 0;
     m_transport->clearInput();
 }
 
@@ -358,7 +408,8 @@ Task<void> SerialLink::Delay(std::chrono::milliseconds duration)
 Task<void> SerialLink::WaitForReply(const QByteArray &frame, int frameAddress)
 {
     const auto timeout = routerTimeout();
-    const auto answered = [this] { return m_replyReceived || !isOpen(); };
+    // A router's report arriving meanwhile answers nothing: the wait goes on.
+    const auto answered = [this] { return answerArrived() || !isOpen(); };
     co_await Until(*this, Clock::now() + timeout, answered);
     for (int sent = 1; sent < kTransmissions && !answered(); ++sent) {
         co_await Delay(m_timings.resend);
@@ -372,7 +423,7 @@ Task<bool> SerialLink::WaitForAck(int n)
 {
     const auto deadline = Clock::now() + std::max(n, 0) * routerTimeout();
     co_await Until(*this, deadline,
-                   [this] { return m_semaphore.Count() != 0 || m_replyReceived || !isOpen(); });
+                   [this] { return m_semaphore.Count() != 0 || answerArrived() || !isOpen(); });
     const QByteArray data = ReadInput();
     for (int i = CountAcks(std::string_view(data.constData(), data.size())); i > 0; --i)
         m_semaphore.Up();
@@ -429,9 +480,12 @@ Task<SerialLink::ExchangeResult> SerialLink::Exchange(const LineHold &, const QB
                                                       ReplyWait wait)
 {
     ExchangeResult result;
+    if (Clock::now() < m_quietUntil)
+        co_await Until(*this, m_quietUntil, [] { return false; });
     m_semaphore.Reset();
     DiscardInput();
     m_replyReceived = false;
+    const QScopedValueRollback reports(m_reportsInAnswers, !wait.text);
     result.sent = transmit(frame);
     if (!result.sent)
         co_return result;
@@ -463,8 +517,8 @@ Task<int> SerialLink::SendCommand(int frameAddress, int code, int p3, int p4, bo
             DebugLog().Log(text.toStdString());
         }
     }
-    // The gap belongs to the command: the line stays held, so nothing else goes out in it.
-    co_await Delay(commandGap());
+    // The answer is news now; the gap only keeps the next frame back.
+    m_quietUntil = Clock::now() + commandGap();
     co_return result;
 }
 
@@ -507,7 +561,10 @@ Task<int> SerialLink::sendSteps(const LineHold &hold, int frameAddress, int code
         m_commOk = true;
         co_return kAck;
     }
-    co_await WaitForReply(frame, frameAddress);
+    {
+        const QScopedValueRollback awaited(m_awaitedFrame, frame);
+        co_await WaitForReply(frame, frameAddress);
+    }
     if (!isOpen()) {
         // The device went away during the wait; the line already says so.
         if (commType == kTypeB)

@@ -67,6 +67,9 @@ public:
     static constexpr int kTransmissions = 5;
     static constexpr int kReadBufferSize = SerialPortTransport::kReadBufferSize;
     static constexpr std::chrono::seconds kErrorLineTime{3};
+    // How long the first bytes of a router's report wait for the rest (three byte times at
+    // 9600 baud, and room for a busy machine) before they count as an answer.
+    static constexpr std::chrono::milliseconds kReportRest{50};
 
     // Result codes of SendCommand besides 6 (accepted) and 128 + n (address change).
     static constexpr int kNothingAccepted = 0;
@@ -94,7 +97,8 @@ public:
     void CloseCommPort();
     bool isOpen() const;
 
-    // One general command: the line is held from the frame to the end of the gap after it.
+    // One general command: ends with the router's answer. The gap after it is kept by the
+    // next exchange on the line, whoever makes it.
     Task<int> SendCommand(int frameAddress, int code, int p3, int p4, bool waitReply);
 
     // The line for one conversation with the routers; empty while another holds it.
@@ -104,16 +108,20 @@ public:
     struct ReplyWait {
         enum class Kind { None, Fixed } kind = Kind::None;
         std::chrono::milliseconds fixed{0};
+        // A text answer: its bytes may spell a router's report ("U" and CR LF), so none is
+        // taken out of it.
+        bool text = false;
         static ReplyWait none() { return {}; }
         static ReplyWait fixedDelay(std::chrono::milliseconds d) { return {Kind::Fixed, d}; }
+        static ReplyWait textAfter(std::chrono::milliseconds d) { return {Kind::Fixed, d, true}; }
     };
     struct ExchangeResult {
         bool sent = false;
         QByteArray reply;
     };
-    // One exchange on a held line: the acknowledgement counter reset, stale input dropped,
-    // the frame written, the wait, and what came back read. Nothing is sent on a closed port
-    // or for an empty frame.
+    // One exchange on a held line: the gap after the last command kept, the acknowledgement
+    // counter reset, stale input dropped, the frame written, the wait, and what came back
+    // read. Nothing is sent on a closed port or for an empty frame.
     Task<ExchangeResult> Exchange(const LineHold &hold, const QByteArray &frame, ReplyWait wait);
     // Opens the port when it is closed; true when it is open afterwards. A port that cannot
     // be opened is on the error line then, whatever the time-out.
@@ -150,9 +158,10 @@ public:
     // Raw access for the timer's polls, the maintenance requests and the EDID transfer.
     // Writing to a closed port sends nothing and returns false.
     bool WriteRaw(const QByteArray &bytes);
-    // Everything received so far (the port's input is emptied).
+    // Everything received so far, without the routers' own reports (routerReported tells of
+    // those) and without a report's first bytes that are still arriving.
     QByteArray ReadInput();
-    // Drops everything received, including what the driver holds.
+    // Drops everything received, including what the driver holds, but a report still arriving.
     void DiscardInput();
     // Bytes received and not read yet.
     qint64 bytesAvailable() const;
@@ -201,11 +210,17 @@ signals:
     void routerAnswered(int frameAddress);
     void routerUnanswered(int frameAddress);
     void commandResent(int frameAddress);
+    // A router reported a change of its own (a front-panel "U" report naming a grid cell),
+    // taken out of whatever it arrived in.
+    void routerReported(int cell);
 
 private:
     friend class LineHold;
     void release();
     void onReadyRead();
+    // Moves what arrived into the input, taking the routers' reports out as it goes.
+    void takeIn();
+    bool answerArrived() const { return m_settled > 0; }
     void onErrorOccurred(int event, const QString &text);
     bool transmit(const QByteArray &frame);
     std::chrono::milliseconds routerTimeout() const;
@@ -228,6 +243,16 @@ private:
     Timings m_timings;
     clsSemaphore m_semaphore;
     QByteArray m_statusBuffer;
+    // Received and not read; its first m_settled bytes are answers, the rest may be a report
+    // still arriving (for at most kReportRest).
+    QByteArray m_input;
+    qsizetype m_settled = 0;
+    QTimer m_reportRestTimer;
+    bool m_reportsInAnswers = true;
+    // The frame of the command that waits for its answer; empty when none waits.
+    QByteArray m_awaitedFrame;
+    // Nothing goes out before this: the gap after the last command.
+    Clock::time_point m_quietUntil{};
     QString m_errorMessage;
     std::optional<Clock::time_point> m_errorExpiry;
     quint64 m_transmissions = 0;

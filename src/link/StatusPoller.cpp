@@ -4,7 +4,6 @@
 #include "config/RouterCatalog.h"
 #include "config/Settings.h"
 #include "link/Framing.h"
-#include "link/ReceiveHandling.h"
 #include "link/RoutingEngine.h"
 #include "link/SerialLink.h"
 #include "util/ReportFailure.h"
@@ -17,9 +16,6 @@ namespace {
 
 constexpr std::chrono::milliseconds kAlivePollWait{20};
 constexpr std::chrono::milliseconds kTypeAStatusWait{50};
-// The rest of a report read half-way: three byte times at 9600 baud, and what a device server
-// may hold bytes back, well inside one tick.
-constexpr std::chrono::milliseconds kReportRest{50};
 
 } // namespace
 
@@ -137,35 +133,15 @@ void StatusPoller::setMatrixState(MatrixState state)
 Task<void> StatusPoller::receiveAndRequest()
 {
     if (m_link.ReplyReceived()) {
-        QByteArray data = m_link.ReadInput();
-        if (IsPartialReport(std::string_view(data.constData(), std::size_t(data.size())))) {
-            // Read half-way: the rest is a few byte times behind. Held, so that no command
-            // drops it as stale input meanwhile.
-            const auto hold = m_link.HoldLine();
-            const qint64 missing = qint64(kRemoteReportSize) - data.size();
-            co_await SerialLink::Until(
-                m_link, SerialLink::Clock::now() + kReportRest,
-                [this, missing] { return m_link.bytesAvailable() >= missing || !m_link.isOpen(); });
-            data += m_link.ReadInput();
-        }
-        // Whatever came in behind the report belongs to no report that could still be read.
+        // The routers' own reports were taken out as they arrived; the rest answers nothing.
         m_link.DiscardInput();
         m_link.setReplyReceived(false);
-        HandleReceived(data);
         co_return;
     }
     if (!m_statusPollEnabled || !RouterCatalog::traits(m_settings.CurrentRouterType).statusRequests)
         co_return;
     if (++m_statusPollCounter >= kStatusPollDue)
         co_await periodicRequest();
-}
-
-void StatusPoller::HandleReceived(const QByteArray &data)
-{
-    const auto cell =
-        RemoteReportCell(std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
-    if (cell)
-        emit remoteCellClick(*cell);
 }
 
 Task<void> StatusPoller::periodicRequest()

@@ -52,8 +52,6 @@ public:
     bool LineWorkRunning() const { return !m_lineWork.done(); }
     // "Update Matrix": the status request goes out at the next tick without received data.
     void UpdateMatrix() { m_statusPollCounter = kUpdateMatrix; }
-    // Step 5.1 without the port: what a router sent on its own.
-    void HandleReceived(const QByteArray &data);
 
     int AlivePollCounter() const { return m_alivePollCounter; }
     void setAlivePollCounter(int counter) { m_alivePollCounter = counter; }
@@ -75,9 +73,6 @@ signals:
     void aliveIndicatorVisible(bool visible);
     // "Matrix Online" in green or "Matrix Offline" in red.
     void matrixOnlineChanged(bool online);
-    // A router reported a change of its own: the grid cell it names is to be routed as a
-    // remote click.
-    void remoteCellClick(int cell);
     // The router at the frame address had its turn of the alive poll and answered or not.
     void routerPolled(int frameAddress, bool answered);
 

@@ -1,5 +1,5 @@
-// Arbitrary bytes as a status reply: whatever arrives, every route state stays a real input
-// of its router or none.
+// Arbitrary bytes as a status reply: the routers' own reports come out whole, and whatever
+// arrives, every route state stays a real input of its router or none.
 #include "link/ReceiveHandling.h"
 #include "model/LogicalMatrix.h"
 #include "support/ScriptedPlatform.h"
@@ -45,7 +45,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (size == 0)
         return 0;
     Model &model = models[data[0] % 2];
-    const std::string_view reply(reinterpret_cast<const char *>(data) + 1, size - 1);
+    const std::string_view input(reinterpret_cast<const char *>(data) + 1, size - 1);
+    const SeparatedInput separated = SeparateRemoteReports(input);
+    if (separated.answer.size() + kRemoteReportSize * separated.cells.size() != input.size() ||
+        separated.tail > 2 || separated.tail > separated.answer.size())
+        std::abort();
+    for (const int cell : separated.cells)
+        if (cell < 0 || cell > 255)
+            std::abort();
+    const std::string_view reply(separated.answer);
     const int written = ApplyStatusReply(reply, model.matrix);
     if (written < 0 || written > static_cast<int>(reply.size()))
         std::abort();

@@ -136,14 +136,71 @@ TEST(ActionPathTest, ARoutersOwnReportChangesTheStateWithoutAFrameWhateverTheLoc
     rig.core.locks().lock(2, 7);
     // "U", 2, 3: the front panel routes input 2 to output 3 (both 1-based).
     ASSERT_TRUE(rig.line.frontPanelRoute(0, 2, 1));
-    ASSERT_TRUE(waitFor([&] { return rig.core.link().bytesAvailable() >= 3; }));
-    rig.core.poller().Tick();
+    ASSERT_TRUE(
+        waitFor([&] { return rig.core.config().routers.at(0)->RouteState(2)->Video() == 1; }));
     ASSERT_TRUE(rig.settle());
-    EXPECT_EQ(rig.core.config().routers.at(0)->RouteState(2)->Video(), 1);
     EXPECT_FALSE(rig.core.engine().RemoteClick());
     EXPECT_EQ(rig.core.link().transmissions(), 0u);
     EXPECT_EQ(rig.platform.beeps, 0);
 }
+
+namespace {
+
+struct ReportCase {
+    const char *name;
+    int commType;
+    bool statusRequest;
+};
+
+void PrintTo(const ReportCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class ReportDuringAnAnswer : public ::testing::TestWithParam<ReportCase> {};
+
+} // namespace
+
+// A front panel changes a crosspoint just as a frame goes out, so its report reaches the line
+// before the answer. The report is applied and the answer still counts, unshifted and without
+// a resend.
+TEST_P(ReportDuringAnAnswer, IsAppliedAndTheAnswerStillCounts)
+{
+    const ReportCase &c = GetParam();
+    CoreRig rig;
+    ASSERT_TRUE(rig.opened);
+    rig.core.settings().CommType = c.commType;
+    rig.line.setCommType(c.commType);
+    rig.line.setPacing(true);
+    rig.core.link().setTimings({.statusReply = std::chrono::milliseconds(200)});
+    QObject::connect(
+        &rig.core.link(), &SerialLink::frameTransmitted, &rig.line,
+        [&rig] { rig.line.frontPanelRoute(0, 9, 5); }, Qt::SingleShotConnection);
+
+    if (c.statusRequest)
+        rig.core.SendStartupRequestWhenFree();
+    else
+        ASSERT_TRUE(rig.core.SubmitRoutes(QStringLiteral("Window route"), {{0, 2, 4, 3}}, {}));
+    ASSERT_TRUE(
+        waitFor([&] { return rig.core.config().routers.at(0)->RouteState(9)->Video() == 5; }));
+    ASSERT_TRUE(rig.settle());
+
+    EXPECT_EQ(rig.core.link().transmissions(), 1u);
+    EXPECT_FALSE(rig.errorLines.contains("No reply from the router"));
+    const clsRouter &router = *rig.core.config().routers.at(0);
+    for (int output = 0; output <= router.OutputCount(); ++output) {
+        if (c.statusRequest || output == 2) {
+            EXPECT_EQ(router.RouteStateIfAny(output)->Video(), rig.line.crosspoint(0, output))
+                << "output " << output;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ActionPathTest, ReportDuringAnAnswer,
+                         ::testing::Values(ReportCase{"RouteTypeA", kTypeA, false},
+                                           ReportCase{"RouteTypeB", kTypeB, false},
+                                           ReportCase{"StatusRequest", kTypeB, true}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 // Every route is pending from the click until it ends: confirmed by the router, or failed with
 // the reason until a status reply tells what holds.

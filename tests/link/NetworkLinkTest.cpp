@@ -5,6 +5,7 @@
 #include "link/Framing.h"
 
 #include <QHostAddress>
+#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -113,9 +114,9 @@ TEST(VirtualLineOnTcp, AStatusReplySplitOverManyReadsIsReadWhole)
     rig.link.setPortOverride(QStringLiteral("socket://127.0.0.1:%1").arg(rig.line.listenPort()));
     ASSERT_FALSE(finish(rig.link.OpenCommPort()));
     ASSERT_TRUE(waitFor([&] { return rig.line.isAttached(); }));
+    QSignalSpy reports(&rig.link, &SerialLink::routerReported);
     ASSERT_TRUE(rig.line.frontPanelRoute(1, 6, 2));
-    ASSERT_TRUE(waitFor([&] { return rig.link.bytesAvailable() >= 3; }));
-    rig.link.DiscardInput();
+    ASSERT_TRUE(waitFor([&] { return reports.count() == 1; }));
 
     ASSERT_EQ(finish(rig.link.SendCommand(0, CmdStatus, 15, 15, false)), 0);
     ASSERT_EQ(rig.link.StatusBuffer().size(), 32);

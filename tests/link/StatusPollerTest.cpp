@@ -75,23 +75,8 @@ TEST(StatusPoller, SilentRouterGoesOfflineAfterTwoTriesAndBackOnlineWithAStatusR
     EXPECT_EQ(rig.poller.StatusPollCounter(), StatusPoller::kBackOnline);
 }
 
-TEST(StatusPoller, ReportsThatNameNoCellAreDropped)
-{
-    LinkRig rig;
-    QSignalSpy clicks(&rig.poller, &StatusPoller::remoteCellClick);
-    for (const QByteArray &data :
-         {QByteArray("U\x02"), QByteArray("U"), QByteArray("U\x00\x03", 3), QByteArray("U\x11\x01"),
-          QByteArray("U\x01\x11"), QByteArray("u\x02\x03"), QByteArray("\x06")})
-        rig.poller.HandleReceived(data);
-    EXPECT_EQ(clicks.count(), 0);
-
-    rig.poller.HandleReceived(QByteArray("U\x10\x10junk"));
-    ASSERT_EQ(clicks.count(), 1);
-    EXPECT_EQ(clicks[0][0].toInt(), 255);
-}
-
-// At 9600 baud a report takes three byte times: a tick that reads it half-way waits for the
-// rest instead of dropping it.
+// At 9600 baud a report takes three byte times: a tick that finds it half-way does not drop
+// its first bytes as stale input.
 TEST(StatusPoller, AReportStillArrivingAtTheTickIsCompletedNotLost)
 {
     LinkRig rig({.commType = kTypeB, .pacing = false});
@@ -100,14 +85,14 @@ TEST(StatusPoller, AReportStillArrivingAtTheTickIsCompletedNotLost)
     ASSERT_TRUE(router.open(rig.portLinkPath(), &error)) << error.toStdString();
     ASSERT_FALSE(finish(rig.link.OpenCommPort()));
     ASSERT_TRUE(waitFor([&] { return router.isAttached(); }));
-    QSignalSpy clicks(&rig.poller, &StatusPoller::remoteCellClick);
+    QSignalSpy clicks(&rig.link, &SerialLink::routerReported);
 
     router.write(QByteArray("U\x03"));
     ASSERT_TRUE(waitFor([&] { return rig.link.bytesAvailable() == 2; }));
     rig.poller.Tick();
-    router.write(QByteArray("\x05"));
     ASSERT_TRUE(waitFor([&] { return !rig.poller.LineWorkRunning(); }));
-    ASSERT_EQ(clicks.count(), 1);
+    router.write(QByteArray("\x05"));
+    ASSERT_TRUE(waitFor([&] { return clicks.count() == 1; }));
     EXPECT_EQ(clicks[0][0].toInt(), 2 * 16 + 4);
 }
 
@@ -158,23 +143,23 @@ TEST(StatusPoller, TypeAPeriodicRequestIsASignOfLifeOnly)
     EXPECT_EQ(rig.poller.StatusPollCounter(), 0);
 }
 
-// The pause after a command belongs to it: a poll that comes due then waits.
-TEST(StatusPoller, NothingElseGoesOutInTheGapAfterACommand)
+// A command ends with its answer; the gap after it only keeps the next frame back, so a poll
+// that comes due in it waits.
+TEST(StatusPoller, TheGapAfterACommandHoldsBackTheNextFrameNotTheAnswer)
 {
     LinkRig rig({.commType = kTypeB, .routerType = kAliveModel, .pacing = false});
     ASSERT_TRUE(rig.openLineAndPort());
     rig.poller.setStatusPollEnabled(false);
-    Task<int> route = rig.link.SendCommand(0, CmdRoute, 1, 1, true);
-    quint64 sentByTheEnd = 0;
-    route.start([&] { sentByTheEnd = rig.link.transmissions(); });
-    // Answered at once: well inside the gap.
-    ASSERT_TRUE(waitFor([&] { return rig.line.framesReceived() == 1; }));
-    waitFor([] { return false; }, std::chrono::milliseconds(30));
-    ASSERT_FALSE(route.done());
+    // The longest gap, so that the answer comes well inside it on any machine.
+    rig.config.settings.CommandGap = 1.0f;
+    ASSERT_EQ(finish(rig.link.SendCommand(0, CmdRoute, 1, 1, true)), kAck);
+    EXPECT_FALSE(rig.link.CommBusy());
     rig.poller.setAlivePollCounter(StatusPoller::kAlivePollDue - 1);
     rig.poller.Tick();
-    ASSERT_TRUE(waitFor([&] { return route.done(); }));
-    EXPECT_EQ(sentByTheEnd, 1u);
+    EXPECT_EQ(rig.link.transmissions(), 1u);
+    ASSERT_TRUE(waitFor([&] { return rig.line.framesReceived() == 2; }, std::chrono::seconds(3)));
+    const auto times = rig.line.receivedTimes();
+    EXPECT_GE(times[1] - times[0], std::chrono::milliseconds(990));
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "link/Framing.h"
 
+#include "link/ReceiveHandling.h"
+
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -90,3 +92,48 @@ TEST(Framing, TypeBAcceptsTheChecksumEchoAsFirstByte)
     EXPECT_FALSE(IsValidReply(kTypeB, "", frame));
     EXPECT_FALSE(IsValidReply(kTypeB, "\x06", frame));
 }
+
+namespace {
+
+struct ReportCase {
+    const char *name;
+    const char *input;  // hex bytes
+    const char *answer; // hex bytes
+    std::vector<int> cells;
+    std::size_t tail;
+};
+
+void PrintTo(const ReportCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class RemoteReports : public ::testing::TestWithParam<ReportCase> {};
+
+} // namespace
+
+// A router's own report is taken out of whatever answer it arrived in, wherever it sits.
+TEST_P(RemoteReports, AreTakenOutOfTheAnswer)
+{
+    const ReportCase &c = GetParam();
+    const SeparatedInput found = SeparateRemoteReports(hex(c.input));
+    EXPECT_EQ(found.answer, hex(c.answer));
+    EXPECT_EQ(found.cells, c.cells);
+    EXPECT_EQ(found.tail, c.tail);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Framing, RemoteReports,
+    ::testing::Values(ReportCase{"Alone", "55 02 03", "", {18}, 0},
+                      ReportCase{"LastCell", "55 10 10 6A 75", "6A 75", {255}, 0},
+                      ReportCase{"BeforeAnAck", "55 02 03 06", "06", {18}, 0},
+                      ReportCase{"AfterAnAck", "06 55 01 01", "06", {0}, 0},
+                      ReportCase{
+                          "InsideAStatusReply", "83 55 01 02 80 55 03 04", "83 80", {1, 35}, 0},
+                      ReportCase{"FirstByteStillArriving", "06 55", "06 55", {}, 1},
+                      ReportCase{"SecondByteStillArriving", "06 55 10", "06 55 10", {}, 2},
+                      ReportCase{"GroupBeyondTheGrid", "55 11 01", "55 11 01", {}, 0},
+                      ReportCase{"CellZero", "55 00 03", "55 00 03", {}, 0},
+                      ReportCase{"StartThatNamesNoCell", "06 55 11", "06 55 11", {}, 0},
+                      ReportCase{"LowerCase", "75 02 03", "75 02 03", {}, 0}),
+    [](const auto &info) { return std::string(info.param.name); });
