@@ -1,7 +1,7 @@
 // A panel's route through the whole program: the panel server, the core's action path, the
 // link and the virtual router line paced at 9600 baud in a thread of its own. From the request
 // to its ACK, and to the routing update less the route's own time on the line (the frame and
-// its reply on the wire, then the line's pause after a command). Also the CPU of 32 idle
+// its reply on the wire; the gap after it holds back only the next frame). Also the CPU of 32 idle
 // panels against none, with the status tick running.
 #include "BenchLine.h"
 #include "BenchPanels.h"
@@ -58,8 +58,8 @@ int main(int argc, char **argv)
     const double idleFull = idleCpuPercent(10s, RUSAGE_THREAD);
 
     const auto frame = BuildFrame(kTypeB, 0, CmdRoute, 0, 0).size();
-    // The frame, one acknowledging byte back, and the pause the line keeps after a command.
-    const double routeMs = 1000.0 * kByteSeconds * double(frame + 1) + ms(core.link().commandGap());
+    // The frame and one acknowledging byte back: the route ends with its acknowledgement.
+    const double routeMs = 1000.0 * kByteSeconds * double(frame + 1);
     std::vector<double> toAck, toUpdate, toLast;
     Panel &requester = *panels.front();
     constexpr int kRoutes = 40;
@@ -87,7 +87,9 @@ int main(int argc, char **argv)
         for (const auto &p : panels)
             last = std::max(last, p->lastRead);
         toLast.push_back(ms(last - sent) - routeMs);
-        processEventsFor(120ms); // let a status tick fall between requests now and then
+        // The gap after the route is over, and a status tick falls between requests now and
+        // then.
+        processEventsFor(core.link().commandGap() + 120ms);
     }
     std::printf("%d routes over the virtual line at 9600 baud, 32 panels; the route's own time "
                 "%.2f ms\n",

@@ -1,7 +1,7 @@
 // An SW-P-08 connect through the whole program: the server, the core's action path, the link
 // and the virtual router line paced at 9600 baud in a thread of its own. From the request to
 // the requester's connected answer, less the route's own time on the line (the frame and its
-// reply on the wire, then the line's pause after a command).
+// reply on the wire; the gap after it holds back only the next frame).
 #include "BenchControllers.h"
 #include "BenchLine.h"
 #include "core/AppCore.h"
@@ -49,8 +49,8 @@ int main(int argc, char **argv)
     const auto controller = connectController(service.swp08Server().serverPort());
 
     const auto frame = BuildFrame(kTypeB, 0, CmdRoute, 0, 0).size();
-    // The frame, one acknowledging byte back, and the pause the line keeps after a command.
-    const double routeMs = 1000.0 * kByteSeconds * double(frame + 1) + ms(core.link().commandGap());
+    // The frame and one acknowledging byte back: the route ends with its acknowledgement.
+    const double routeMs = 1000.0 * kByteSeconds * double(frame + 1);
     std::vector<double> toConnected;
     constexpr int kRoutes = 40;
     for (int k = 0; k < kRoutes; ++k) {
@@ -68,7 +68,9 @@ int main(int argc, char **argv)
             return 1;
         }
         toConnected.push_back(ms(controller->lastRead - sent) - routeMs);
-        processEventsFor(120ms); // let a status tick fall between requests now and then
+        // The gap after the route is over, and a status tick falls between requests now and
+        // then.
+        processEventsFor(core.link().commandGap() + 120ms);
     }
     std::printf("%d connects over the virtual line at 9600 baud; the route's own time %.2f ms\n",
                 kRoutes, routeMs);

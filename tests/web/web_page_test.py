@@ -15,7 +15,7 @@ import time
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
-from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.actions.action_builder import ActionBuilder
 from selenium.webdriver.common.by import By
 
 PIN = '4711'
@@ -122,12 +122,12 @@ class Page:
         wait_for('the PIN was taken', lambda: self.js('return corvantis.model.session.route'))
 
     def click_cell(self, output, inp):
+        # In the window's own coordinates: an offset from the canvas would be taken from the
+        # centre of its visible part, which moves when the page around it does.
         centre = self.js('return corvantis.cellCenter(arguments[0], arguments[1])', output, inp)
-        canvas = self.driver.find_element(By.ID, 'canvas')
-        box = self.js('const r = arguments[0].getBoundingClientRect();'
-                      'return {x: r.left + r.width / 2, y: r.top + r.height / 2}', canvas)
-        ActionChains(self.driver).move_to_element_with_offset(
-            canvas, int(centre['x'] - box['x']), int(centre['y'] - box['y'])).click().perform()
+        actions = ActionBuilder(self.driver)
+        actions.pointer_action.move_to_location(int(centre['x']), int(centre['y'])).click()
+        actions.perform()
 
     def mark(self, output, inp):
         return self.js('return corvantis.mark(arguments[0], arguments[1])', output, inp)
