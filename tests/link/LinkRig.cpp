@@ -7,6 +7,8 @@
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QRandomGenerator>
+#include <QTcpServer>
 #include <QTimer>
 #include <algorithm>
 #include <filesystem>
@@ -98,6 +100,17 @@ QString LinkRig::writeFile(const QString &name, const QByteArray &bytes) const
     QFile file(dataDir.filePath(name));
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? file.fileName()
                                                                                 : QString();
+}
+
+quint16 freeLoopbackPort()
+{
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        const auto port = quint16(QRandomGenerator::global()->bounded(20000, 32000));
+        QTcpServer probe;
+        if (probe.listen(QHostAddress::LocalHost, port))
+            return port;
+    }
+    return 0;
 }
 
 bool waitFor(const std::function<bool()> &condition, std::chrono::milliseconds limit)

@@ -81,6 +81,10 @@ inline RigOptions quickRig(int commType, float routerTimeout = 0.5f)
     return {.commType = commType, .routerTimeout = routerTimeout, .pacing = false};
 }
 
+// A free loopback port below the range the system gives outgoing connections: a server stopped
+// for a while can listen on it again, no client's connection having taken it meanwhile.
+quint16 freeLoopbackPort();
+
 // Processes events until the condition holds; false when the limit passed first.
 bool waitFor(const std::function<bool()> &condition,
              std::chrono::milliseconds limit = std::chrono::seconds(10));

@@ -10,12 +10,6 @@ namespace corvantis::test {
 
 namespace {
 
-quint16 freeLoopbackPort()
-{
-    QTcpServer probe;
-    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
-}
-
 // Someone (ser2net) is listening when the port cannot be bound.
 bool isListening(quint16 port)
 {

@@ -105,7 +105,8 @@ int main(int argc, char *argv[])
 
     WebServer server(core);
     server.setAccess({PinHash::make(parser.value(pinOption)), true});
-    if (!rig.opened || !server.listen(QHostAddress(QHostAddress::LocalHost), 0)) {
+    // A port that stays free while the server is stopped for "restart".
+    if (!rig.opened || !server.listen(QHostAddress(QHostAddress::LocalHost), freeLoopbackPort())) {
         say("cannot serve: " + server.errorString());
         return 1;
     }
