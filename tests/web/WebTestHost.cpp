@@ -1,6 +1,7 @@
 // The web panel over the real core and the virtual line, for a real browser: prints
 // "ready PORT" once it serves, then takes commands on standard input, one a line:
 //   silent FRAME on|off   a router stops (or starts again) answering
+//   slow on|off           the routers answer only a command sent again (a slow router)
 //   lock OUTPUT           the window locks an output (0-based)
 //   restart OUTPUT INPUT  the server stops, the window routes meanwhile, the server comes back
 //   time-route OUTPUT INPUT
@@ -119,6 +120,8 @@ int main(int argc, char *argv[])
         const QString verb = words.value(0);
         if (verb == "silent" && words.size() == 3) {
             rig.line.setRouterSilent(words[1].toInt(), words[2] == "on");
+        } else if (verb == "slow" && words.size() == 2) {
+            rig.line.setAnswerOnResendOnly(words[1] == "on");
         } else if (verb == "lock" && words.size() == 2) {
             core.LockOutput(words[1].toInt());
         } else if (verb == "restart" && words.size() == 3) {

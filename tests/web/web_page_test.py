@@ -164,8 +164,12 @@ def main():
 
             step('log in and route by a click')
             first.login()
+            # A router that answers only the second transmission: the route stays pending for
+            # a router time-out, long enough to be drawn.
+            host.command('slow on')
             first.click_cell(2, 4)
             wait_for('the clicked cell is confirmed', lambda: first.mark(2, 4) == 'confirmed')
+            host.command('slow off')
             marks = first.js('return corvantis.marks(2, 4)')
             assert marks[-2:] == ['pending', 'confirmed'], f'the cell went {marks}'
 
