@@ -6,7 +6,6 @@
 #include "service/HeadlessService.h"
 
 #include <QFile>
-#include <functional>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
@@ -65,6 +64,11 @@ TEST(ServiceTest, ARouteFromAPanelGoesOnTheWireAndEveryPanelSeesOnlyWhatWasAccep
     EXPECT_EQ(first.routing.value(3), 5);
     ASSERT_TRUE(controller.waitForMessages(4));
     EXPECT_EQ(controller.messages[3], (swp08::Bytes{0x04, 0x01, 0x00, 0x03, 0x05}));
+
+    // The window's lock reaches the controller unasked, as someone else's protect.
+    rig.core.LockOutput(6);
+    ASSERT_TRUE(controller.waitForMessages(6));
+    EXPECT_EQ(controller.messages[4], (swp08::Bytes{0x0D, 0x00, 0x02, 0x00, 0x06, 0x00}));
 }
 
 // The headless service saves a panel's names; beside the window (with or without a file) they
@@ -214,33 +218,3 @@ TEST(ServiceTest, HostileClientsLeaveTheServiceAliveAndTheTruthShared)
 }
 
 } // namespace
-
-// The window's lock and unlock reach every controller unasked, as someone else's protect.
-TEST(ServiceTest, TheWindowsLocksReachEverySwp08Controller)
-{
-    ServiceRig rig;
-    ASSERT_TRUE(rig.started);
-    ASSERT_TRUE(rig.service.listenSwp08(QStringLiteral("127.0.0.1"), 0));
-    Swp08Controller controllers[2];
-    for (Swp08Controller &controller : controllers)
-        ASSERT_TRUE(controller.open(rig.service.swp08Server().serverPort()));
-    struct Step {
-        std::function<void()> act;
-        std::vector<swp08::Bytes> told;
-    };
-    const Step steps[] = {
-        {[&] { rig.core.LockOutput(6); },
-         {{0x0D, 0x00, 0x02, 0x00, 0x06, 0x00}, {0x0D, 0x01, 0x02, 0x00, 0x06, 0x00}}},
-        {[&] { rig.core.UnlockOutput(6); },
-         {{0x0F, 0x00, 0x00, 0x00, 0x06, 0x00}, {0x0F, 0x01, 0x00, 0x00, 0x06, 0x00}}},
-    };
-    for (const Step &step : steps) {
-        for (Swp08Controller &controller : controllers)
-            controller.messages.clear();
-        step.act();
-        for (Swp08Controller &controller : controllers) {
-            ASSERT_TRUE(controller.waitForMessages(2));
-            EXPECT_EQ(controller.messages, step.told);
-        }
-    }
-}
