@@ -8,8 +8,6 @@
 #include "WebPage.h"
 #include "web/PinHash.h"
 
-#include <QDir>
-#include <QFile>
 #include <QJsonArray>
 #include <QProcess>
 #include <QTcpSocket>
@@ -252,7 +250,8 @@ TEST(WebServerTest, UnderTlsThePageSpeaksWssAndTheCookieIsSecure)
     EXPECT_FALSE(plain.open(rig.port(), {"http://127.0.0.1", true, true}));
 }
 
-// A page's locks are the window's locks, named after the page; the page frees only its own.
+// A page's locks are the window's locks, named after the page; the page frees only its own. A
+// take is one batch that skips an output locked against the page and names it.
 TEST(WebServerTest, LocksAreSharedWithTheWindowAndNamedAfterThePage)
 {
     WebRig rig;
@@ -274,25 +273,14 @@ TEST(WebServerTest, LocksAreSharedWithTheWindowAndNamedAfterThePage)
     EXPECT_EQ(owner.state["locks"].toArray()[9].toObject()["name"], "this computer");
     ASSERT_EQ(owner.ask({{"do", "unlock"}, {"output", 5}}), "ok");
     EXPECT_TRUE(other.waitFor([&] { return other.state["locks"].toArray()[5].isNull(); }));
-}
 
-// A take is the page's presets as one batch: a locked output is skipped and named.
-TEST(WebServerTest, ATakeIsOneBatchThatSkipsLockedOutputs)
-{
-    WebRig rig;
-    ASSERT_TRUE(rig.listening);
-    rig.core.LockOutput(4);
-    ASSERT_TRUE(rig.settle());
-    WebPage page;
-    ASSERT_TRUE(rig.enter(page));
     const QJsonArray routes{QJsonObject{{"output", 3}, {"input", 5}},
-                            QJsonObject{{"output", 4}, {"input", 6}, {"level", 3}}};
-    ASSERT_EQ(page.ask({{"do", "take"}, {"routes", routes}}), "ok");
-    ASSERT_TRUE(page.waitFor([&] {
-        return page.state["batch"].toObject()["result"] == "Take: 1 of 2 confirmed, 1 skipped";
+                            QJsonObject{{"output", 9}, {"input", 6}, {"level", 3}}};
+    ASSERT_EQ(owner.ask({{"do", "take"}, {"routes", routes}}), "ok");
+    ASSERT_TRUE(owner.waitFor([&] {
+        return owner.state["batch"].toObject()["result"] == "Take: 1 of 2 confirmed, 1 skipped";
     }));
     EXPECT_EQ(rig.line.crosspoint(0, 3), 5);
-    EXPECT_NE(rig.line.crosspoint(0, 4), 6);
     EXPECT_EQ(rig.routeFrames(), 1);
 }
 
@@ -303,17 +291,11 @@ TEST(WebServerTest, ASalvoShowsItsProgressAndSummaryAndRetriesWhatFailed)
 {
     WebRig rig({8, 8});
     ASSERT_TRUE(rig.listening);
-    const QString config = QDir(rig.dataDir.path()).filePath("studio.cfg");
-    rig.core.settings().ConfigFilePath = config.toStdString();
     Salvos::Salvo salvo{"Evening news", {}};
     for (int frame = 0; frame < 2; ++frame)
         for (int output = 0; output < 4; ++output)
             salvo.routes.append({frame, output, output + 1, 3});
-    QFile file(Salvos::pathFor(config));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(Salvos::format({salvo}));
-    file.close();
-    rig.core.salvos().reload();
+    rig.storeSalvos(Salvos::format({salvo}));
     rig.core.LockOutput(2);
     rig.line.setRouterSilent(1, true);
     ASSERT_TRUE(rig.settle());
@@ -334,12 +316,11 @@ TEST(WebServerTest, ASalvoShowsItsProgressAndSummaryAndRetriesWhatFailed)
         sawProgress |= message["batch"].toObject()["running"].toBool();
     EXPECT_TRUE(sawProgress);
 
+    // Which frames a retry sends is the core's salvo test's.
     rig.line.setRouterSilent(1, false);
-    const qsizetype before = rig.line.receivedFrames().size();
     ASSERT_EQ(page.ask({{"do", "retry"}, {"batch", batch()["id"]}}), "ok");
     ASSERT_TRUE(watcher.waitFor(
         [&] { return batch()["result"] == "Evening news (retry): 4 of 4 confirmed"; }, 15000));
-    EXPECT_EQ(rig.line.receivedFrames().size() - before, 4);
     EXPECT_EQ(page.ask({{"do", "retry"}, {"batch", batch()["id"].toInt() - 1}}),
               "That summary is no longer the latest");
 }
