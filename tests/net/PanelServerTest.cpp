@@ -100,7 +100,6 @@ TEST(PanelServer, locksShowAsOwnOrOthersAndStopOtherClientsRoutes)
     auto b = rig.client();
     a->send("VIDEO OUTPUT LOCKS:\n1 O\n\n");
     ASSERT_TRUE(b->waitFor([&] { return b->locks[1] == "L" && a->locks[1] == "O"; }));
-    EXPECT_EQ(a->locks[1], "O");
 
     b->send("VIDEO OUTPUT ROUTING:\n1 2\n\nVIDEO OUTPUT LOCKS:\n1 U\n\n");
     a->send("VIDEO OUTPUT ROUTING:\n1 3\n\n");

@@ -181,9 +181,9 @@ TEST(ServiceTest, RoutesCancelledByALostLineEndWithTheRoutingThatHolds)
     EXPECT_EQ(panel.routing, (QMap<int, int>{{4, 4}, {5, 5}}));
 }
 
-// Clients that burst, lock and leave mid-route or half-close: the service lives, no lock
-// outlives its client, and every client that stayed holds the routing the routers hold. One
-// that stops reading is the panel server test's.
+// Clients that burst and leave mid-route or half-close: the service lives and every client that
+// stayed holds the routing the routers hold. One that stops reading, and the locks of one that
+// leaves, are the panel server test's.
 TEST(ServiceTest, HostileClientsLeaveTheServiceAliveAndTheTruthShared)
 {
     ServiceRig rig;
@@ -196,7 +196,7 @@ TEST(ServiceTest, HostileClientsLeaveTheServiceAliveAndTheTruthShared)
     for (int round = 0; round < 6; ++round) {
         auto client = std::make_unique<PanelClient>();
         ASSERT_TRUE(client->open(port));
-        QByteArray burst = round == 0 ? "VIDEO OUTPUT LOCKS:\n9 O\n\n" : "";
+        QByteArray burst;
         for (int o = 0; o < 16; ++o)
             burst += routeBlock((o + round) % 16, (o * 3 + round) % 16);
         client->send(burst);
@@ -211,7 +211,6 @@ TEST(ServiceTest, HostileClientsLeaveTheServiceAliveAndTheTruthShared)
 
     PanelClient late;
     ASSERT_TRUE(late.open(port));
-    EXPECT_EQ(late.locks.value(9), "U");
     EXPECT_TRUE(steady.waitFor([&] { return steady.routing == lineRouting(rig); }));
     EXPECT_EQ(late.routing, lineRouting(rig));
     EXPECT_EQ(steady.naks, 0);
