@@ -135,11 +135,6 @@ struct ReportCase {
     bool statusRequest;
 };
 
-void PrintTo(const ReportCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
 class ReportDuringAnAnswer : public ::testing::TestWithParam<ReportCase> {};
 
 } // namespace
