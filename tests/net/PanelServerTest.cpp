@@ -1,11 +1,9 @@
 #include "net/PanelServer.h"
 
-#include "FakeMatrixControl.h"
 #include "PanelClient.h"
-#include "core/OutputLocks.h"
+#include "ServerRig.h"
 
 #include <QRandomGenerator>
-#include <QTest>
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
@@ -14,27 +12,7 @@
 namespace corvantis::test {
 namespace {
 
-using Layout = FakeMatrixControl::Layout;
-
-class PanelServerRig {
-public:
-    explicit PanelServerRig(const Layout &layout) : matrix(layout)
-    {
-        EXPECT_TRUE(server.listen(QHostAddress::LocalHost, 0))
-            << server.errorString().toStdString();
-    }
-
-    std::unique_ptr<PanelClient> client()
-    {
-        auto c = std::make_unique<PanelClient>();
-        EXPECT_TRUE(c->open(server.serverPort()));
-        return c;
-    }
-
-    FakeMatrixControl matrix;
-    OutputLocks locks;
-    PanelServer server{matrix, locks};
-};
+using PanelServerRig = ServerRig<PanelServer, PanelClient>;
 
 const QByteArray kNormalPrelude = "PROTOCOL PREAMBLE:\nVersion: 2.8\n\n"
                                   "VIDEOHUB DEVICE:\nDevice present: true\n"

@@ -1,9 +1,8 @@
 // The binary panel-protocol server on real loopback sockets, a scripted matrix behind it.
 #include "net/Swp08Server.h"
 
-#include "FakeMatrixControl.h"
+#include "ServerRig.h"
 #include "Swp08Controller.h"
-#include "core/OutputLocks.h"
 
 #include <QTest>
 #include <functional>
@@ -14,34 +13,15 @@ namespace {
 
 using namespace swp08;
 
-class Rig {
-public:
-    explicit Rig(const FakeMatrixControl::Layout &layout) : matrix(layout)
-    {
-        EXPECT_TRUE(server.listen(QHostAddress::LocalHost, 0))
-            << server.errorString().toStdString();
-    }
-    std::unique_ptr<Swp08Controller> controller()
-    {
-        auto c = std::make_unique<Swp08Controller>();
-        EXPECT_TRUE(c->open(server.serverPort()));
-        EXPECT_TRUE(QTest::qWaitFor([&] { return server.clientCount() == ++expectedClients; }));
-        return c;
-    }
-
-    FakeMatrixControl matrix;
-    OutputLocks locks;
-    Swp08Server server{matrix, locks};
-    int expectedClients = 0;
-};
+using Rig = ServerRig<Swp08Server, Swp08Controller>;
 
 TEST(Swp08Server, connectIsAnsweredWithTheSourceThatHoldsInBothForms)
 {
     Rig rig(FakeMatrixControl::squareLayout(20));
     rig.matrix.failingOutputs = {4};
     rig.locks.lock(2, OutputLocks::kThisComputer);
-    auto c = rig.controller();
-    auto other = rig.controller();
+    auto c = rig.client();
+    auto other = rig.client();
     struct Case {
         const char *name;
         Bytes request;
@@ -88,7 +68,7 @@ TEST(Swp08Server, connectIsAnsweredWithTheSourceThatHoldsInBothForms)
 TEST(Swp08Server, tallyDumpsAndNamesComeInTheFormAndLengthAsked)
 {
     Rig rig(FakeMatrixControl::normalLayout());
-    auto c = rig.controller();
+    auto c = rig.client();
     for (const Bytes &request : {Bytes{0x15, 0x01}, Bytes{0x95, 0x00, 0x00},
                                  Bytes{0x64, 0x00, 0x00}, Bytes{0x66, 0x00, 0x01}})
         c->send(request);
@@ -113,8 +93,8 @@ TEST(Swp08Server, tallyDumpsAndNamesComeInTheFormAndLengthAsked)
 TEST(Swp08Server, protectsOnTheSharedLocksReachEveryController)
 {
     Rig rig(FakeMatrixControl::squareLayout(20));
-    auto c = rig.controller();
-    auto other = rig.controller();
+    auto c = rig.client();
+    auto other = rig.client();
     const auto send = [](Swp08Controller &from, const Bytes &data) {
         return [&from, data] { from.send(data); };
     };
@@ -163,7 +143,7 @@ TEST(Swp08Server, protectsOnTheSharedLocksReachEveryController)
 TEST(Swp08Server, servesSplitCoalescedAndBadInputWithoutLosingAGoodMessage)
 {
     Rig rig(FakeMatrixControl::squareLayout(20));
-    auto c = rig.controller();
+    auto c = rig.client();
     // Interrogate destination 16 on matrix 0 level 0: count 4, checksum -(1+16+4) & 0x7F.
     const Bytes interrogate{0x10, 0x02, 0x01, 0x00, 0x00, 0x10, 0x10, 0x04, 0x6B, 0x10, 0x03};
     Bytes stream{0x41, 0x42}; // garbage
