@@ -14,16 +14,23 @@ using namespace corvantis::test;
 
 namespace {
 
-// The core starts from a saved file, as the headless program does.
+// The core starts from a saved file, as the headless program does; beside the window the
+// service only listens.
 struct ServiceRig : CoreRig {
-    ServiceRig() : CoreRig({16}, false)
+    explicit ServiceRig(bool headless = true) : CoreRig({16}, false), headless(headless)
     {
         ConfigSave(path, true, core.config());
-        started = opened && service.start(QString::fromStdString(path)) &&
+        started = opened && (!headless || service.start(QString::fromStdString(path))) &&
                   service.listen(QStringLiteral("127.0.0.1"), 0);
     }
-    ~ServiceRig() { service.stop(); }
+    // Beside the window it is the window that stops and saves.
+    ~ServiceRig()
+    {
+        if (headless)
+            service.stop();
+    }
 
+    const bool headless;
     std::string path = dataDir.filePath("line.rcf").toStdString();
     HeadlessService service{core};
     bool started = false;
@@ -79,35 +86,30 @@ TEST(ServiceTest, NamesFromAPanelAreSavedOnlyWithoutTheWindowAndALineBreakIsRefu
     enum Mode { Headless, BesideWithFile, BesideWithoutFile };
     for (const Mode mode : {Headless, BesideWithFile, BesideWithoutFile}) {
         SCOPED_TRACE(mode);
-        CoreRig rig({16}, false);
-        std::string path = rig.dataDir.filePath("line.rcf").toStdString();
-        ConfigSave(path, true, rig.core.config());
+        ServiceRig rig(mode == Headless);
+        ASSERT_TRUE(rig.started);
         if (mode == BesideWithoutFile)
             rig.core.settings().ConfigFilePath.clear();
         const std::string before = ConfigText(rig.core.config());
-        HeadlessService service(rig.core);
-        ASSERT_TRUE(mode != Headless || service.start(QString::fromStdString(path)));
-        ASSERT_TRUE(service.listen(QStringLiteral("127.0.0.1"), 0));
         PanelClient panel;
-        ASSERT_TRUE(panel.open(service.server().serverPort()));
+        ASSERT_TRUE(panel.open(rig.service.server().serverPort()));
         panel.send("INPUT LABELS:\n1 Camera 2\rPort Address: socket://192.0.2.66:4000\n\n");
         panel.send("INPUT LABELS:\n2 Camera\n3 Camera\n\n");
         ASSERT_TRUE(panel.waitFor([&] { return panel.inputLabels.value(3) == "Camera!"; }));
         EXPECT_EQ(panel.naks, 1);
         EXPECT_TRUE(rig.platform.unexpected.empty());
         if (mode != Headless) {
-            QFile file(QString::fromStdString(path));
+            QFile file(QString::fromStdString(rig.path));
             ASSERT_TRUE(file.open(QIODevice::ReadOnly));
             EXPECT_EQ(file.readAll().toStdString(), before);
             continue;
         }
         Configuration saved;
-        ConfigLoad(path, false, saved);
+        ConfigLoad(rig.path, false, saved);
         ASSERT_NE(saved.routers.at(0), nullptr);
         EXPECT_EQ(saved.routers.at(0)->RouterInName(1), clsRouter::DefaultInName(1));
         EXPECT_EQ(saved.routers.at(0)->RouterInName(3), "Camera!");
         EXPECT_EQ(saved.settings.CommPortAddress, "");
-        service.stop();
     }
 }
 
