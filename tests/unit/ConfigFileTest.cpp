@@ -133,7 +133,6 @@ TEST_F(ConfigFileTest, LoadedValuesAreSavedBackTheSameWay)
          "Matrix Size: -1\r\nBegin Macros\r\n  Macro 02: Two; {0, 1} = {2, 3}; \r\nEnd Macros"},
         // The gap from 0 to 1, written only when it is not the default.
         {"Command Gap: 0\r\n", "\r\nRouter Timeout: 0.2\r\nCommand Gap: 0\r\nComm Type"},
-        {"Command Gap: 1\r\n", "\r\nCommand Gap: 1\r\n"},
         {"Command Gap: 0,05\r\n", "\r\nCommand Gap: 0.05\r\n"},
         {"Command Gap: 0.2\r\n", "\r\nRouter Timeout: 0.2\r\nComm Type"},
     };
