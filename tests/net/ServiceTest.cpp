@@ -56,7 +56,6 @@ TEST(ServiceTest, ARouteFromAPanelGoesOnTheWireAndEveryPanelSeesOnlyWhatWasAccep
     ASSERT_TRUE(second.waitFor([&] { return second.routing.value(3, -1) == 5; }));
     EXPECT_EQ(first.acks, 1);
     EXPECT_EQ(rig.line.crosspoint(0, 3), 5);
-    EXPECT_TRUE(rig.line.receivedFrames().contains(CoreRig::route(3, 5)));
     ASSERT_TRUE(controller.waitForMessages(2));
     EXPECT_EQ(controller.messages[0], (swp08::Bytes{0x04, 0x00, 0x00, 0x03, 0x05}));
 
@@ -69,8 +68,6 @@ TEST(ServiceTest, ARouteFromAPanelGoesOnTheWireAndEveryPanelSeesOnlyWhatWasAccep
         [&] { return first.received.count("VIDEO OUTPUT ROUTING:") > updatesBefore; }));
     EXPECT_EQ(first.acks, 2);
     EXPECT_EQ(first.routing.value(3), 5);
-    ASSERT_TRUE(controller.waitForMessages(4));
-    EXPECT_EQ(controller.messages[3], (swp08::Bytes{0x04, 0x01, 0x00, 0x03, 0x05}));
 
     // The window's lock reaches the controller unasked, as someone else's protect.
     rig.core.LockOutput(6);
