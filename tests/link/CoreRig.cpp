@@ -3,6 +3,8 @@
 #include "LinkRig.h"
 #include "util/GeneralFunctions.h"
 
+#include <QFile>
+
 namespace corvantis::test {
 
 CoreRig::CoreRig(std::initializer_list<int> ports, bool openPort)
@@ -66,6 +68,17 @@ bool CoreRig::settle()
     return waitFor([this] {
         return core.actions().Idle() && !core.link().CommBusy() && !core.poller().LineWorkRunning();
     });
+}
+
+void CoreRig::storeSalvos(const QByteArray &text)
+{
+    const QString config = dataDir.filePath("studio.cfg");
+    core.settings().ConfigFilePath = config.toStdString();
+    QFile file(Salvos::pathFor(config));
+    if (file.open(QIODevice::WriteOnly))
+        file.write(text);
+    file.close();
+    core.salvos().reload();
 }
 
 } // namespace corvantis::test

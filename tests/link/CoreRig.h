@@ -27,6 +27,8 @@ public:
     QList<QByteArray> distinctFrames() const;
     // Runs what the actions queued; false when they did not end.
     bool settle();
+    // Stores the salvos as a file beside the configuration and reads them as the program does.
+    void storeSalvos(const QByteArray &text);
     std::string name(AppCore::Side side, int number) const
     {
         return core.NameTextAt(side, number - 1);

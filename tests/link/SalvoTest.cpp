@@ -3,7 +3,6 @@
 #include "CoreRig.h"
 #include "LinkRig.h"
 
-#include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -20,18 +19,6 @@ QByteArray routeFrame(const RouteRequest &r)
     return LinkRig::frame(kTypeB, r.frameAddress, CmdRoute, r.output, r.input);
 }
 
-// Stores the salvos as a file beside the configuration and reads them as the program does.
-void storeFile(CoreRig &rig, const QByteArray &text)
-{
-    const QString config = QDir(rig.dataDir.path()).filePath("studio.cfg");
-    rig.core.settings().ConfigFilePath = config.toStdString();
-    QFile file(Salvos::pathFor(config));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text);
-    file.close();
-    rig.core.salvos().reload();
-}
-
 TEST(SalvoTest, ASalvoGoesPastASilentRouterAndLocksAndRetrySendsOnlyWhatFailed)
 {
     CoreRig rig({kPorts, kPorts, kPorts, kPorts, kPorts, kPorts});
@@ -40,7 +27,7 @@ TEST(SalvoTest, ASalvoGoesPastASilentRouterAndLocksAndRetrySendsOnlyWhatFailed)
     for (int frame = 0; frame < kRouters; ++frame)
         for (int output = 0; output < kPorts; ++output)
             salvo.routes.append({frame, output, (output + frame + 1) % kPorts, 3});
-    storeFile(rig, Salvos::format({salvo}));
+    rig.storeSalvos(Salvos::format({salvo}));
     ASSERT_EQ(rig.core.salvos().all().size(), 1);
     constexpr int kPanel = 2;
     rig.core.locks().lock(3, kPanel);  // router 0, output 3
@@ -95,7 +82,7 @@ TEST(SalvoTest, TheFileLeavesOutWhatItCannotReadSaysWhereAndKeepsTheOriginal)
                             "Salvo: Morning\n"      // 10: the name is taken
                             "Salvo: Late\x01show\n" // 11: a control character
                             "Macro: 1\n";           // 12: not a salvo line
-    storeFile(rig, text);
+    rig.storeSalvos(text);
     const QList<Salvos::Salvo> &salvos = rig.core.salvos().all();
     ASSERT_EQ(salvos.size(), 1);
     EXPECT_EQ(salvos[0].routes, (QList<RouteRequest>{{0, 1, 2, 3}, {0, 1, -1, 1}}));
@@ -120,7 +107,7 @@ TEST(SalvoTest, TheFileLeavesOutWhatItCannotReadSaysWhereAndKeepsTheOriginal)
 TEST(SalvoTest, NamesAreRefusedWithTheirReason)
 {
     CoreRig rig;
-    storeFile(rig, "Salvo: Morning\nRoute: 0;1;2;3\n");
+    rig.storeSalvos("Salvo: Morning\nRoute: 0;1;2;3\n");
     const Salvos &salvos = rig.core.salvos();
     const std::pair<QString, QString> cases[] = {
         {"", "A salvo needs a name"},
@@ -142,7 +129,7 @@ TEST(SalvoTest, NamesAreRefusedWithTheirReason)
 TEST(SalvoTest, ASnapshotKeepsTheRoutingOfTheChosenOutputs)
 {
     CoreRig rig;
-    storeFile(rig, "");
+    rig.storeSalvos("");
     clsRouter &router = *rig.core.config().routers.at(0);
     router.AudioBreakaway = true;
     router.RouteState(1)->SetVideo(4);

@@ -27,6 +27,7 @@ QString freeAddress()
 
 } // namespace
 
+// Each server keeps a choice of its own.
 TEST(PanelListeningTest, ARefusedAddressOrAMoveKeepsThePanelsAndOnlyATakenChoiceIsStored)
 {
     QTemporaryDir settingsDir;
@@ -35,6 +36,9 @@ TEST(PanelListeningTest, ARefusedAddressOrAMoveKeepsThePanelsAndOnlyATakenChoice
     OutputLocks locks;
     PanelServer server(matrix, locks);
     PanelListening listening(server, PanelListening::kTextPanels);
+    Swp08Server swp08(matrix, locks);
+    PanelListening swp08Listening(swp08, PanelListening::kSwp08Controllers);
+    EXPECT_EQ(listening.stored(), (PanelListening::Choice{false, "127.0.0.1:9990"}));
     const auto servedAt = [&server] {
         return QStringLiteral("127.0.0.1:%1").arg(server.serverPort());
     };
@@ -43,6 +47,8 @@ TEST(PanelListeningTest, ARefusedAddressOrAMoveKeepsThePanelsAndOnlyATakenChoice
     ASSERT_EQ(listening.apply({true, free}), QString());
     EXPECT_TRUE(server.isListening());
     EXPECT_EQ(listening.stored(), (PanelListening::Choice{true, free}));
+    EXPECT_EQ(swp08Listening.stored(), (PanelListening::Choice{false, "127.0.0.1:8910"}));
+    EXPECT_FALSE(swp08.isListening());
     PanelClient panel;
     ASSERT_TRUE(panel.open(server.serverPort()));
     const auto answered = [&panel] {
@@ -77,24 +83,8 @@ TEST(PanelListeningTest, ARefusedAddressOrAMoveKeepsThePanelsAndOnlyATakenChoice
     ASSERT_EQ(listening.apply({false, moved}), QString());
     EXPECT_FALSE(server.isListening());
     EXPECT_FALSE(listening.stored().enabled);
-}
-
-TEST(PanelListeningTest, EachServerKeepsAChoiceOfItsOwn)
-{
-    QTemporaryDir settingsDir;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
-    FakeMatrixControl matrix(FakeMatrixControl::Layout{});
-    OutputLocks locks;
-    PanelServer text(matrix, locks);
-    Swp08Server swp08(matrix, locks);
-    PanelListening textListening(text, PanelListening::kTextPanels);
-    PanelListening swp08Listening(swp08, PanelListening::kSwp08Controllers);
-    EXPECT_EQ(swp08Listening.stored(), (PanelListening::Choice{false, "127.0.0.1:8910"}));
-
-    const QString free = freeAddress();
     ASSERT_EQ(swp08Listening.apply({true, free}), QString());
     EXPECT_TRUE(swp08.isListening());
-    EXPECT_FALSE(text.isListening());
     EXPECT_EQ(swp08Listening.stored(), (PanelListening::Choice{true, free}));
-    EXPECT_EQ(textListening.stored(), (PanelListening::Choice{false, "127.0.0.1:9990"}));
+    EXPECT_EQ(listening.stored(), (PanelListening::Choice{false, moved}));
 }

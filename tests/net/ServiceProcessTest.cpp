@@ -3,7 +3,6 @@
 #include "../link/CoreRig.h"
 #include "../link/LinkRig.h"
 #include "PanelClient.h"
-#include "util/GeneralFunctions.h"
 
 #include <QProcess>
 #include <QTcpServer>
@@ -28,31 +27,21 @@ class ServiceProcessTest : public ::testing::TestWithParam<int> {};
 
 TEST_P(ServiceProcessTest, ASignalWhileRoutesWaitEndsTheProgramAndKeepsItsNames)
 {
-    ScriptedPlatform platform;
-    QTemporaryDir data;
-    platform.dataFolder = data.path().toStdString();
-    VirtualRouterLine line; // paced at 9600 baud, so the routes take real time
-    line.setCommType(kTypeB);
-    line.addRouter({0, 16, 16, 0});
-    ASSERT_TRUE(line.open(QString::fromStdString(ProgramDataFolder()) + "ports/com1"));
-
-    Configuration config;
-    config.settings.CommPortName = "COM1";
-    config.settings.CommType = kTypeB;
-    config.settings.CurrentRouterType = 2;
+    CoreRig rig({16}, false);
+    ASSERT_TRUE(rig.opened);
+    rig.line.setPacing(true); // 9600 baud, so the routes take real time
     // Generous: a resend here would be the line's lateness, not the program's fault.
-    config.settings.RouterTimeout = 1.0f;
-    config.settings.ConfigLoaded = true;
-    config.routers.set(0, makeRouter({0, 2}));
-    std::string path = data.filePath("line.rcf").toStdString();
-    ConfigSave(path, true, config);
+    rig.core.settings().RouterTimeout = 1.0f;
+    rig.core.settings().CommandGap = Settings::kDefaultCommandGap;
+    std::string path = rig.dataDir.filePath("line.rcf").toStdString();
+    ConfigSave(path, true, rig.core.config());
 
     const quint16 port = freePort();
     ASSERT_NE(port, 0);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QT_QPA_PLATFORM", "offscreen");
-    environment.insert("XDG_DATA_HOME", data.path());
-    environment.insert("XDG_CONFIG_HOME", data.path());
+    environment.insert("XDG_DATA_HOME", rig.dataDir.path());
+    environment.insert("XDG_CONFIG_HOME", rig.dataDir.path());
     QProcess program;
     program.setProcessEnvironment(environment);
     program.start(QStringLiteral(CORVANTIS_PROGRAM),
@@ -86,7 +75,7 @@ TEST_P(ServiceProcessTest, ASignalWhileRoutesWaitEndsTheProgramAndKeepsItsNames)
     // A name accepted behind the routes is kept, though the routes are not finished.
     panel.send(block + "\nINPUT LABELS:\n5 Late\n\n");
     ASSERT_TRUE(panel.waitFor([&] { return panel.acks == 3; }));
-    ASSERT_TRUE(waitFor([&] { return line.receivedFrames().contains(frames.front()); }));
+    ASSERT_TRUE(waitFor([&] { return rig.line.receivedFrames().contains(frames.front()); }));
     ASSERT_EQ(::kill(program.processId(), GetParam()), 0);
 
     // A hang guard only; how fast it ends is measured in bench/.
@@ -100,8 +89,8 @@ TEST_P(ServiceProcessTest, ASignalWhileRoutesWaitEndsTheProgramAndKeepsItsNames)
         << errors.toStdString();
 
     // What the program wrote before it closed the port still reaches the line.
-    waitFor([&] { return !line.isAttached(); });
-    const QList<QByteArray> received = line.receivedFrames();
+    waitFor([&] { return !rig.line.isAttached(); });
+    const QList<QByteArray> received = rig.line.receivedFrames();
     int routed = 0;
     for (const QByteArray &frame : frames) {
         EXPECT_LE(received.count(frame), 1) << frame.toHex().toStdString();
@@ -115,7 +104,7 @@ TEST_P(ServiceProcessTest, ASignalWhileRoutesWaitEndsTheProgramAndKeepsItsNames)
     ASSERT_NE(saved.routers.at(0), nullptr);
     EXPECT_EQ(saved.routers.at(0)->RouterInName(2), "Camera");
     EXPECT_EQ(saved.routers.at(0)->RouterInName(5), "Late");
-    EXPECT_TRUE(platform.unexpected.empty());
+    EXPECT_TRUE(rig.platform.unexpected.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, ServiceProcessTest, ::testing::Values(SIGTERM, SIGINT),

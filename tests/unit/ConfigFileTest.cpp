@@ -133,7 +133,6 @@ TEST_F(ConfigFileTest, LoadedValuesAreSavedBackTheSameWay)
          "Matrix Size: -1\r\nBegin Macros\r\n  Macro 02: Two; {0, 1} = {2, 3}; \r\nEnd Macros"},
         // The gap from 0 to 1, written only when it is not the default.
         {"Command Gap: 0\r\n", "\r\nRouter Timeout: 0.2\r\nCommand Gap: 0\r\nComm Type"},
-        {"Command Gap: 1\r\n", "\r\nCommand Gap: 1\r\n"},
         {"Command Gap: 0,05\r\n", "\r\nCommand Gap: 0.05\r\n"},
         {"Command Gap: 0.2\r\n", "\r\nRouter Timeout: 0.2\r\nComm Type"},
     };
@@ -149,37 +148,27 @@ TEST_F(ConfigFileTest, LoadedValuesAreSavedBackTheSameWay)
     EXPECT_TRUE(m_platform.messages.empty());
 }
 
+// The gap's range is the setup dialog's rule (SetupDialogModelTest); here an empty one.
 TEST_F(ConfigFileTest, RunTimeFailuresNameTheirSectionAndTheLoadGoesOn)
 {
+    m_config.settings.CommandGap = 0.5f;
     load("Version: new\r\nCom Port: 99999\r\nRouter Timeout: soon\r\nComm Type: 40000\r\n"
-         "Remote Type: x\r\nMatrix Size: 1e6\r\nDebug: 1e300\r\nComm Type: 1\r\n");
+         "Remote Type: x\r\nMatrix Size: 1e6\r\nDebug: 1e300\r\nCommand Gap: \r\n"
+         "Comm Type: 1\r\n");
     EXPECT_EQ(m_platform.messageTexts(),
               (std::vector<std::string>{
                   "Error (section 8): Type mismatch", "Error (section 9): Overflow",
                   "Error (section 10): Type mismatch", "Error (section 16): Overflow",
                   "Error (section 11): Type mismatch", "Error (section 13): Overflow",
-                  "Error (section 7): Overflow", kKeptInRcf}));
+                  "Error (section 7): Overflow",
+                  "Error (section 17): Line 9: Command Gap must be between 0 and 1 seconds; the "
+                  "default 0.2 is kept",
+                  kKeptInRcf}));
+    EXPECT_EQ(m_config.settings.CommandGap, Settings::kDefaultCommandGap);
     EXPECT_EQ(m_config.settings.CommType, 1);
     EXPECT_FALSE(m_config.settings.MatrixSize);
     EXPECT_FALSE(DebugLog().Enable());
     EXPECT_TRUE(m_config.settings.ConfigLoaded);
-}
-
-TEST_F(ConfigFileTest, AGapOutsideZeroToOneIsNamedByItsLineAndTheRestLoads)
-{
-    for (const char *gap : {"-0.1", "1.01", "abc", ""}) {
-        m_platform.clear();
-        m_config.settings.CommandGap = 0.5f;
-        load(std::string("Com Port: 3\r\nCommand Gap: ") + gap + "\r\nComm Type: 1\r\n");
-        EXPECT_EQ(m_platform.messageTexts(),
-                  (std::vector<std::string>{"Error (section 17): Line 3: Command Gap must be "
-                                            "between 0 and 1 seconds; the default 0.2 is kept",
-                                            kKeptInRcf}))
-            << gap;
-        EXPECT_EQ(m_config.settings.CommandGap, Settings::kDefaultCommandGap) << gap;
-        EXPECT_EQ(std::pair(m_config.settings.CommPortName, m_config.settings.CommType),
-                  std::pair(std::string("COM3"), std::int16_t{1}));
-    }
 }
 
 TEST_F(ConfigFileTest, RoutersGoToTheirFrameAddressAndInvalidOnesAreSkipped)

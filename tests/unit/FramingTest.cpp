@@ -30,11 +30,6 @@ struct FrameCase {
     const char *expected; // hex bytes
 };
 
-void PrintTo(const FrameCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
 class FrameVectors : public ::testing::TestWithParam<FrameCase> {};
 
 } // namespace
@@ -102,11 +97,6 @@ struct ReportCase {
     std::vector<int> cells;
     std::size_t tail;
 };
-
-void PrintTo(const ReportCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
 
 class RemoteReports : public ::testing::TestWithParam<ReportCase> {};
 

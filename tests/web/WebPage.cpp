@@ -145,7 +145,6 @@ void WebPage::noteRoute(int output)
     if (videoHistory[output].value(videoHistory[output].size() - 1) == note)
         return;
     videoHistory[output] << note;
-    routeLog << QStringLiteral("%1: %2").arg(output).arg(note);
 }
 
 } // namespace corvantis::test

@@ -43,8 +43,6 @@ public:
     QList<QJsonObject> messages;
     // "input state" of each output's video level, every time the page was told of it.
     QMap<int, QStringList> videoHistory;
-    // "output: input state" in the order the page was told.
-    QStringList routeLog;
     int closeCode = -1;
     bool closed = false;
 

@@ -8,8 +8,6 @@
 #include "WebPage.h"
 #include "web/PinHash.h"
 
-#include <QDir>
-#include <QFile>
 #include <QJsonArray>
 #include <QProcess>
 #include <QTcpSocket>
@@ -103,7 +101,6 @@ TEST(WebServerTest, ARouteFromAPageGoesOnTheWireAndEveryPageSeesItPendingThenCon
     ASSERT_TRUE(rig.enter(first));
     ASSERT_TRUE(rig.enter(second, false));
     EXPECT_TRUE(first.state["session"].toObject()["route"].toBool());
-    EXPECT_FALSE(second.state["session"].toObject()["route"].toBool());
 
     ASSERT_EQ(first.ask(routeRequest(3, 5)), "ok");
     for (WebPage *page : {&first, &second})
@@ -135,14 +132,13 @@ struct Refusal {
 
 class WebRefusalTest : public ::testing::TestWithParam<Refusal> {};
 
-// Each is answered with why, nothing of it goes on the line, and the page stays connected.
+// Each is answered with why, nothing of it goes on the line, and the page stays connected. A
+// wrong PIN is the PIN limit test's, a lock's refusals the locks test's.
 TEST_P(WebRefusalTest, IsAnsweredAndChangesNothing)
 {
     const Refusal &refusal = GetParam();
     WebRig rig;
     ASSERT_TRUE(rig.listening);
-    rig.core.LockOutput(7);
-    ASSERT_TRUE(rig.settle());
     WebPage page;
     ASSERT_TRUE(rig.enter(page, refusal.login));
     const qsizetype before = page.messages.size();
@@ -151,7 +147,6 @@ TEST_P(WebRefusalTest, IsAnsweredAndChangesNothing)
     EXPECT_EQ(page.messages.back()["error"].toString().toStdString(), refusal.error);
     ASSERT_TRUE(rig.settle());
     EXPECT_EQ(rig.routeFrames(), 0);
-    EXPECT_EQ(rig.core.locks().holder(7), OutputLocks::kThisComputer);
     EXPECT_EQ(page.ask(routeRequest(2, 2)),
               refusal.login ? "ok" : "This page may only view: give the PIN to route");
 }
@@ -161,11 +156,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Refusal{"ViewOnly", false, R"({"do":"route","output":1,"input":2})",
                 "This page may only view: give the PIN to route"},
-        Refusal{"WrongPin", false, R"({"do":"login","pin":"4712"})", "Wrong PIN"},
-        Refusal{"Locked", true, R"({"do":"route","output":7,"input":2})",
-                "Output 8 is locked by this computer"},
-        Refusal{"UnlockOthers", true, R"({"do":"unlock","output":7})",
-                "Output 8 is locked by this computer"},
         Refusal{"NoSuchInput", true, R"({"do":"route","output":1,"input":16})",
                 "A route names an output, an input and a level (1 to 3)"},
         Refusal{"Fraction", true, R"({"do":"route","output":1.5,"input":2})",
@@ -252,7 +242,8 @@ TEST(WebServerTest, UnderTlsThePageSpeaksWssAndTheCookieIsSecure)
     EXPECT_FALSE(plain.open(rig.port(), {"http://127.0.0.1", true, true}));
 }
 
-// A page's locks are the window's locks, named after the page; the page frees only its own.
+// A page's locks are the window's locks, named after the page; the page frees only its own. A
+// take is one batch that skips an output locked against the page and names it.
 TEST(WebServerTest, LocksAreSharedWithTheWindowAndNamedAfterThePage)
 {
     WebRig rig;
@@ -274,25 +265,14 @@ TEST(WebServerTest, LocksAreSharedWithTheWindowAndNamedAfterThePage)
     EXPECT_EQ(owner.state["locks"].toArray()[9].toObject()["name"], "this computer");
     ASSERT_EQ(owner.ask({{"do", "unlock"}, {"output", 5}}), "ok");
     EXPECT_TRUE(other.waitFor([&] { return other.state["locks"].toArray()[5].isNull(); }));
-}
 
-// A take is the page's presets as one batch: a locked output is skipped and named.
-TEST(WebServerTest, ATakeIsOneBatchThatSkipsLockedOutputs)
-{
-    WebRig rig;
-    ASSERT_TRUE(rig.listening);
-    rig.core.LockOutput(4);
-    ASSERT_TRUE(rig.settle());
-    WebPage page;
-    ASSERT_TRUE(rig.enter(page));
     const QJsonArray routes{QJsonObject{{"output", 3}, {"input", 5}},
-                            QJsonObject{{"output", 4}, {"input", 6}, {"level", 3}}};
-    ASSERT_EQ(page.ask({{"do", "take"}, {"routes", routes}}), "ok");
-    ASSERT_TRUE(page.waitFor([&] {
-        return page.state["batch"].toObject()["result"] == "Take: 1 of 2 confirmed, 1 skipped";
+                            QJsonObject{{"output", 9}, {"input", 6}, {"level", 3}}};
+    ASSERT_EQ(owner.ask({{"do", "take"}, {"routes", routes}}), "ok");
+    ASSERT_TRUE(owner.waitFor([&] {
+        return owner.state["batch"].toObject()["result"] == "Take: 1 of 2 confirmed, 1 skipped";
     }));
     EXPECT_EQ(rig.line.crosspoint(0, 3), 5);
-    EXPECT_NE(rig.line.crosspoint(0, 4), 6);
     EXPECT_EQ(rig.routeFrames(), 1);
 }
 
@@ -303,17 +283,11 @@ TEST(WebServerTest, ASalvoShowsItsProgressAndSummaryAndRetriesWhatFailed)
 {
     WebRig rig({8, 8});
     ASSERT_TRUE(rig.listening);
-    const QString config = QDir(rig.dataDir.path()).filePath("studio.cfg");
-    rig.core.settings().ConfigFilePath = config.toStdString();
     Salvos::Salvo salvo{"Evening news", {}};
     for (int frame = 0; frame < 2; ++frame)
         for (int output = 0; output < 4; ++output)
             salvo.routes.append({frame, output, output + 1, 3});
-    QFile file(Salvos::pathFor(config));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(Salvos::format({salvo}));
-    file.close();
-    rig.core.salvos().reload();
+    rig.storeSalvos(Salvos::format({salvo}));
     rig.core.LockOutput(2);
     rig.line.setRouterSilent(1, true);
     ASSERT_TRUE(rig.settle());
@@ -334,12 +308,11 @@ TEST(WebServerTest, ASalvoShowsItsProgressAndSummaryAndRetriesWhatFailed)
         sawProgress |= message["batch"].toObject()["running"].toBool();
     EXPECT_TRUE(sawProgress);
 
+    // Which frames a retry sends is the core's salvo test's.
     rig.line.setRouterSilent(1, false);
-    const qsizetype before = rig.line.receivedFrames().size();
     ASSERT_EQ(page.ask({{"do", "retry"}, {"batch", batch()["id"]}}), "ok");
     ASSERT_TRUE(watcher.waitFor(
         [&] { return batch()["result"] == "Evening news (retry): 4 of 4 confirmed"; }, 15000));
-    EXPECT_EQ(rig.line.receivedFrames().size() - before, 4);
     EXPECT_EQ(page.ask({{"do", "retry"}, {"batch", batch()["id"].toInt() - 1}}),
               "That summary is no longer the latest");
 }

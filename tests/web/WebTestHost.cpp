@@ -19,9 +19,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QSocketNotifier>
 #include <QTextStream>
 #include <cstdio>
@@ -46,13 +44,7 @@ void storeSalvo(CoreRig &rig)
         for (int output = 0; output <= router.OutputCount(); ++output)
             salvo.routes.append({frame, output, (output + 1) % (router.InputCount() + 1), 3});
     }
-    const QString config = QDir(rig.dataDir.path()).filePath("host.rcf");
-    rig.core.settings().ConfigFilePath = config.toStdString();
-    QFile file(Salvos::pathFor(config));
-    if (file.open(QIODevice::WriteOnly))
-        file.write(Salvos::format({salvo}));
-    file.close();
-    rig.core.salvos().reload();
+    rig.storeSalvos(Salvos::format({salvo}));
 }
 
 } // namespace
