@@ -497,6 +497,17 @@ Task<SerialLink::ExchangeResult> SerialLink::Exchange(const LineHold &, const QB
         break;
     }
     result.reply = ReadInput();
+    // A reply longer than the wait (the status of many outputs at 9600 baud) is read to its
+    // end: its rest would otherwise be taken for the answer to the next command.
+    const auto limit = Clock::now() + kAnswerTailLimit;
+    while (!result.reply.isEmpty() && Clock::now() < limit) {
+        co_await Until(*this, Clock::now() + kAnswerQuiet,
+                       [this] { return answerArrived() || !isOpen(); });
+        const QByteArray more = ReadInput();
+        if (more.isEmpty())
+            break;
+        result.reply += more;
+    }
     co_return result;
 }
 

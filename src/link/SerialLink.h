@@ -70,6 +70,11 @@ public:
     // How long the first bytes of a router's report wait for the rest (three byte times at
     // 9600 baud, and room for a busy machine) before they count as an answer.
     static constexpr std::chrono::milliseconds kReportRest{50};
+    // A reply still arriving after an exchange's fixed wait is read until the line has been
+    // quiet this long (a few byte times at 9600 baud, and a device server's grouping), for at
+    // most the limit, so that a talking line cannot hold it for ever.
+    static constexpr std::chrono::milliseconds kAnswerQuiet{20};
+    static constexpr std::chrono::milliseconds kAnswerTailLimit{1000};
 
     // Result codes of SendCommand besides 6 (accepted) and 128 + n (address change).
     static constexpr int kNothingAccepted = 0;

@@ -252,6 +252,25 @@ TEST(ActionPathTest, ASilentRouterGoesStaleAloneAndIsTrustedAgainOnlyAfterItsSta
     EXPECT_TRUE(rig.line.receivedFrames().contains(LinkRig::frame(kTypeB, 0, CmdStatus, 15, 15)));
 }
 
+// At 9600 baud the status a 16-output router gives the alive poll takes longer than the poll
+// waits. A route that waited for the poll goes out while that reply still arrives; the rest
+// is not its answer.
+TEST(ActionPathTest, ARouteAfterAnAlivePollIsNotAnsweredByThePollsReply)
+{
+    CoreRig rig;
+    ASSERT_TRUE(rig.opened);
+    rig.core.settings().CurrentRouterType = kAliveModel;
+    rig.line.setPacing(true);
+    rig.core.poller().setAlivePollCounter(StatusPoller::kAlivePollDue - 1);
+    rig.core.poller().Tick();
+    ASSERT_TRUE(rig.core.link().CommBusy());
+    ASSERT_TRUE(rig.core.SubmitRoutes(QStringLiteral("Window route"), {{0, 2, 4, 3}}, {}));
+    ASSERT_TRUE(rig.settle());
+    EXPECT_EQ(rig.core.truth().at(0, 2, 1).state, CrosspointTruth::State::Confirmed);
+    EXPECT_EQ(rig.line.receivedFrames().count(CoreRig::route(2, 4)), 1);
+    EXPECT_FALSE(rig.errorLines.contains("No reply from the router"));
+}
+
 // Take mode: clicks on each level only preset; Take sends every preset in one go, in order,
 // and what the router accepted holds on each level.
 TEST(ActionPathTest, TakeSendsThePresetsOfEachLevelInOneGo)
