@@ -31,7 +31,7 @@ class MaintenanceDialogsTest : public QObject {
 
 private slots:
     void init();
-    void cleanup();
+    void cleanup() { WindowRig::release(m_rig); }
 
     void onlyTheExactPasswordOpensInternalSetupWhoseButtonsSend();
     void edidUploadFromTheSetupDialogEndsInDownloadSuccess();
@@ -54,13 +54,6 @@ void MaintenanceDialogsTest::init()
     m_config->settings.CurrentRouterType = 7;
     m_config->routers.set(0, makeRouter({}));
     m_config->settings.CommandGap = 0;
-}
-
-void MaintenanceDialogsTest::cleanup()
-{
-    const auto unexpected = m_rig->platform.unexpected;
-    m_rig.reset();
-    QVERIFY2(unexpected.empty(), unexpected.empty() ? "" : unexpected.front().c_str());
 }
 
 // Apply sends the change each time and keeps the dialog open; OK sends once more.

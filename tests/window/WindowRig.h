@@ -95,14 +95,26 @@ public:
         file.close();
         openLine(spec);
         makeWindow();
+        startFrom(configPath());
+    }
+    QString configPath() const { return dataDir.filePath("test.rcf"); }
+    // The start-up of a made window with the answer Yes and this file chosen in the load dialog.
+    void startFrom(const QString &path)
+    {
         platform.answers.push_back(MessageAnswer::Yes);
-        platform.fileAnswers.push_back(configPath().toStdString());
+        platform.fileAnswers.push_back(path.toStdString());
         window->Form_Load();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         settle();
     }
-    QString configPath() const { return dataDir.filePath("test.rcf"); }
+    // Ends the rig of a test; a question nobody answered fails it.
+    static void release(std::unique_ptr<WindowRig> &rig)
+    {
+        const auto unexpected = rig->platform.unexpected;
+        rig.reset();
+        QVERIFY2(unexpected.empty(), unexpected.empty() ? "" : unexpected.front().c_str());
+    }
 
     // The start-up status request of the models that send one has been answered and applied,
     // and the periodic one is five minutes away: a status reply taken in the middle of a

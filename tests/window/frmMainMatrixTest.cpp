@@ -50,7 +50,7 @@ class frmMainMatrixTest : public QObject {
 
 private slots:
     void init() { m_rig = std::make_unique<WindowRig>(); }
-    void cleanup();
+    void cleanup() { WindowRig::release(m_rig); }
 
     void noThenCancelStillRebuildsAndAFailedRebuildChangesNothing();
     void rebuildShowsWhatTheMatrixHolds_data();
@@ -96,13 +96,6 @@ private:
 
     std::unique_ptr<WindowRig> m_rig;
 };
-
-void frmMainMatrixTest::cleanup()
-{
-    const auto unexpected = m_rig->platform.unexpected;
-    m_rig.reset();
-    QVERIFY2(unexpected.empty(), unexpected.empty() ? "" : unexpected.front().c_str());
-}
 
 void frmMainMatrixTest::noThenCancelStillRebuildsAndAFailedRebuildChangesNothing()
 {
