@@ -256,7 +256,6 @@ TEST(WebServerTest, LocksAreSharedWithTheWindowAndNamedAfterThePage)
     ASSERT_TRUE(other.waitFor([&] { return !other.state["locks"].toArray()[5].isNull(); }));
     EXPECT_EQ(other.state["locks"].toArray()[5].toObject(),
               (QJsonObject{{"owner", rig.core.locks().holder(5)}, {"name", "web 127.0.0.1"}}));
-    EXPECT_EQ(rig.core.locks().holderName(rig.core.locks().holder(5)), "web 127.0.0.1");
     EXPECT_EQ(other.ask(routeRequest(5, 1)), "Output 6 is locked by web 127.0.0.1");
     EXPECT_EQ(other.ask({{"do", "unlock"}, {"output", 5}}), "Output 6 is locked by web 127.0.0.1");
 
@@ -273,7 +272,6 @@ TEST(WebServerTest, LocksAreSharedWithTheWindowAndNamedAfterThePage)
         return owner.state["batch"].toObject()["result"] == "Take: 1 of 2 confirmed, 1 skipped";
     }));
     EXPECT_EQ(rig.line.crosspoint(0, 3), 5);
-    EXPECT_EQ(rig.routeFrames(), 1);
 }
 
 // A salvo fired from a page goes past a silent router and a locked output, every page sees its
