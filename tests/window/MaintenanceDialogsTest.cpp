@@ -109,9 +109,7 @@ void MaintenanceDialogsTest::edidUploadFromTheSetupDialogEndsInDownloadSuccess()
     click(&setup, "btnAdvanced");
     const QByteArray edid(128, '\x5A');
     const QString path = m_rig->dataDir.filePath(QStringLiteral("panel.bin"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(edid) == 128);
-    file.close();
+    QVERIFY(WindowRig::writeFile(path, edid));
     control<QLineEdit>(&setup, "txtEdidFile")->setText(path);
     QStringList shown;
     m_rig->onModal("frmEdidDownload", [&shown](QWidget *download) {

@@ -88,11 +88,8 @@ public:
         config.settings.CommandGap = kGap;
         for (const auto &router : spec.routers)
             config.routers.set(router.frameAddress, makeRouter(router));
-        QFile file(configPath());
-        if (!file.open(QIODevice::WriteOnly))
+        if (!writeFile(configPath(), QByteArray::fromStdString(ConfigText(config))))
             qFatal("cannot write %s", qPrintable(configPath()));
-        file.write(QByteArray::fromStdString(ConfigText(config)));
-        file.close();
         openLine(spec);
         makeWindow();
         startFrom(configPath());
@@ -160,6 +157,17 @@ public:
         return control<T>(window.get(), name);
     }
 
+    static bool writeFile(const QString &path, const QByteArray &bytes)
+    {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    }
+    // Empty when the file cannot be read.
+    static QByteArray readFile(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
     static QByteArray frame(int commType, int frameAddress, int code, int p3, int p4)
     {
         const Bytes bytes = BuildFrame(commType, frameAddress, code, p3, p4);

@@ -265,8 +265,7 @@ void frmMainMatrixTest::closeDuringABulkRouteWaitsForItThenSavesWithoutAQuestion
     QCOMPARE(rig.commands().size(), 3);
     QVERIFY(!rig.core->link().isOpen() && !rig.core->poller().isActive());
     QVERIFY(rig.platform.messages.empty());
-    QFile saved(rig.configPath());
-    QVERIFY(saved.open(QIODevice::ReadOnly) && saved.readAll().contains("Camera 3"));
+    QVERIFY(WindowRig::readFile(rig.configPath()).contains("Camera 3"));
 }
 
 void frmMainMatrixTest::levelKeysAndSelectorsChooseWhatAClickRoutes()
@@ -341,8 +340,7 @@ void frmMainMatrixTest::typedNameIsCommittedOnceForTheInputItWasTypedFor()
     // Saving and scrolling commit the box being edited.
     typeInto("txtIn_1", "Presenter");
     rig.window->findChild<QAction *>("mnuSaveConfig")->trigger();
-    QFile saved(rig.configPath());
-    QVERIFY(saved.open(QIODevice::ReadOnly) && saved.readAll().contains("Presenter"));
+    QVERIFY(WindowRig::readFile(rig.configPath()).contains("Presenter"));
     typeInto("txtIn_2", "Guest");
     rig.child<QScrollBar>("VScroll")->setValue(4);
     QCOMPARE(router.RouterInName(2), std::string("Guest"));
@@ -418,10 +416,9 @@ void frmMainMatrixTest::recordedMacroIsSavedReloadedAndReplayed()
 // failed route, and its Retry Failed sends that route alone.
 void frmMainMatrixTest::aSalvoFromTheMenuEndsInASummaryThatRetriesWhatFailed()
 {
-    QFile file(Salvos::pathFor(m_rig->configPath()));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(Salvos::format({{"Night", {{0, 1, 2, 3}, {1, 1, 3, 3}, {0, 2, 4, 3}}}}));
-    file.close();
+    QVERIFY(WindowRig::writeFile(
+        Salvos::pathFor(m_rig->configPath()),
+        Salvos::format({{"Night", {{0, 1, 2, 3}, {1, 1, 3, 3}, {0, 2, 4, 3}}}})));
     WindowRig &rig = startTypeA();
     rig.line.setRouterSilent(1, true);
     auto *menu = rig.child<QMenu>("mnuSalvosMenu");
