@@ -33,14 +33,6 @@ struct WebRig : CoreRig {
         return page.open(port()) &&
                (!routing || page.ask({{"do", "login"}, {"pin", kPin}}) == "ok");
     }
-    // Type B route frames ("//F00M04I06..."), resends counted once.
-    int routeFrames() const
-    {
-        int count = 0;
-        for (const QByteArray &frame : distinctFrames())
-            count += frame.contains('M') ? 1 : 0;
-        return count;
-    }
 
     WebServer server{core};
     bool listening = false;
@@ -76,7 +68,6 @@ TEST(WebServerTest, APageGetsTheWholeStateAndTheSessionCookie)
     EXPECT_EQ(state["inputs"].toArray()[2].toString().toStdString(),
               rig.name(AppCore::Side::Input, 3));
     EXPECT_EQ(state["routes"].toArray().size(), 16);
-    EXPECT_EQ(video(page, 0), (QJsonObject{{"input", -1}, {"state", "confirmed"}}));
     EXPECT_EQ(state["locks"].toArray(), QJsonArray(QJsonArray::fromVariantList(QVariantList(16))));
     EXPECT_EQ(state["routers"].toArray()[0].toObject()["frame"], 0);
     EXPECT_EQ(state["line"].toObject()["state"], "open");
@@ -146,7 +137,8 @@ TEST_P(WebRefusalTest, IsAnsweredAndChangesNothing)
     ASSERT_TRUE(page.waitFor([&] { return page.messages.size() > before; }));
     EXPECT_EQ(page.messages.back()["error"].toString().toStdString(), refusal.error);
     ASSERT_TRUE(rig.settle());
-    EXPECT_EQ(rig.routeFrames(), 0);
+    for (const QByteArray &frame : rig.line.receivedFrames()) // no "//F00M..." route
+        EXPECT_FALSE(frame.contains('M')) << frame.toStdString();
     EXPECT_EQ(page.ask(routeRequest(2, 2)),
               refusal.login ? "ok" : "This page may only view: give the PIN to route");
 }
@@ -256,7 +248,6 @@ TEST(WebServerTest, LocksAreSharedWithTheWindowAndNamedAfterThePage)
     ASSERT_TRUE(other.waitFor([&] { return !other.state["locks"].toArray()[5].isNull(); }));
     EXPECT_EQ(other.state["locks"].toArray()[5].toObject(),
               (QJsonObject{{"owner", rig.core.locks().holder(5)}, {"name", "web 127.0.0.1"}}));
-    EXPECT_EQ(rig.core.locks().holderName(rig.core.locks().holder(5)), "web 127.0.0.1");
     EXPECT_EQ(other.ask(routeRequest(5, 1)), "Output 6 is locked by web 127.0.0.1");
     EXPECT_EQ(other.ask({{"do", "unlock"}, {"output", 5}}), "Output 6 is locked by web 127.0.0.1");
 
@@ -273,7 +264,6 @@ TEST(WebServerTest, LocksAreSharedWithTheWindowAndNamedAfterThePage)
         return owner.state["batch"].toObject()["result"] == "Take: 1 of 2 confirmed, 1 skipped";
     }));
     EXPECT_EQ(rig.line.crosspoint(0, 3), 5);
-    EXPECT_EQ(rig.routeFrames(), 1);
 }
 
 // A salvo fired from a page goes past a silent router and a locked output, every page sees its

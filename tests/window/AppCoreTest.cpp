@@ -48,20 +48,16 @@ void AppCoreTest::saveOnExitKeepsTheOperatorsFileWhenNothingWasLoaded()
 {
     QTemporaryDir data;
     m_platform.dataFolder = data.path().toStdString();
-    QFile file(data.filePath("studio.rcf"));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("kept") == 4);
-    file.close();
+    const QString path = data.filePath("studio.rcf");
+    QVERIFY(WindowRig::writeFile(path, "kept"));
     // A path remembered from an earlier save, but nothing loaded or accepted in this run.
-    m_core->settings().ConfigFilePath = file.fileName().toStdString();
+    m_core->settings().ConfigFilePath = path.toStdString();
     m_core->SaveOnExit();
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("kept"));
-    file.close();
+    QCOMPARE(WindowRig::readFile(path), QByteArray("kept"));
 
     m_core->settings().ConfigLoaded = true;
     m_core->SaveOnExit();
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QVERIFY(file.readAll().startsWith(kConfigHeader));
+    QVERIFY(WindowRig::readFile(path).startsWith(kConfigHeader));
     QVERIFY(m_platform.messages.empty());
 }
 

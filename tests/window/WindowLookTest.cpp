@@ -85,14 +85,9 @@ void startDemo(WindowRig &rig)
     QVERIFY2(rig.line.loadConfiguration(copy, &error), qPrintable(error));
     QVERIFY(rig.line.open(QString::fromStdString(ProgramDataFolder()) + "ports/com1"));
     rig.makeWindow();
-    rig.platform.answers.push_back(MessageAnswer::Yes);
-    rig.platform.fileAnswers.push_back(copy.toStdString());
-    rig.window->Form_Load();
+    rig.startFrom(copy);
     // The demo file keeps the default gap; the clicks below need not wait for it.
     rig.core->settings().CommandGap = WindowRig::kGap;
-    rig.window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
-    rig.settle();
 
     auto click = [&](int row, int column) {
         rig.window->imgMatrix_Click(WindowRig::cell(row, column));

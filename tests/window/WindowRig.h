@@ -88,21 +88,30 @@ public:
         config.settings.CommandGap = kGap;
         for (const auto &router : spec.routers)
             config.routers.set(router.frameAddress, makeRouter(router));
-        QFile file(configPath());
-        if (!file.open(QIODevice::WriteOnly))
+        if (!writeFile(configPath(), QByteArray::fromStdString(ConfigText(config))))
             qFatal("cannot write %s", qPrintable(configPath()));
-        file.write(QByteArray::fromStdString(ConfigText(config)));
-        file.close();
         openLine(spec);
         makeWindow();
+        startFrom(configPath());
+    }
+    QString configPath() const { return dataDir.filePath("test.rcf"); }
+    // The start-up of a made window with the answer Yes and this file chosen in the load dialog.
+    void startFrom(const QString &path)
+    {
         platform.answers.push_back(MessageAnswer::Yes);
-        platform.fileAnswers.push_back(configPath().toStdString());
+        platform.fileAnswers.push_back(path.toStdString());
         window->Form_Load();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         settle();
     }
-    QString configPath() const { return dataDir.filePath("test.rcf"); }
+    // Ends the rig of a test; a question nobody answered fails it.
+    static void release(std::unique_ptr<WindowRig> &rig)
+    {
+        const auto unexpected = rig->platform.unexpected;
+        rig.reset();
+        QVERIFY2(unexpected.empty(), unexpected.empty() ? "" : unexpected.front().c_str());
+    }
 
     // The start-up status request of the models that send one has been answered and applied,
     // and the periodic one is five minutes away: a status reply taken in the middle of a
@@ -148,6 +157,17 @@ public:
         return control<T>(window.get(), name);
     }
 
+    static bool writeFile(const QString &path, const QByteArray &bytes)
+    {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    }
+    // Empty when the file cannot be read.
+    static QByteArray readFile(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
     static QByteArray frame(int commType, int frameAddress, int code, int p3, int p4)
     {
         const Bytes bytes = BuildFrame(commType, frameAddress, code, p3, p4);

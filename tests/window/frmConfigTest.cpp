@@ -96,7 +96,6 @@ void frmConfigTest::valuesInEditsThroughTheControlsOkValuesOut()
     QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
 
     m_dialog->writeResults(m_config);
-    QVERIFY(m_config.settings.ConfigLoaded);
     QCOMPARE(m_config.settings.RouterTimeout, 1.5f);
     QCOMPARE(m_config.settings.CommandGap, 0.05f);
     QCOMPARE(m_config.settings.CommType, std::int16_t(1));
