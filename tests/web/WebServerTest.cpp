@@ -254,16 +254,19 @@ TEST(WebServerTest, LocksAreSharedWithTheWindowAndNamedAfterThePage)
     rig.core.LockOutput(9);
     ASSERT_TRUE(owner.waitFor([&] { return !owner.state["locks"].toArray()[9].isNull(); }));
     EXPECT_EQ(owner.state["locks"].toArray()[9].toObject()["name"], "this computer");
-    ASSERT_EQ(owner.ask({{"do", "unlock"}, {"output", 5}}), "ok");
-    EXPECT_TRUE(other.waitFor([&] { return other.state["locks"].toArray()[5].isNull(); }));
 
+    // The page's own lock lets its take through; the window's does not.
     const QJsonArray routes{QJsonObject{{"output", 3}, {"input", 5}},
+                            QJsonObject{{"output", 5}, {"input", 2}},
                             QJsonObject{{"output", 9}, {"input", 6}, {"level", 3}}};
     ASSERT_EQ(owner.ask({{"do", "take"}, {"routes", routes}}), "ok");
     ASSERT_TRUE(owner.waitFor([&] {
-        return owner.state["batch"].toObject()["result"] == "Take: 1 of 2 confirmed, 1 skipped";
+        return owner.state["batch"].toObject()["result"] == "Take: 2 of 3 confirmed, 1 skipped";
     }));
     EXPECT_EQ(rig.line.crosspoint(0, 3), 5);
+    EXPECT_EQ(rig.line.crosspoint(0, 5), 2);
+    ASSERT_EQ(owner.ask({{"do", "unlock"}, {"output", 5}}), "ok");
+    EXPECT_TRUE(other.waitFor([&] { return other.state["locks"].toArray()[5].isNull(); }));
 }
 
 // A salvo fired from a page goes past a silent router and a locked output, every page sees its
