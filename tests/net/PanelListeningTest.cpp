@@ -45,7 +45,6 @@ TEST(PanelListeningTest, ARefusedAddressOrAMoveKeepsThePanelsAndOnlyATakenChoice
 
     const QString free = freeAddress();
     ASSERT_EQ(listening.apply({true, free}), QString());
-    EXPECT_TRUE(server.isListening());
     EXPECT_EQ(listening.stored(), (PanelListening::Choice{true, free}));
     EXPECT_EQ(swp08Listening.stored(), (PanelListening::Choice{false, "127.0.0.1:8910"}));
     EXPECT_FALSE(swp08.isListening());
@@ -62,7 +61,6 @@ TEST(PanelListeningTest, ARefusedAddressOrAMoveKeepsThePanelsAndOnlyATakenChoice
     const QString taken = QStringLiteral("127.0.0.1:%1").arg(holder.serverPort());
     for (const QString &refused : {taken, QStringLiteral("nowhere:99"), QStringLiteral("9990")}) {
         EXPECT_FALSE(listening.apply({true, refused}).isEmpty()) << qPrintable(refused);
-        EXPECT_TRUE(server.isListening()) << qPrintable(refused);
         EXPECT_EQ(servedAt(), free);
         EXPECT_EQ(listening.stored(), (PanelListening::Choice{true, free}));
     }
