@@ -4,26 +4,12 @@
 #include "net/Swp08Framing.h"
 #include "net/Swp08Message.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
 
 using namespace corvantis::swp08;
-
-namespace {
-
-bool SameEvents(const std::vector<FrameReader::Event> &a, const std::vector<FrameReader::Event> &b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (a[i].kind != b[i].kind || a[i].data != b[i].data || a[i].reason != b[i].reason)
-            return false;
-    }
-    return true;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
@@ -40,7 +26,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         auto events = split.feed(stream.subspan(at, std::min(chunk, stream.size() - at)));
         got.insert(got.end(), events.begin(), events.end());
     }
-    if (!SameEvents(expected, got) || whole.pending() != split.pending() ||
+    const auto same = [](const FrameReader::Event &a, const FrameReader::Event &b) {
+        return a.kind == b.kind && a.data == b.data && a.reason == b.reason;
+    };
+    if (!std::ranges::equal(expected, got, same) || whole.pending() != split.pending() ||
         whole.pending() > kMaxData + 2)
         std::abort();
 

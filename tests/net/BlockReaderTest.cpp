@@ -32,41 +32,35 @@ TEST(BlockReader, blocksAreTheSameWhateverTheChunksAndLineEnds)
     }
 }
 
-struct LimitCase {
-    const char *name;
-    QByteArray text;
-    BlockReader::Status status;
-    qsizetype blocksBefore;
-};
-
-class BlockReaderLimits : public ::testing::TestWithParam<LimitCase> {};
-
-TEST_P(BlockReaderLimits, aLimitPassedFailsTheStreamAfterTheBlocksBeforeIt)
+TEST(BlockReader, aLimitPassedFailsTheStreamAfterTheBlocksBeforeIt)
 {
-    const LimitCase &c = GetParam();
-    const QByteArray text = "PING:\n\n" + c.text;
-    for (const qsizetype chunk : {qsizetype(7), qsizetype(5000), text.size()}) {
-        SCOPED_TRACE(chunk);
-        EXPECT_EQ(read(text, c.status, chunk).size(), c.blocksBefore);
+    using Status = BlockReader::Status;
+    const QByteArray longestLine(BlockReader::kMaxLine, 'x');
+    // 16 lines of 4095 bytes and their line ends: exactly 64 KiB with the header.
+    const QByteArray fullBlock =
+        "X:\n" + (QByteArray(4095, 'y') + '\n').repeated(15) + QByteArray(4096 - 3 - 1, 'z') + '\n';
+    struct Case {
+        const char *name;
+        QByteArray text;
+        Status status;
+        qsizetype blocksBefore;
+    };
+    const Case cases[] = {
+        {"longest line", "A:\n" + longestLine + "\r\n\n", Status::Ok, 2},
+        {"line too long", "A:\n" + longestLine + "x\n\n", Status::LineTooLong, 1},
+        {"unended line too long", longestLine + "xx", Status::LineTooLong, 1},
+        {"full block", fullBlock + "\n", Status::Ok, 2},
+        {"block too long", fullBlock + "1\n\n", Status::BlockTooLong, 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QByteArray text = "PING:\n\n" + c.text;
+        for (const qsizetype chunk : {qsizetype(7), qsizetype(5000), text.size()}) {
+            SCOPED_TRACE(chunk);
+            EXPECT_EQ(read(text, c.status, chunk).size(), c.blocksBefore);
+        }
     }
 }
-
-const QByteArray kLongestLine(BlockReader::kMaxLine, 'x');
-// 16 lines of 4095 bytes and their line ends: exactly 64 KiB with the header.
-const QByteArray kFullBlockBody = QByteArray("X:\n").repeated(1) +
-                                  (QByteArray(4095, 'y') + '\n').repeated(15) +
-                                  QByteArray(4096 - 3 - 1, 'z') + '\n';
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, BlockReaderLimits,
-    ::testing::Values(
-        LimitCase{"longestLine", "A:\n" + kLongestLine + "\r\n\n", BlockReader::Status::Ok, 2},
-        LimitCase{"lineTooLong", "A:\n" + kLongestLine + "x\n\n", BlockReader::Status::LineTooLong,
-                  1},
-        LimitCase{"unendedLineTooLong", kLongestLine + "xx", BlockReader::Status::LineTooLong, 1},
-        LimitCase{"fullBlock", kFullBlockBody + "\n", BlockReader::Status::Ok, 2},
-        LimitCase{"blockTooLong", kFullBlockBody + "1\n\n", BlockReader::Status::BlockTooLong, 1}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace corvantis

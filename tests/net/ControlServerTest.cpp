@@ -1,9 +1,8 @@
 // What every control server shares, through each protocol in turn: the client limit, the bound
 // on what a client leaves unread, and one lock owner id space for the clients of all servers.
-#include "FakeMatrixControl.h"
 #include "PanelClient.h"
+#include "ServerRig.h"
 #include "Swp08Controller.h"
-#include "core/OutputLocks.h"
 #include "net/PanelServer.h"
 #include "net/Swp08Server.h"
 
@@ -114,32 +113,28 @@ TEST(ControlServer, EveryServerHoldsItsClientLimitAndDropsAClientThatStopsReadin
 // A text panel and a controller that each counted their clients from 1 would be one owner.
 TEST(ControlServer, ATextPanelAndAnSwp08ControllerNeverShareALock)
 {
-    FakeMatrixControl matrix(FakeMatrixControl::squareLayout(8));
-    OutputLocks locks;
-    PanelServer text(matrix, locks);
-    Swp08Server swp08(matrix, locks);
-    ASSERT_TRUE(text.listen(QHostAddress::LocalHost, 0));
+    ServerRig<PanelServer, PanelClient> text(FakeMatrixControl::squareLayout(8));
+    Swp08Server swp08(text.matrix, text.locks);
     ASSERT_TRUE(swp08.listen(QHostAddress::LocalHost, 0));
-    PanelClient panel;
-    ASSERT_TRUE(panel.open(text.serverPort()));
+    const auto panel = text.client();
     Swp08Controller controller;
     ASSERT_TRUE(controller.open(swp08.serverPort()));
 
     controller.send({0x0C, 0x00, 0x00, 0x03, 0x07}); // protect 3
-    panel.send("VIDEO OUTPUT LOCKS:\n4 O\n\n");
-    ASSERT_TRUE(panel.waitFor([&] { return panel.locks[3] == "L" && panel.acks == 1; }));
-    const int panelOwner = locks.holder(4);
-    const int controllerOwner = locks.holder(3);
+    panel->send("VIDEO OUTPUT LOCKS:\n4 O\n\n");
+    ASSERT_TRUE(panel->waitFor([&] { return panel->locks[3] == "L" && panel->acks == 1; }));
+    const int panelOwner = text.locks.holder(4);
+    const int controllerOwner = text.locks.holder(3);
     EXPECT_NE(panelOwner, controllerOwner);
 
-    panel.send("VIDEO OUTPUT LOCKS:\n3 O\n\nVIDEO OUTPUT ROUTING:\n3 1\n\n");
+    panel->send("VIDEO OUTPUT LOCKS:\n3 O\n\nVIDEO OUTPUT ROUTING:\n3 1\n\n");
     controller.send({0x0C, 0x00, 0x00, 0x04, 0x07});
     controller.send({0x0E, 0x00, 0x00, 0x04, 0x07});
-    ASSERT_TRUE(panel.waitFor([&] { return panel.naks == 2; }));
+    ASSERT_TRUE(panel->waitFor([&] { return panel->naks == 2; }));
     ASSERT_TRUE(controller.waitFor([&] { return controller.acks == 3; }));
-    EXPECT_EQ(locks.holder(3), controllerOwner);
-    EXPECT_EQ(locks.holder(4), panelOwner);
-    EXPECT_TRUE(matrix.routesRun.isEmpty());
+    EXPECT_EQ(text.locks.holder(3), controllerOwner);
+    EXPECT_EQ(text.locks.holder(4), panelOwner);
+    EXPECT_TRUE(text.matrix.routesRun.isEmpty());
 }
 
 } // namespace

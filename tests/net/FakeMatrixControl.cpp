@@ -35,21 +35,6 @@ QString FakeMatrixControl::label(Side side, int index) const
     return const_cast<FakeMatrixControl *>(this)->labels(side).value(index, QStringLiteral("-"));
 }
 
-bool FakeMatrixControl::isOwned(Side side, int index) const
-{
-    return label(side, index) != QLatin1String("-");
-}
-
-int FakeMatrixControl::routedInput(int output) const
-{
-    return m_layout.routes.value(output, -1);
-}
-
-bool FakeMatrixControl::canRoute(int output, int input) const
-{
-    return isOwned(Side::Output, output) && isOwned(Side::Input, input);
-}
-
 bool FakeMatrixControl::requestRoute(const QList<Route> &routes, int clientId)
 {
     m_queue.append({clientId, routes});
@@ -92,17 +77,6 @@ void FakeMatrixControl::reportRoute(int output, int input)
 {
     m_layout.routes[output] = input;
     emit routingChanged({output});
-}
-
-void FakeMatrixControl::replaceDevice(const Layout &layout)
-{
-    m_layout = layout;
-    emit deviceChanged();
-}
-
-QStringList &FakeMatrixControl::labels(Side side)
-{
-    return side == Side::Input ? m_layout.inputLabels : m_layout.outputLabels;
 }
 
 } // namespace corvantis::test

@@ -31,9 +31,12 @@ public:
 
     DeviceFacts deviceFacts() const override { return m_layout.facts; }
     QString label(Side side, int index) const override;
-    bool isOwned(Side side, int index) const override;
-    int routedInput(int output) const override;
-    bool canRoute(int output, int input) const override;
+    bool isOwned(Side side, int index) const override { return label(side, index) != "-"; }
+    int routedInput(int output) const override { return m_layout.routes.value(output, -1); }
+    bool canRoute(int output, int input) const override
+    {
+        return isOwned(Side::Output, output) && isOwned(Side::Input, input);
+    }
     // Every name is taken: the names' rule is the core's.
     QString labelRefusal(const QString &) const override { return {}; }
     bool requestRoute(const QList<Route> &routes, int clientId) override;
@@ -41,7 +44,11 @@ public:
 
     // A change the routers reported by themselves.
     void reportRoute(int output, int input);
-    void replaceDevice(const Layout &layout);
+    void replaceDevice(const Layout &layout)
+    {
+        m_layout = layout;
+        emit deviceChanged();
+    }
 
     QSet<int> failingOutputs;
     // How long each queued request takes, for the benchmarks.
@@ -51,7 +58,10 @@ public:
 
 private:
     void runNext();
-    QStringList &labels(Side side);
+    QStringList &labels(Side side)
+    {
+        return side == Side::Input ? m_layout.inputLabels : m_layout.outputLabels;
+    }
 
     Layout m_layout;
     QList<QPair<int, QList<Route>>> m_queue;

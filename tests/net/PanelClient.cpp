@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QTcpServer>
 #include <QTimer>
 
 namespace corvantis::test {
@@ -18,6 +19,12 @@ bool PanelClient::open(quint16 port)
     waitFor(
         [this] { return preludeDone || m_socket.state() == QAbstractSocket::UnconnectedState; });
     return preludeDone;
+}
+
+quint16 PanelClient::freePort()
+{
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
 }
 
 void PanelClient::send(const QByteArray &bytes)
@@ -52,29 +59,19 @@ void PanelClient::readAvailable()
 
 void PanelClient::apply(const PanelBlock &block)
 {
-    const auto table = [&](QMap<int, QByteArray> &into) {
-        for (const QByteArray &line : block.lines) {
-            const qsizetype blank = line.indexOf(' ');
-            into[line.left(blank).toInt()] = line.mid(blank + 1);
-        }
-    };
-    if (block.header == PanelBlock::kAck) {
-        ++acks;
-    } else if (block.header == PanelBlock::kNak) {
-        ++naks;
-    } else if (block.header == PanelBlock::kEndPrelude) {
-        preludeDone = true;
-    } else if (block.header == PanelBlock::kOutputLocks) {
-        table(locks);
-    } else if (block.header == PanelBlock::kInputLabels) {
-        table(inputLabels);
-    } else if (block.header == PanelBlock::kOutputLabels) {
-        table(outputLabels);
-    } else if (block.header == PanelBlock::kOutputRouting) {
-        QMap<int, QByteArray> lines;
-        table(lines);
-        for (auto it = lines.cbegin(); it != lines.cend(); ++it)
-            routing[it.key()] = it.value().toInt();
+    acks += block.header == PanelBlock::kAck;
+    naks += block.header == PanelBlock::kNak;
+    preludeDone = preludeDone || block.header == PanelBlock::kEndPrelude;
+    QMap<int, QByteArray> *const table = block.header == PanelBlock::kOutputLocks    ? &locks
+                                         : block.header == PanelBlock::kInputLabels  ? &inputLabels
+                                         : block.header == PanelBlock::kOutputLabels ? &outputLabels
+                                                                                     : nullptr;
+    for (const QByteArray &line : block.lines) {
+        const qsizetype blank = line.indexOf(' ');
+        if (table)
+            (*table)[line.left(blank).toInt()] = line.mid(blank + 1);
+        else if (block.header == PanelBlock::kOutputRouting)
+            routing[line.left(blank).toInt()] = line.mid(blank + 1).toInt();
     }
 }
 

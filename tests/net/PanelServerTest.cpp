@@ -25,7 +25,7 @@ const QByteArray kNormalPrelude = "PROTOCOL PREAMBLE:\nVersion: 2.8\n\n"
                                   "VIDEO OUTPUT LOCKS:\n0 U\n1 L\n2 U\n3 U\n\n"
                                   "VIDEO OUTPUT ROUTING:\n0 2\n3 5\n\n"
                                   "END PRELUDE:\n\n";
-TEST(PanelServer, everyClientGetsTheRoutingTheRoutersConfirmedAfterTheAck)
+TEST(PanelServer, routesAndLocksReachEveryClientAndALockStopsTheOthersRoutes)
 {
     PanelServerRig rig(FakeMatrixControl::squareLayout(4));
     auto a = rig.client();
@@ -41,6 +41,25 @@ TEST(PanelServer, everyClientGetsTheRoutingTheRoutersConfirmedAfterTheAck)
     rig.matrix.reportRoute(1, 3);
     ASSERT_TRUE(b->waitFor([&] { return b->routing[1] == 3; }));
     EXPECT_TRUE(b->received.endsWith("\n\nVIDEO OUTPUT ROUTING:\n0 1\n1 3\n\n"));
+
+    // A lock shows as its holder's own to it and as someone else's to the others.
+    a->send("VIDEO OUTPUT LOCKS:\n1 O\n\n");
+    ASSERT_TRUE(b->waitFor([&] { return b->locks[1] == "L" && a->locks[1] == "O"; }));
+
+    b->send("VIDEO OUTPUT ROUTING:\n1 2\n\nVIDEO OUTPUT LOCKS:\n1 U\n\n");
+    a->send("VIDEO OUTPUT ROUTING:\n1 0\n\n");
+    ASSERT_TRUE(b->waitFor([&] { return b->routing[1] == 0; }));
+    EXPECT_EQ(b->naks, 2);
+    EXPECT_EQ(rig.matrix.routesRun.size(), 2);
+
+    b->send("VIDEO OUTPUT LOCKS:\n1 F\n\n");
+    ASSERT_TRUE(a->waitFor([&] { return a->locks[1] == "U"; }));
+    a->send("VIDEO OUTPUT LOCKS:\n0 O\n\n");
+    ASSERT_TRUE(b->waitFor([&] { return b->locks[0] == "L"; }));
+    // A client's locks end with it.
+    a->socket().abort();
+    EXPECT_TRUE(b->waitFor([&] { return b->locks[0] == "U"; }));
+    EXPECT_EQ(rig.locks.holder(0), OutputLocks::kNobody);
 }
 
 TEST(PanelServer, refusedRequestsAreNakedAndRunNothing)
@@ -69,30 +88,6 @@ TEST(PanelServer, refusedRequestsAreNakedAndRunNothing)
     EXPECT_EQ(a->acks, 1);
     EXPECT_TRUE(a->received.endsWith("NAK\n\nACK\n\n"));
     EXPECT_TRUE(rig.matrix.routesRun.isEmpty());
-}
-
-TEST(PanelServer, locksShowAsOwnOrOthersAndStopOtherClientsRoutes)
-{
-    PanelServerRig rig(FakeMatrixControl::squareLayout(4));
-    auto a = rig.client();
-    auto b = rig.client();
-    a->send("VIDEO OUTPUT LOCKS:\n1 O\n\n");
-    ASSERT_TRUE(b->waitFor([&] { return b->locks[1] == "L" && a->locks[1] == "O"; }));
-
-    b->send("VIDEO OUTPUT ROUTING:\n1 2\n\nVIDEO OUTPUT LOCKS:\n1 U\n\n");
-    a->send("VIDEO OUTPUT ROUTING:\n1 3\n\n");
-    ASSERT_TRUE(b->waitFor([&] { return b->routing[1] == 3; }));
-    EXPECT_EQ(b->naks, 2);
-    EXPECT_EQ(rig.matrix.routesRun.size(), 1);
-
-    b->send("VIDEO OUTPUT LOCKS:\n1 F\n\n");
-    ASSERT_TRUE(a->waitFor([&] { return a->locks[1] == "U"; }));
-    a->send("VIDEO OUTPUT LOCKS:\n0 O\n\n");
-    ASSERT_TRUE(b->waitFor([&] { return b->locks[0] == "L"; }));
-    // A client's locks end with it.
-    a->socket().abort();
-    EXPECT_TRUE(b->waitFor([&] { return b->locks[0] == "U"; }));
-    EXPECT_EQ(rig.locks.holder(0), OutputLocks::kNobody);
 }
 
 // A refused name is the service test's: the names' rule is the core's.

@@ -5,7 +5,6 @@
 #include "PanelClient.h"
 
 #include <QProcess>
-#include <QTcpServer>
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -16,12 +15,6 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr int kRoutes = 40;
-
-quint16 freePort()
-{
-    QTcpServer probe;
-    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
-}
 
 class ServiceProcessTest : public ::testing::TestWithParam<int> {};
 
@@ -36,7 +29,7 @@ TEST_P(ServiceProcessTest, ASignalWhileRoutesWaitEndsTheProgramAndKeepsItsNames)
     std::string path = rig.dataDir.filePath("line.rcf").toStdString();
     ConfigSave(path, true, rig.core.config());
 
-    const quint16 port = freePort();
+    const quint16 port = PanelClient::freePort();
     ASSERT_NE(port, 0);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QT_QPA_PLATFORM", "offscreen");

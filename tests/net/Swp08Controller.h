@@ -9,6 +9,22 @@
 
 namespace corvantis::test {
 
+// "10 02 01": bytes in hex, so that a message fits on one line of a table.
+inline swp08::Bytes hex(const QByteArray &text)
+{
+    const QByteArray bytes = QByteArray::fromHex(text);
+    return {bytes.begin(), bytes.end()};
+}
+// "04 00 00 10 03 | 04 01 00 10 03": messages in hex; "" for none.
+inline std::vector<swp08::Bytes> hexes(const QByteArray &text)
+{
+    std::vector<swp08::Bytes> messages;
+    for (const QByteArray &message : text.split('|'))
+        if (!message.trimmed().isEmpty())
+            messages.push_back(hex(message));
+    return messages;
+}
+
 // A binary-protocol controller on a real socket: every byte it received, and the messages,
 // ACKs and NAKs in them.
 class Swp08Controller {

@@ -1,9 +1,12 @@
 // The binary panel protocol's message framing against hand-worked byte vectors.
 #include "net/Swp08Framing.h"
 
+#include "Swp08Controller.h"
+
 #include <gtest/gtest.h>
 
 using namespace corvantis::swp08;
+using corvantis::test::hex;
 using Kind = FrameReader::Event::Kind;
 
 namespace {
@@ -16,15 +19,11 @@ struct Vector {
 
 // Checksum = -(sum of data and count) & 0x7F; DLE in data, count or checksum doubled.
 const Vector kVectors[] = {
-    {"interrogate",
-     {0x01, 0x00, 0x00, 0x05},
-     {0x10, 0x02, 0x01, 0x00, 0x00, 0x05, 0x04, 0x76, 0x10, 0x03}},
-    {"dle in data",
-     {0x02, 0x00, 0x00, 0x10, 0x03},
-     {0x10, 0x02, 0x02, 0x00, 0x00, 0x10, 0x10, 0x03, 0x05, 0x66, 0x10, 0x03}},
-    {"dle as checksum", {0x6F}, {0x10, 0x02, 0x6F, 0x01, 0x10, 0x10, 0x10, 0x03}},
-    {"dle as count", Bytes(16, 0x00), {0x10, 0x02, 0, 0, 0, 0, 0,    0,    0,    0,    0,   0,
-                                       0,    0,    0, 0, 0, 0, 0x10, 0x10, 0x70, 0x10, 0x03}},
+    {"interrogate", hex("01 00 00 05"), hex("10 02 01 00 00 05 04 76 10 03")},
+    {"dle in data", hex("02 00 00 10 03"), hex("10 02 02 00 00 10 10 03 05 66 10 03")},
+    {"dle as checksum", {0x6F}, hex("10 02 6F 01 10 10 10 03")},
+    {"dle as count", Bytes(16, 0x00),
+     hex("10 02" + QByteArray(" 00").repeated(16) + " 10 10 70 10 03")},
 };
 
 } // namespace
@@ -51,25 +50,19 @@ TEST(Swp08Framing, RefusesBadMessagesAndKeepsTheNextGoodOne)
         std::vector<Kind> kinds; // before the good message
     };
     const Case cases[] = {
-        {"bad checksum", {0x10, 0x02, 0x01, 0x00, 0x00, 0x05, 0x04, 0x77, 0x10, 0x03}, {Kind::Bad}},
-        {"count too high",
-         {0x10, 0x02, 0x01, 0x00, 0x00, 0x05, 0x05, 0x75, 0x10, 0x03},
-         {Kind::Bad}},
-        {"count too low",
-         {0x10, 0x02, 0x01, 0x00, 0x00, 0x05, 0x03, 0x77, 0x10, 0x03},
-         {Kind::Bad}},
-        {"no count", {0x10, 0x02, 0x10, 0x03}, {Kind::Bad}},
-        {"no data", {0x10, 0x02, 0x00, 0x00, 0x10, 0x03}, {Kind::Bad}},
-        {"single dle inside", {0x10, 0x02, 0x01, 0x10, 0x05, 0x04}, {Kind::Bad, Kind::Skipped}},
+        {"bad checksum", hex("10 02 01 00 00 05 04 77 10 03"), {Kind::Bad}},
+        {"count too high", hex("10 02 01 00 00 05 05 75 10 03"), {Kind::Bad}},
+        {"count too low", hex("10 02 01 00 00 05 03 77 10 03"), {Kind::Bad}},
+        {"no count", hex("10 02 10 03"), {Kind::Bad}},
+        {"no data", hex("10 02 00 00 10 03"), {Kind::Bad}},
+        {"single dle inside", hex("10 02 01 10 05 04"), {Kind::Bad, Kind::Skipped}},
         // The cut message is refused and the start that cut it begins the good one.
-        {"cut short", {0x10, 0x02, 0x01, 0x00}, {Kind::Bad}},
-        {"garbage", {0x41, 0x03, 0x10, 0x41, 0xFF}, {Kind::Skipped}},
-        {"stray etx", {0x10, 0x03}, {Kind::Skipped}},
-        {"ack and nak", {0x10, 0x06, 0x10, 0x15}, {Kind::Ack, Kind::Nak}},
+        {"cut short", hex("10 02 01 00"), {Kind::Bad}},
+        {"garbage", hex("41 03 10 41 FF"), {Kind::Skipped}},
+        {"stray etx", hex("10 03"), {Kind::Skipped}},
+        {"ack and nak", hex("10 06 10 15"), {Kind::Ack, Kind::Nak}},
         // Only 7 bits of the checksum count: a set bit 7 is no fault.
-        {"checksum bit 7 set",
-         {0x10, 0x02, 0x01, 0x00, 0x00, 0x05, 0x04, 0xF6, 0x10, 0x03},
-         {Kind::Message}},
+        {"checksum bit 7 set", hex("10 02 01 00 00 05 04 F6 10 03"), {Kind::Message}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -80,9 +73,9 @@ TEST(Swp08Framing, RefusesBadMessagesAndKeepsTheNextGoodOne)
         ASSERT_EQ(events.size(), c.kinds.size() + 1);
         for (std::size_t i = 0; i < c.kinds.size(); ++i) {
             EXPECT_EQ(events[i].kind, c.kinds[i]);
-            if (c.kinds[i] == Kind::Bad || c.kinds[i] == Kind::Skipped) {
-                EXPECT_FALSE(events[i].reason.empty());
-            }
+            // Only a refusal has a reason.
+            EXPECT_NE(events[i].reason.empty(),
+                      c.kinds[i] == Kind::Bad || c.kinds[i] == Kind::Skipped);
         }
         EXPECT_EQ(events.back().kind, Kind::Message);
         EXPECT_EQ(events.back().data, kVectors[0].data);
