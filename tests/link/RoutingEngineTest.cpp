@@ -60,58 +60,46 @@ TEST(RoutingEngine, PairedRouteDisconnectsThePartnerFirst)
     }
 }
 
-TEST(RoutingEngine, RemoteClickSendsOnlyWhatThePairStillNeeds)
+// Router 0's output 4 and its pair partner's, router 1. A route the router reported itself
+// (remote) sends only what the pair still needs. Type B has no frame for a disconnect or the
+// pair's follow-up: what needs one is refused and changes nothing; the route alone goes out.
+TEST(RoutingEngine, ARouteSendsOnlyWhatTheFramingCarriesAndThePairNeeds)
 {
-    for (const bool paired : {false, true}) {
-        LinkRig rig(pairOptions(kTypeA, paired, 0));
-        ASSERT_TRUE(rig.openLine());
-        rig.router(1).RouteState(4)->SetVideo(7);
-        rig.engine.setRemoteClick(true);
-
-        EXPECT_FALSE(finish(rig.engine.RouteOnRouter(rig.router(0), 4, 2, 3)));
-        EXPECT_FALSE(finish(rig.engine.RouteOnRouter(rig.router(0), 6, -1, 3)));
-
-        // The router made the route itself; its partner is released and the pair told.
-        QList<QByteArray> expected;
-        if (paired)
-            expected = {LinkRig::frame(kTypeA, 1, CmdDisconnect, 4, 0),
-                        LinkRig::frame(kTypeA, 0, CmdPairRoute, 4, 2)};
-        EXPECT_EQ(rig.sent, expected) << "paired " << paired;
-        EXPECT_EQ((std::vector<int>{rig.router(0).RouteState(4)->Video(),
-                                    rig.router(0).RouteState(4)->Audio()}),
-                  (std::vector{2, 2}));
-        EXPECT_EQ(rig.router(0).RouteState(6)->Video(), -1);
-    }
-}
-
-// Type B has no frame for a disconnect or the pair's follow-up; what needs one is refused.
-TEST(RoutingEngine, TypeBRefusesWhatItCannotSendAndChangesNothing)
-{
-    struct Case {
-        bool paired;
-        bool partnerHolds;
-        int input;
+    const char *noDisconnect = "Type B routers cannot disconnect an output";
+    const char *partnerFeeds = "The partner router feeds this output; Type B cannot release it";
+    const QList<QByteArray> released{LinkRig::frame(kTypeA, 1, CmdDisconnect, 4, 0),
+                                     LinkRig::frame(kTypeA, 0, CmdPairRoute, 4, 2)};
+    const struct {
+        int commType;
+        bool paired, remote;
+        int partner, before, input;
         const char *message; // nullptr: routed
+        QList<QByteArray> sent;
+    } cases[] = {
+        {kTypeA, false, true, 7, -1, 2, nullptr, {}},
+        {kTypeA, true, true, 7, -1, 2, nullptr, released},
+        {kTypeA, true, true, 7, -1, -1, nullptr, {}},
+        {kTypeB, false, false, -1, 5, -1, noDisconnect, {}},
+        {kTypeB, true, false, 7, 5, 2, partnerFeeds, {}},
+        {kTypeB, true, false, -1, 5, 2, nullptr, {LinkRig::frame(kTypeB, 0, CmdRoute, 4, 2)}},
     };
-    for (const Case c :
-         {Case{false, false, -1, "Type B routers cannot disconnect an output"},
-          Case{true, true, 2, "The partner router feeds this output; Type B cannot release it"},
-          Case{true, false, 2, nullptr}}) {
-        LinkRig rig(pairOptions(kTypeB, c.paired, 0));
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "row " << &c - cases);
+        LinkRig rig(pairOptions(c.commType, c.paired, 0));
         ASSERT_TRUE(rig.openLine());
-        rig.router(0).RouteState(4)->SetVideo(5);
-        if (c.partnerHolds)
-            rig.router(1).RouteState(4)->SetVideo(7);
+        rig.router(0).RouteState(4)->SetVideo(c.before);
+        rig.router(0).RouteState(4)->SetAudio(c.before);
+        rig.router(1).RouteState(4)->SetVideo(c.partner);
+        rig.engine.setRemoteClick(c.remote);
 
-        const bool failed = finish(rig.engine.RouteOnRouter(rig.router(0), 4, c.input, 3));
+        EXPECT_EQ(finish(rig.engine.RouteOnRouter(rig.router(0), 4, c.input, 3)),
+                  c.message != nullptr);
 
-        EXPECT_EQ(failed, c.message != nullptr);
         EXPECT_EQ(rig.errorLines, c.message ? QStringList{c.message} : QStringList{});
-        // Routed: the route alone, with no bare address for a follow-up.
-        EXPECT_EQ(rig.sent, c.message
-                                ? QList<QByteArray>{}
-                                : QList<QByteArray>{LinkRig::frame(kTypeB, 0, CmdRoute, 4, 2)});
-        EXPECT_EQ(rig.router(0).RouteState(4)->Video(), c.message ? 5 : 2);
+        EXPECT_EQ(rig.sent, c.sent);
+        const clsRouteState &state = *rig.router(0).RouteState(4);
+        const int after = c.message ? c.before : c.input;
+        EXPECT_EQ((std::vector<int>{state.Video(), state.Audio()}), std::vector(2, after));
     }
 }
 
