@@ -14,14 +14,6 @@ constexpr int kHeaderSize = 5;
 constexpr int kBlockFrameSize = 9;
 const QByteArray kAck(1, '\x06');
 
-QByteArray sampleEdid(int size = EdidTransfer::kEdidSize)
-{
-    QByteArray edid = QByteArrayLiteral("\x00\xFF\xFF\xFF\xFF\xFF\xFF\x00");
-    while (edid.size() < size)
-        edid += static_cast<char>(edid.size() * 7);
-    return edid.left(size);
-}
-
 // A router that acknowledges each block once (the doubled one twice, the missing one never),
 // and the 16th also with the acknowledgements of the 128 bytes it writes.
 ScriptedDevice::Responder blockAnswers(int doubled = -1, int missing = -1)

@@ -44,9 +44,7 @@ TEST_P(ThroughSer2net, EdidWithAllOnesBytesArrivesByteExact)
     ServedRig served({.commType = kTypeB, .routerTimeout = 0.5f}, GetParam());
     ASSERT_TRUE(served.ready) << served.server.error().toStdString();
     auto &rig = served.rig;
-    QByteArray edid = QByteArrayLiteral("\x00\xFF\xFF\xFF\xFF\xFF\xFF\x00");
-    while (edid.size() < EdidTransfer::kEdidSize)
-        edid += static_cast<char>(0xFF - edid.size());
+    const QByteArray edid = sampleEdid();
     EdidTransfer transfer(rig.config.settings, rig.link);
 
     EXPECT_TRUE(

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTimer>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace corvantis::test {
@@ -59,7 +60,10 @@ TEST(SerialLink, PortThatCannotBeOpenedIsReportedWhateverTheTimeout)
 {
     LinkRig rig({.commType = kTypeA});
     rig.line.setSilent(true);
-    rig.makeDanglingPortLink();
+    // ports/com1 points at nothing, as when a device was unplugged.
+    const std::filesystem::path link = rig.portLinkPath().toStdString();
+    std::filesystem::create_directories(link.parent_path());
+    std::filesystem::create_symlink(rig.dataDir.path().toStdString() + "/no-such-device", link);
 
     EXPECT_EQ(finish(rig.link.SendCommand(0, CmdRoute, 4, 2, true)), -2);
     EXPECT_TRUE(finish(rig.engine.RouteOnRouter(rig.router(0), 4, 2, 3)));
