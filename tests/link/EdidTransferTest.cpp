@@ -36,26 +36,6 @@ ScriptedDevice::Responder blockAnswers(int doubled = -1, int missing = -1)
     };
 }
 
-struct Recorder {
-    Recorder(EdidTransfer &transfer, SerialLink &link)
-    {
-        QObject::connect(&transfer, &EdidTransfer::statusChanged, &transfer,
-                         [this](const QString &text, int colour) {
-                             statuses << text;
-                             lastColour = colour;
-                         });
-        QObject::connect(&transfer, &EdidTransfer::progressChanged, &transfer,
-                         [this, &link](int, int, const QString &percent) {
-                             percents << percent;
-                             busyThroughout = busyThroughout && link.CommBusy();
-                         });
-    }
-    QStringList statuses;
-    QStringList percents;
-    int lastColour = 0;
-    bool busyThroughout = true;
-};
-
 // The header, then one block at a time on each acknowledgement: two together carry the next
 // block; a missing one ends the transfer. The line is busy throughout. A file of the wrong
 // length or none sends nothing.
@@ -79,7 +59,11 @@ TEST(EdidTransfer, BlocksGoOutOnTheirAcknowledgementsAndAMissingOneFails)
         ScriptedDevice device(blockAnswers(c.doubled, c.missing));
         ASSERT_TRUE(device.open(rig.portLinkPath()));
         EdidTransfer transfer(rig.config.settings, rig.link);
-        Recorder record(transfer, rig.link);
+        QSignalSpy status(&transfer, &EdidTransfer::statusChanged);
+        QSignalSpy progress(&transfer, &EdidTransfer::progressChanged);
+        bool busyThroughout = true;
+        QObject::connect(&transfer, &EdidTransfer::progressChanged,
+                         [&] { busyThroughout = busyThroughout && rig.link.CommBusy(); });
         QSignalSpy ok(&transfer, &EdidTransfer::okEnabledChanged);
         const QString path =
             c.file.isEmpty() ? rig.dataDir.filePath("absent.bin") : rig.writeFile("e.bin", c.file);
@@ -93,17 +77,20 @@ TEST(EdidTransfer, BlocksGoOutOnTheirAcknowledgementsAndAMissingOneFails)
                  : QByteArray());
         EXPECT_EQ(device.received().size(),
                   sent ? kHeaderSize + c.blocksSent * kBlockFrameSize : 0);
-        EXPECT_EQ(record.statuses, c.statuses);
-        EXPECT_EQ(record.lastColour, succeeds ? EdidTransfer::kGreen : EdidTransfer::kRed);
+        QStringList statuses;
+        for (const QList<QVariant> &args : status)
+            statuses << args[0].toString();
+        EXPECT_EQ(statuses, c.statuses);
+        EXPECT_EQ(status.last()[1].toInt(), succeeds ? EdidTransfer::kGreen : EdidTransfer::kRed);
         EXPECT_EQ(ok.count(), sent ? 1 : 0);
         EXPECT_EQ(rig.platform.messageTexts(),
                   std::vector<std::string>(c.file.isEmpty(), "File Not Found!"));
-        EXPECT_TRUE(record.busyThroughout);
+        EXPECT_TRUE(busyThroughout);
         EXPECT_FALSE(rig.link.CommBusy());
         if (succeeds) {
-            ASSERT_EQ(record.percents.size(), 16 + 1 + 128);
-            EXPECT_EQ(record.percents[1], "12%"); // 12.5 % to even
-            EXPECT_EQ(record.percents.last(), "100%");
+            ASSERT_EQ(progress.size(), 16 + 1 + 128);
+            EXPECT_EQ(progress[1][2].toString(), "12%"); // 12.5 % to even
+            EXPECT_EQ(progress.last()[2].toString(), "100%");
         }
     }
 }
