@@ -44,10 +44,9 @@ TEST(ActionPathTest, ClicksAMacroAndUpdateMatrixDuringAWaitRunAfterItInTheirOrde
     CoreRig rig;
     ASSERT_TRUE(rig.opened);
     routeWhileSilent(rig, [&rig] {
-        for (int click = 1; click <= 20; ++click) {
-            // Row r, column c: input r to output c.
+        // Row r, column c: input r to output c.
+        for (int click = 1; click <= 20; ++click)
             rig.core.RouteCell(((click % 16) * 16) + (click % 16));
-        }
         rig.core.RunOnLine("Macro 1", [&rig]() -> Task<void> {
             co_await rig.core.RouteAt(0, 3, 4, AppCore::kAllLevels);
             co_await rig.core.RouteAt(0, 5, 6, AppCore::kAllLevels);

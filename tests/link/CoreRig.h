@@ -19,8 +19,6 @@ class CoreRig {
 public:
     explicit CoreRig(std::initializer_list<int> ports = {16}, bool openPort = true);
     ~CoreRig();
-    CoreRig(const CoreRig &) = delete;
-    CoreRig &operator=(const CoreRig &) = delete;
 
     static QByteArray route(int output, int input);
     // The frames on the wire with resends of the same frame counted once.

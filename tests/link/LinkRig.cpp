@@ -57,21 +57,11 @@ QString LinkRig::portLinkPath() const
     return QString::fromStdString(ProgramDataFolder()) + QStringLiteral("ports/com1");
 }
 
-bool LinkRig::openLine()
-{
-    return line.open(portLinkPath());
-}
-
 bool LinkRig::openLineAndPort()
 {
     // The line hears the port only once it noticed that someone opened it.
     return openLine() && !finish(link.OpenCommPort()) && link.isOpen() &&
            waitFor([this] { return line.isAttached(); });
-}
-
-clsRouter &LinkRig::router(int frameAddress)
-{
-    return *config.routers.at(frameAddress);
 }
 
 int LinkRig::received(const QByteArray &frame) const

@@ -45,14 +45,12 @@ class LinkRig {
 public:
     explicit LinkRig(const RigOptions &options = {});
     ~LinkRig();
-    LinkRig(const LinkRig &) = delete;
-    LinkRig &operator=(const LinkRig &) = delete;
 
     QString portLinkPath() const;
-    bool openLine();
+    bool openLine() { return line.open(portLinkPath()); }
     // The line, and the program's port on it, as the window does after a setup.
     bool openLineAndPort();
-    clsRouter &router(int frameAddress);
+    clsRouter &router(int frameAddress) { return *config.routers.at(frameAddress); }
     // Frames the line received that equal this one.
     int received(const QByteArray &frame) const;
     static QByteArray frame(int commType, int frameAddress, int code, int p3, int p4);

@@ -1,5 +1,4 @@
 #include "LinkRig.h"
-#include "config/MacroStore.h"
 #include "link/Framing.h"
 #include "util/RuntimeError.h"
 
