@@ -27,10 +27,7 @@ public:
     bool settle();
     // Stores the salvos as a file beside the configuration and reads them as the program does.
     void storeSalvos(const QByteArray &text);
-    std::string name(AppCore::Side side, int number) const
-    {
-        return core.NameTextAt(side, number - 1);
-    }
+    std::string name(AppCore::Side side, int n) const { return core.NameTextAt(side, n - 1); }
 
     ScriptedPlatform platform;
     QTemporaryDir dataDir;

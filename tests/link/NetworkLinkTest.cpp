@@ -138,16 +138,15 @@ TEST(AddressProbe, SaysWhetherTheAddressAnswers)
         {QStringLiteral("socket://127.0.0.1:%1").arg(open.serverPort()), true},
         {QStringLiteral("rfc2217://127.0.0.1:%1").arg(closedPort), false},
     };
+    // The first probe of each pair must not report: the second replaces it.
+    const auto first = PortAddress::Parse(cases[2].address, {});
     for (const auto &c : cases) {
         AddressProbe probe;
         QList<bool> reports;
         QObject::connect(&probe, &AddressProbe::finished,
                          [&reports](bool answers, const QString &) { reports << answers; });
-        const auto first =
-            PortAddress::Parse(QStringLiteral("socket://127.0.0.1:%1").arg(open.serverPort()), {});
         const auto address = PortAddress::Parse(c.address, {});
         ASSERT_TRUE(first && address);
-        // The first probe must not report: the second replaces it.
         probe.probe(*first);
         probe.probe(*address);
         EXPECT_TRUE(waitFor([&] { return !reports.isEmpty(); })) << c.address.toStdString();
