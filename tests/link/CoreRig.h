@@ -19,8 +19,6 @@ class CoreRig {
 public:
     explicit CoreRig(std::initializer_list<int> ports = {16}, bool openPort = true);
     ~CoreRig();
-    CoreRig(const CoreRig &) = delete;
-    CoreRig &operator=(const CoreRig &) = delete;
 
     static QByteArray route(int output, int input);
     // The frames on the wire with resends of the same frame counted once.
@@ -29,10 +27,7 @@ public:
     bool settle();
     // Stores the salvos as a file beside the configuration and reads them as the program does.
     void storeSalvos(const QByteArray &text);
-    std::string name(AppCore::Side side, int number) const
-    {
-        return core.NameTextAt(side, number - 1);
-    }
+    std::string name(AppCore::Side side, int n) const { return core.NameTextAt(side, n - 1); }
 
     ScriptedPlatform platform;
     QTemporaryDir dataDir;

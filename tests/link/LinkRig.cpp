@@ -11,7 +11,6 @@
 #include <QTcpServer>
 #include <QTimer>
 #include <algorithm>
-#include <filesystem>
 
 namespace corvantis::test {
 
@@ -58,29 +57,11 @@ QString LinkRig::portLinkPath() const
     return QString::fromStdString(ProgramDataFolder()) + QStringLiteral("ports/com1");
 }
 
-bool LinkRig::openLine()
-{
-    return line.open(portLinkPath());
-}
-
 bool LinkRig::openLineAndPort()
 {
     // The line hears the port only once it noticed that someone opened it.
     return openLine() && !finish(link.OpenCommPort()) && link.isOpen() &&
            waitFor([this] { return line.isAttached(); });
-}
-
-void LinkRig::makeDanglingPortLink()
-{
-    const std::filesystem::path path = portLinkPath().toStdString();
-    std::filesystem::create_directories(path.parent_path());
-    std::filesystem::remove(path);
-    std::filesystem::create_symlink(dataDir.path().toStdString() + "/no-such-device", path);
-}
-
-clsRouter &LinkRig::router(int frameAddress)
-{
-    return *config.routers.at(frameAddress);
 }
 
 int LinkRig::received(const QByteArray &frame) const

@@ -45,16 +45,12 @@ class LinkRig {
 public:
     explicit LinkRig(const RigOptions &options = {});
     ~LinkRig();
-    LinkRig(const LinkRig &) = delete;
-    LinkRig &operator=(const LinkRig &) = delete;
 
     QString portLinkPath() const;
-    bool openLine();
+    bool openLine() { return line.open(portLinkPath()); }
     // The line, and the program's port on it, as the window does after a setup.
     bool openLineAndPort();
-    // Leaves ports/com1 pointing at nothing, as when a device was unplugged.
-    void makeDanglingPortLink();
-    clsRouter &router(int frameAddress);
+    clsRouter &router(int frameAddress) { return *config.routers.at(frameAddress); }
     // Frames the line received that equal this one.
     int received(const QByteArray &frame) const;
     static QByteArray frame(int commType, int frameAddress, int code, int p3, int p4);
@@ -79,6 +75,15 @@ public:
 inline RigOptions quickRig(int commType, float routerTimeout = 0.5f)
 {
     return {.commType = commType, .routerTimeout = routerTimeout, .pacing = false};
+}
+
+// An EDID of this size: the fixed header, with its run of all-ones bytes, then a pattern.
+inline QByteArray sampleEdid(int size = 128)
+{
+    QByteArray edid = QByteArrayLiteral("\x00\xFF\xFF\xFF\xFF\xFF\xFF\x00");
+    while (edid.size() < size)
+        edid += static_cast<char>(edid.size() * 7);
+    return edid.left(size);
 }
 
 // A free loopback port below the range the system gives outgoing connections: a server stopped

@@ -44,9 +44,7 @@ TEST_P(ThroughSer2net, EdidWithAllOnesBytesArrivesByteExact)
     ServedRig served({.commType = kTypeB, .routerTimeout = 0.5f}, GetParam());
     ASSERT_TRUE(served.ready) << served.server.error().toStdString();
     auto &rig = served.rig;
-    QByteArray edid = QByteArrayLiteral("\x00\xFF\xFF\xFF\xFF\xFF\xFF\x00");
-    while (edid.size() < EdidTransfer::kEdidSize)
-        edid += static_cast<char>(0xFF - edid.size());
+    const QByteArray edid = sampleEdid();
     EdidTransfer transfer(rig.config.settings, rig.link);
 
     EXPECT_TRUE(
@@ -130,10 +128,7 @@ TEST(AddressProbe, SaysWhetherTheAddressAnswers)
 {
     QTcpServer open;
     ASSERT_TRUE(open.listen(QHostAddress::LocalHost, 0));
-    QTcpServer closed;
-    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
-    const quint16 closedPort = closed.serverPort();
-    closed.close();
+    const quint16 closedPort = freeLoopbackPort();
     const struct {
         QString address;
         bool answers;
@@ -143,16 +138,15 @@ TEST(AddressProbe, SaysWhetherTheAddressAnswers)
         {QStringLiteral("socket://127.0.0.1:%1").arg(open.serverPort()), true},
         {QStringLiteral("rfc2217://127.0.0.1:%1").arg(closedPort), false},
     };
+    // The first probe of each pair must not report: the second replaces it.
+    const auto first = PortAddress::Parse(cases[2].address, {});
     for (const auto &c : cases) {
         AddressProbe probe;
         QList<bool> reports;
         QObject::connect(&probe, &AddressProbe::finished,
                          [&reports](bool answers, const QString &) { reports << answers; });
-        const auto first =
-            PortAddress::Parse(QStringLiteral("socket://127.0.0.1:%1").arg(open.serverPort()), {});
         const auto address = PortAddress::Parse(c.address, {});
         ASSERT_TRUE(first && address);
-        // The first probe must not report: the second replaces it.
         probe.probe(*first);
         probe.probe(*address);
         EXPECT_TRUE(waitFor([&] { return !reports.isEmpty(); })) << c.address.toStdString();

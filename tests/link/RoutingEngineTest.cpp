@@ -1,5 +1,4 @@
 #include "LinkRig.h"
-#include "config/MacroStore.h"
 #include "link/Framing.h"
 #include "util/RuntimeError.h"
 
@@ -21,104 +20,85 @@ RigOptions pairOptions(int commType = kTypeA, bool paired = true, int first = 2)
 }
 
 // Every frame in order, none missing and none extra (each answered at once). The output had
-// no source on router 3 before: the pair follow-up goes out too.
+// no source on router 3 before: the pair follow-up goes out too. A disconnect the partner never
+// acknowledges stops the route there.
 TEST(RoutingEngine, PairedRouteDisconnectsThePartnerFirst)
 {
-    for (const bool partnerThere : {true, false}) {
+    const QByteArray disconnect = LinkRig::frame(kTypeA, 2, CmdDisconnect, 5, 0);
+    const QList<QByteArray> routed{LinkRig::frame(kTypeA, 3, CmdRoute, 5, 2),
+                                   LinkRig::frame(kTypeA, 3, CmdPairRoute, 5, 2)};
+    const struct {
+        bool partnerThere, silent;
+        QList<QByteArray> sent;
+        std::vector<int> videos; // partner and router 3, each in the window and on the line
+    } cases[] = {{true, false, QList{disconnect} + routed, {-1, -1, 2, 2}},
+                 {false, false, routed, {-1, -1, 2, 2}},
+                 {true, true, QList<QByteArray>(5, disconnect), {4, -1, -1, -1}}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "partner " << c.partnerThere << " silent " << c.silent);
         RigOptions options = pairOptions();
-        if (!partnerThere)
+        if (!c.partnerThere)
             options.routers = {{.frameAddress = 3}};
         LinkRig rig(options);
         ASSERT_TRUE(rig.openLine());
-        QList<QByteArray> expected;
-        if (partnerThere) {
+        if (c.partnerThere) {
             ASSERT_EQ(finish(rig.link.SendCommand(2, CmdRoute, 5, 4, true)), 6);
             rig.router(2).RouteState(5)->SetVideo(4);
             rig.sent.clear();
-            expected << LinkRig::frame(kTypeA, 2, CmdDisconnect, 5, 0);
         }
+        rig.line.setSilent(c.silent);
 
-        EXPECT_FALSE(finish(rig.engine.RouteOnRouter(rig.router(3), 5, 2, 3)));
+        EXPECT_EQ(finish(rig.engine.RouteOnRouter(rig.router(3), 5, 2, 3)), c.silent);
 
-        expected << LinkRig::frame(kTypeA, 3, CmdRoute, 5, 2)
-                 << LinkRig::frame(kTypeA, 3, CmdPairRoute, 5, 2);
-        EXPECT_EQ(rig.sent, expected) << "partner " << partnerThere;
-        // The partner's output is released on the router and in the window alike.
-        const int partner = partnerThere ? rig.router(2).RouteState(5)->Video() : -1;
+        EXPECT_EQ(rig.sent, c.sent);
+        const int partner = c.partnerThere ? rig.router(2).RouteState(5)->Video() : -1;
         EXPECT_EQ(
             (std::vector<int>{partner, rig.line.crosspoint(2, 5),
                               rig.router(3).RouteState(5)->Video(), rig.line.crosspoint(3, 5)}),
-            (std::vector{-1, -1, 2, 2}));
+            c.videos);
     }
 }
 
-TEST(RoutingEngine, UnacknowledgedPartnerDisconnectStopsTheRoute)
+// Router 0's output 4 and its pair partner's, router 1. A route the router reported itself
+// (remote) sends only what the pair still needs. Type B has no frame for a disconnect or the
+// pair's follow-up: what needs one is refused and changes nothing; the route alone goes out.
+TEST(RoutingEngine, ARouteSendsOnlyWhatTheFramingCarriesAndThePairNeeds)
 {
-    LinkRig rig(pairOptions());
-    rig.line.setSilent(true);
-    ASSERT_TRUE(rig.openLine());
-    rig.router(2).RouteState(5)->SetVideo(4);
-
-    EXPECT_TRUE(finish(rig.engine.RouteOnRouter(rig.router(3), 5, 2, 3)));
-
-    EXPECT_EQ(rig.sent, QList<QByteArray>(5, LinkRig::frame(kTypeA, 2, CmdDisconnect, 5, 0)));
-    EXPECT_EQ((std::vector<int>{rig.router(2).RouteState(5)->Video(),
-                                rig.router(3).RouteState(5)->Video()}),
-              (std::vector{4, -1}));
-}
-
-TEST(RoutingEngine, RemoteClickSendsOnlyWhatThePairStillNeeds)
-{
-    for (const bool paired : {false, true}) {
-        LinkRig rig(pairOptions(kTypeA, paired, 0));
-        ASSERT_TRUE(rig.openLine());
-        rig.router(1).RouteState(4)->SetVideo(7);
-        rig.engine.setRemoteClick(true);
-
-        EXPECT_FALSE(finish(rig.engine.RouteOnRouter(rig.router(0), 4, 2, 3)));
-        EXPECT_FALSE(finish(rig.engine.RouteOnRouter(rig.router(0), 6, -1, 3)));
-
-        // The router made the route itself; its partner is released and the pair told.
-        QList<QByteArray> expected;
-        if (paired)
-            expected = {LinkRig::frame(kTypeA, 1, CmdDisconnect, 4, 0),
-                        LinkRig::frame(kTypeA, 0, CmdPairRoute, 4, 2)};
-        EXPECT_EQ(rig.sent, expected) << "paired " << paired;
-        EXPECT_EQ((std::vector<int>{rig.router(0).RouteState(4)->Video(),
-                                    rig.router(0).RouteState(4)->Audio()}),
-                  (std::vector{2, 2}));
-        EXPECT_EQ(rig.router(0).RouteState(6)->Video(), -1);
-    }
-}
-
-// Type B has no frame for a disconnect or the pair's follow-up; what needs one is refused.
-TEST(RoutingEngine, TypeBRefusesWhatItCannotSendAndChangesNothing)
-{
-    struct Case {
-        bool paired;
-        bool partnerHolds;
-        int input;
+    const char *noDisconnect = "Type B routers cannot disconnect an output";
+    const char *partnerFeeds = "The partner router feeds this output; Type B cannot release it";
+    const QList<QByteArray> released{LinkRig::frame(kTypeA, 1, CmdDisconnect, 4, 0),
+                                     LinkRig::frame(kTypeA, 0, CmdPairRoute, 4, 2)};
+    const struct {
+        int commType;
+        bool paired, remote;
+        int partner, before, input;
         const char *message; // nullptr: routed
+        QList<QByteArray> sent;
+    } cases[] = {
+        {kTypeA, false, true, 7, -1, 2, nullptr, {}},
+        {kTypeA, true, true, 7, -1, 2, nullptr, released},
+        {kTypeA, true, true, 7, -1, -1, nullptr, {}},
+        {kTypeB, false, false, -1, 5, -1, noDisconnect, {}},
+        {kTypeB, true, false, 7, 5, 2, partnerFeeds, {}},
+        {kTypeB, true, false, -1, 5, 2, nullptr, {LinkRig::frame(kTypeB, 0, CmdRoute, 4, 2)}},
     };
-    for (const Case c :
-         {Case{false, false, -1, "Type B routers cannot disconnect an output"},
-          Case{true, true, 2, "The partner router feeds this output; Type B cannot release it"},
-          Case{true, false, 2, nullptr}}) {
-        LinkRig rig(pairOptions(kTypeB, c.paired, 0));
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "row " << &c - cases);
+        LinkRig rig(pairOptions(c.commType, c.paired, 0));
         ASSERT_TRUE(rig.openLine());
-        rig.router(0).RouteState(4)->SetVideo(5);
-        if (c.partnerHolds)
-            rig.router(1).RouteState(4)->SetVideo(7);
+        rig.router(0).RouteState(4)->SetVideo(c.before);
+        rig.router(0).RouteState(4)->SetAudio(c.before);
+        rig.router(1).RouteState(4)->SetVideo(c.partner);
+        rig.engine.setRemoteClick(c.remote);
 
-        const bool failed = finish(rig.engine.RouteOnRouter(rig.router(0), 4, c.input, 3));
+        EXPECT_EQ(finish(rig.engine.RouteOnRouter(rig.router(0), 4, c.input, 3)),
+                  c.message != nullptr);
 
-        EXPECT_EQ(failed, c.message != nullptr);
         EXPECT_EQ(rig.errorLines, c.message ? QStringList{c.message} : QStringList{});
-        // Routed: the route alone, with no bare address for a follow-up.
-        EXPECT_EQ(rig.sent, c.message
-                                ? QList<QByteArray>{}
-                                : QList<QByteArray>{LinkRig::frame(kTypeB, 0, CmdRoute, 4, 2)});
-        EXPECT_EQ(rig.router(0).RouteState(4)->Video(), c.message ? 5 : 2);
+        EXPECT_EQ(rig.sent, c.sent);
+        const clsRouteState &state = *rig.router(0).RouteState(4);
+        const int after = c.message ? c.before : c.input;
+        EXPECT_EQ((std::vector<int>{state.Video(), state.Audio()}), std::vector(2, after));
     }
 }
 

@@ -13,8 +13,6 @@ class Ser2netServer {
 public:
     explicit Ser2netServer(const QString &device);
     ~Ser2netServer() { stop(); }
-    Ser2netServer(const Ser2netServer &) = delete;
-    Ser2netServer &operator=(const Ser2netServer &) = delete;
 
     // False with the reason in error() when it did not come up listening on both ports.
     bool start();
