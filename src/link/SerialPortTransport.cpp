@@ -24,10 +24,14 @@ SerialPortTransport::SerialPortTransport(const QString &devicePath, QObject *par
         if ((error != QSerialPort::ReadError && error != QSerialPort::ResourceError) ||
             !m_port->isOpen())
             return;
-        // Input discarded between the system's "ready" and Qt's read leaves that read empty,
-        // which Qt reports as a read error; the device is still there then.
-        if (error == QSerialPort::ReadError && !deviceGone()) {
+        // Input discarded between the system's "ready" and Qt's read leaves that read empty.
+        // Qt reports that as a read error, or as a resource error when a socket's last call
+        // left EAGAIN behind, and then stops watching the port until it is read. The device is
+        // still there, so the line is not lost: a peek reads nothing and re-arms the watch.
+        if (!deviceGone()) {
             m_port->clearError();
+            char next;
+            m_port->peek(&next, 1);
             return;
         }
         emit errorOccurred(error, m_port->errorString());

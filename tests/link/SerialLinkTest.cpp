@@ -1,13 +1,19 @@
 #include "LinkRig.h"
 #include "link/Framing.h"
 #include "link/PortOpenFailure.h"
+#include "link/SerialPortTransport.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QSerialPort>
 #include <QSignalSpy>
+#include <QSocketNotifier>
 #include <QTimer>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <termios.h>
+#include <unistd.h>
 
 namespace corvantis::test {
 namespace {
@@ -108,6 +114,36 @@ TEST(SerialLink, VanishedDeviceClosesThePortOnceAndTheNextCommandReopensIt)
     EXPECT_EQ(finish(rig.link.SendCommand(0, CmdRoute, 5, 3, true)), 6);
     EXPECT_EQ(rig.line.crosspoint(0, 5), 3);
     EXPECT_EQ(rig.errorLines.size(), 1);
+}
+
+// Input flushed between the system's "ready" and the read leaves the read with nothing, and
+// a socket's last call may have left EAGAIN behind: the device is still there, so the port
+// stays open and goes on reading.
+TEST(SerialLink, AReadThatFindsItsInputFlushedLosesNothingElse)
+{
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_TRUE(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+    SerialPortTransport transport(QString::fromLocal8Bit(::ptsname(master)));
+    ASSERT_TRUE(transport.open());
+    QSignalSpy lost(&transport, &LinkTransport::errorOccurred);
+    QSignalSpy ready(&transport, &LinkTransport::readyRead);
+    // A notifier of ours, turned on before the port's, flushes the first input as it arrives.
+    auto *const watch = transport.findChild<QSerialPort *>()->findChild<QSocketNotifier *>();
+    watch->setEnabled(false);
+    QSocketNotifier flusher(watch->socket(), QSocketNotifier::Read);
+    QObject::connect(&flusher, &QSocketNotifier::activated, [&] {
+        ::tcflush(int(watch->socket()), TCIFLUSH);
+        errno = EAGAIN;
+        flusher.setEnabled(false);
+    });
+    watch->setEnabled(true);
+    ASSERT_EQ(::write(master, "U\x03\x07", 3), 3);
+    ASSERT_TRUE(waitFor([&] { return !flusher.isEnabled(); }));
+    ASSERT_EQ(::write(master, "U\x04\x08", 3), 3);
+    ASSERT_TRUE(waitFor([&] { return !ready.isEmpty(); }));
+    EXPECT_EQ(transport.readAll(), "U\x04\x08");
+    EXPECT_TRUE(lost.isEmpty());
+    ::close(master);
 }
 
 // Each cause of a port that does not open says why and what to do; a link that leads to no
