@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QTcpServer>
 #include <QTimer>
 
 namespace corvantis::test {
@@ -19,12 +18,6 @@ bool PanelClient::open(quint16 port)
     waitFor(
         [this] { return preludeDone || m_socket.state() == QAbstractSocket::UnconnectedState; });
     return preludeDone;
-}
-
-quint16 PanelClient::freePort()
-{
-    QTcpServer probe;
-    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
 }
 
 void PanelClient::send(const QByteArray &bytes)

@@ -23,8 +23,6 @@ public:
     void send(const QByteArray &bytes);
     bool waitFor(const std::function<bool()> &condition, int ms = 5000);
     bool connected() const { return m_socket.state() == QAbstractSocket::ConnectedState; }
-    // A loopback port free at the moment, 0 when none was.
-    static quint16 freePort();
 
     QTcpSocket &socket() { return m_socket; }
     QByteArray received;

@@ -2,6 +2,7 @@
 // connected panels, and the choice is kept for the next start only when it took effect.
 #include "service/PanelListening.h"
 
+#include "../link/LinkRig.h"
 #include "FakeMatrixControl.h"
 #include "PanelClient.h"
 #include "core/OutputLocks.h"
@@ -32,7 +33,7 @@ TEST(PanelListeningTest, ARefusedAddressOrAMoveKeepsThePanelsAndOnlyATakenChoice
         return QStringLiteral("127.0.0.1:%1").arg(server.serverPort());
     };
 
-    const QString free = QStringLiteral("127.0.0.1:%1").arg(PanelClient::freePort());
+    const QString free = QStringLiteral("127.0.0.1:%1").arg(freeLoopbackPort());
     ASSERT_EQ(listening.apply({true, free}), QString());
     EXPECT_EQ(listening.stored(), (PanelListening::Choice{true, free}));
     EXPECT_EQ(swp08Listening.stored(), (PanelListening::Choice{false, "127.0.0.1:8910"}));
@@ -56,7 +57,7 @@ TEST(PanelListeningTest, ARefusedAddressOrAMoveKeepsThePanelsAndOnlyATakenChoice
     EXPECT_TRUE(answered());
 
     // The old address is let go; the same port taken again moves the socket in place.
-    const QString moved = QStringLiteral("127.0.0.1:%1").arg(PanelClient::freePort());
+    const QString moved = QStringLiteral("127.0.0.1:%1").arg(freeLoopbackPort());
     ASSERT_EQ(listening.apply({true, moved}), QString());
     EXPECT_EQ(servedAt(), moved);
     EXPECT_TRUE(QTcpServer().listen(QHostAddress::LocalHost, free.section(':', 1).toUShort()));

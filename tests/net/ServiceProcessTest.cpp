@@ -29,7 +29,7 @@ TEST_P(ServiceProcessTest, ASignalWhileRoutesWaitEndsTheProgramAndKeepsItsNames)
     std::string path = rig.dataDir.filePath("line.rcf").toStdString();
     ConfigSave(path, true, rig.core.config());
 
-    const quint16 port = PanelClient::freePort();
+    const quint16 port = freeLoopbackPort();
     ASSERT_NE(port, 0);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QT_QPA_PLATFORM", "offscreen");
